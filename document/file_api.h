@@ -1,0 +1,39 @@
+// The small file interface the document operations need. The Win32 version
+// opens files without sharing; the POSIX version serves native tests and the
+// command-line tool; tests wrap either one to make faults real.
+#ifndef ORVANEL_DOCUMENT_FILE_API_H
+#define ORVANEL_DOCUMENT_FILE_API_H
+
+#include <cstdint>
+
+class FileApi {
+public:
+    typedef void* Handle;  // null means failure
+
+    virtual ~FileApi() {}
+    // An existing file for reading, not shared.
+    virtual Handle OpenRead(const char* path) = 0;
+    virtual bool Size(Handle h, uint64_t* size) = 0;
+    // Reads up to n bytes; *got is what was delivered (0 at the end).
+    virtual bool Read(Handle h, uint8_t* dst, uint32_t n, uint32_t* got) = 0;
+    // A new, empty, unshared file next to `target` (same folder), with a name
+    // of its own; the name goes to tempPath (520 bytes).
+    virtual Handle CreateTempBeside(const char* target, char* tempPath) = 0;
+    // Writes up to n bytes; *put is what was written.
+    virtual bool Write(Handle h, const uint8_t* src, uint32_t n, uint32_t* put) = 0;
+    virtual bool Flush(Handle h) = 0;
+    virtual bool Close(Handle h) = 0;
+    virtual bool Delete(const char* path) = 0;
+    // Copies a file over `to`, replacing it.
+    virtual bool Copy(const char* from, const char* to) = 0;
+    // Puts `from` in the place of `to`, replacing it, written through.
+    virtual bool Replace(const char* from, const char* to) = 0;
+    // True when something of that exact name exists (file or folder);
+    // wildcards are not expanded.
+    virtual bool Exists(const char* path) = 0;
+};
+
+// The system's files: Win32 on Windows, POSIX elsewhere.
+FileApi& SystemFiles();
+
+#endif

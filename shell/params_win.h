@@ -1,0 +1,51 @@
+// The state record of the running program, reached through the main
+// window's property, and the names of every window property.
+#ifndef ORVANEL_SHELL_PARAMS_WIN_H
+#define ORVANEL_SHELL_PARAMS_WIN_H
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdint>
+
+class FileApi;
+class MemoryApi;
+
+#define PROP_MAIN_PARAMS "ORVANEL property of main window params"
+#define PROP_DIALOG_UPDATED "ORVANEL property dialog updated"
+#define PROP_DROP_HANDLE "ORVANEL DROPHANDLE"
+#define PROP_DRAG_INFO "ORVANEL DRAGINFO"
+#define MAIN_WINDOW_CLASS "ORVANEL Main Window"
+
+typedef SHORT(WINAPI* KeyStateFn)(int);
+
+struct MainWindowParams {
+    uint32_t size;
+    uint32_t flags;
+    int32_t modified;
+    HWND listView;
+    HWND statusBar;
+    HMENU dropMenu;
+    HIMAGELIST largeImages;
+    HIMAGELIST smallImages;
+    char lastDir[261];
+    char filePath[261];
+    char fileTitle[261];
+    uint8_t* buffer;
+    uint32_t bufferSize;
+
+    // Services, set at creation; tests replace them to make faults real.
+    MemoryApi* memory;
+    FileApi* files;
+    KeyStateFn keyState;
+    // Set once the settings file has been read, so that a creation that
+    // failed earlier does not overwrite it with zeros.
+    int32_t settingsRead;
+};
+
+// The record of a main window, or null.
+MainWindowParams* GetParams(HWND mainWindow);
+// The record reached from a child or a dialog of the main window.
+MainWindowParams* GetParamsFromChild(HWND child);
+
+#endif

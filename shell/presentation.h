@@ -1,0 +1,39 @@
+// What the window shows, computed from plain inputs: the menu state and the
+// status bar text. The Win32 side only applies the results.
+#ifndef ORVANEL_SHELL_PRESENTATION_H
+#define ORVANEL_SHELL_PRESENTATION_H
+
+#include <cstddef>
+#include <cstdint>
+
+struct MenuInputs {
+    bool modified;
+    bool hasBuffer;
+    int selectedCount;
+    bool selectedProtectKnown;  // the one selected image's header was read
+    bool selectedProtected;
+    bool statusBarVisible;
+    uint32_t viewMode;  // list view bits 0-3
+};
+
+struct MenuState {
+    bool saveEnabled;
+    bool saveAsEnabled;
+    bool deleteEnabled;    // also Extract
+    bool singleEnabled;    // Rename, Write protect, Properties
+    bool protectChecked;
+    bool statusBarChecked;
+    int viewCommand;       // 302..305, the one with the radio mark
+};
+
+MenuState ComputeMenuState(const MenuInputs& in);
+// The command id of a view mode and back (302 large, 303 small, 304 list, 305 details).
+int ViewModeCommand(uint32_t viewMode);
+
+// Status bar texts (256-byte buffer).
+void FormatCountText(int items, char* out, size_t outSize);      // "%d 個のｲﾒｰｼﾞ"
+void FormatSelectedText(int selected, char* out, size_t outSize);  // "%d 個のｲﾒｰｼﾞを選択"
+void FormatSingleText(uint8_t mediaType, uint32_t diskSize, uint8_t writeProtect,
+                      char* out, size_t outSize);
+
+#endif

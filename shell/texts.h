@@ -1,0 +1,37 @@
+// Every text the program shows, in one place. Compiled as CP932 bytes.
+#ifndef ORVANEL_SHELL_TEXTS_H
+#define ORVANEL_SHELL_TEXTS_H
+
+#define TXT_APP_CAPTION "Orvanel"
+#define TXT_TITLE_FORMAT "%s - Orvanel"
+#define TXT_NEW_TITLE "新規ﾃﾞｨｽｸｲﾒｰｼﾞ"
+#define TXT_NEW_WINDOW_TITLE "新規ﾃﾞｨｽｸｲﾒｰｼﾞ - Orvanel"
+#define TXT_CANNOT_OPEN "ﾌｧｲﾙがｵｰﾌﾟﾝできません:\n%s"
+#define TXT_CANNOT_SIZE "ﾌｧｲﾙｻｲｽﾞが取得できません:\n%s"
+#define TXT_NO_MEMORY "ﾒﾓﾘが確保できません."
+#define TXT_READ_FAILED "ﾌｧｲﾙの読み込みに失敗しました:\n%s"
+#define TXT_WRITE_FAILED "ﾌｧｲﾙの書き込みに失敗しました:\n%s"
+#define TXT_NOT_D88_OPEN "%s\nはD88(88D)ﾌｧｲﾙではありません.開きますか?"
+#define TXT_NOT_D88_ADD "%s\nはD88(88D)ﾌｧｲﾙではありません.追加しますか?"
+#define TXT_FILE_CHECK "ﾌｧｲﾙの確認"
+#define TXT_SAVE_QUESTION "%s\nは更新されています.保存しますか?"
+#define TXT_SAVE_CAPTION "ﾌｧｲﾙ保存の確認"
+#define TXT_OVERWRITE_QUESTION "%s\n同じ名前のﾌｧｲﾙがすでに存在します.上書きしますか?"
+#define TXT_OVERWRITE_CAPTION "ﾌｧｲﾙ上書きの確認"
+#define TXT_DELETE_QUESTION "%s を削除してもよろしいですか?"
+#define TXT_DELETE_CAPTION "ﾃﾞｨｽｸの削除"
+#define TXT_FILTER "88ﾃﾞｨｽｸｲﾒｰｼﾞ(*.D88;*.88D)\0*.D88;*.88D\0すべてのﾌｧｲﾙ(*.*)\0*.*\0"
+#define TXT_BROWSE_TITLE "\n抽出先ﾌｫﾙﾀﾞ:\n"
+#define TXT_MEDIA_FORMAT "ﾒﾃﾞｨｱﾀｲﾌﾟ:\t%s"
+#define TXT_SIZE_FORMAT "ｻｲｽﾞ:\t\t%dﾊﾞｲﾄ"
+#define TXT_COL_DISK "ﾃﾞｨｽｸ"
+#define TXT_COL_PROTECT "ﾌﾟﾛﾃｸﾄ"
+#define TXT_COL_MEDIA "ﾒﾃﾞｨｱ"
+#define TXT_COL_SIZE "ｻｲｽﾞ"
+#define TXT_COUNT_FORMAT "%d 個のｲﾒｰｼﾞ"
+#define TXT_SELECTED_FORMAT "%d 個のｲﾒｰｼﾞを選択"
+#define TXT_SINGLE_BYTES_FORMAT "1 個のｲﾒｰｼﾞを選択    %s(%dBytes) %s"
+#define TXT_SINGLE_KB_FORMAT "1 個のｲﾒｰｼﾞを選択    %s(%dKB) %s"
+#define TXT_WRITE_PROTECT "ﾗｲﾄﾌﾟﾛﾃｸﾄ"
+
+#endif

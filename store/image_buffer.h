@@ -1,0 +1,32 @@
+// The image buffer: one block holding every image of the document back to
+// back. It only grows; growth copies the old bytes to the same offsets in a
+// new block, page by page, so image offsets stay valid.
+#ifndef ORVANEL_STORE_IMAGE_BUFFER_H
+#define ORVANEL_STORE_IMAGE_BUFFER_H
+
+#include <cstdint>
+
+class MemoryApi;
+
+// A new block of oldSize + n bytes with the old bytes at their old offsets
+// and zeros after them. Null when the memory is refused or the new size does
+// not fit in 32 bits; nothing is changed then.
+uint8_t* GrowBlock(MemoryApi& mem, const uint8_t* old, uint32_t oldSize, uint32_t n);
+
+// Gives a block back; a null block is ignored.
+void ReleaseBlock(MemoryApi& mem, uint8_t* block, uint32_t size);
+
+// Copies `n` bytes from src to dst in page-size chunks, each chunk locked in
+// both blocks while it moves. Lock failures are ignored.
+void CopyPaged(MemoryApi& mem, uint8_t* dst, const uint8_t* src, uint32_t n);
+
+// Called once per image found; answers the number of bytes to advance
+// (the image's diskSize), or 0 to stop the walk.
+typedef uint32_t (*ImageStep)(void* ctx, uint32_t offset);
+
+// Hands every image between start and end to `step`, following diskSize.
+// True when the walk reached `end`; false when a step answered 0. A size
+// that would carry the position past 0xFFFFFFFF counts as reaching the end.
+bool WalkImages(uint32_t start, uint32_t end, ImageStep step, void* ctx);
+
+#endif
