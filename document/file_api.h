@@ -17,7 +17,8 @@ public:
     // Reads up to n bytes; *got is what was delivered (0 at the end).
     virtual bool Read(Handle h, uint8_t* dst, uint32_t n, uint32_t* got) = 0;
     // A new, empty, unshared file next to `target` (same folder), with a name
-    // of its own; the name goes to tempPath (520 bytes).
+    // of its own; the name goes to tempPath (520 bytes). Null when it cannot
+    // be made, or when the target exists and cannot be written.
     virtual Handle CreateTempBeside(const char* target, char* tempPath) = 0;
     // Writes up to n bytes; *put is what was written.
     virtual bool Write(Handle h, const uint8_t* src, uint32_t n, uint32_t* put) = 0;

@@ -43,6 +43,16 @@ struct MainWindowParams {
     int32_t settingsRead;
 };
 
+// What a main window is created with. Production passes none and gets the
+// system's memory, files and keyboard; tests pass their own to make faults
+// real, including a record allocation that fails.
+struct MainWindowServices {
+    MemoryApi* memory;
+    FileApi* files;
+    KeyStateFn keyState;
+    void* (*allocateRecord)(size_t size);
+};
+
 // The record of a main window, or null.
 MainWindowParams* GetParams(HWND mainWindow);
 // The record reached from a child or a dialog of the main window.

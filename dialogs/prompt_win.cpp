@@ -1,0 +1,70 @@
+// The prompt for runs over several items, and Disk > Delete.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "dialogs/dialogs_win.h"
+#include "list/listview_win.h"
+#include "resources/resource.h"
+#include "shell/params_win.h"
+#include "shell/texts.h"
+#include "store/d88.h"
+
+namespace {
+
+struct PromptTexts {
+    const char* question;
+    const char* caption;
+};
+
+INT_PTR CALLBACK PromptDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG: {
+        const PromptTexts* texts = reinterpret_cast<const PromptTexts*>(lParam);
+        SetWindowTextA(dialog, texts->caption);
+        SetDlgItemTextA(dialog, IDC_PROMPTTEXT, texts->question);
+        return FALSE;
+    }
+    case WM_COMMAND:
+        EndDialog(dialog, LOWORD(wParam));
+        return TRUE;
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+int ShowPrompt(HWND owner, const char* question, const char* caption) {
+    PromptTexts texts = {question, caption};
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(owner, GWLP_HINSTANCE));
+    INT_PTR result = DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_PROMPT), owner,
+                                     PromptDialogProc, reinterpret_cast<LPARAM>(&texts));
+    return result == -1 ? IDCANCEL : static_cast<int>(result);
+}
+
+int DeleteDisks(HWND mainWindow) {
+    MainWindowParams* params = GetParams(mainWindow);
+    if (!params || !params->listView) return 0;
+    HWND list = params->listView;
+    if (ListSelectedCount(list) == 0) return 0;
+    int answer = 0;
+    int index = ListNextSelected(list, -1);
+    while (index >= 0) {
+        if (answer != IDC_ALLYES) {
+            char name[kNameMax + 1];
+            if (!ListGetSubText(list, index, 0, name, sizeof name)) break;
+            char question[256];
+            wsprintfA(question, TXT_DELETE_QUESTION, name);
+            answer = ShowPrompt(mainWindow, question, TXT_DELETE_CAPTION);
+            if (answer == IDCANCEL) break;
+            if (answer == IDNO) {
+                index = ListNextSelected(list, index);
+                continue;
+            }
+        }
+        SendMessageA(list, LVM_DELETEITEM, static_cast<WPARAM>(index), 0);
+        params->modified = 1;
+        // The next selected item now stands where this one stood, or later.
+        index = ListNextSelected(list, index - 1);
+    }
+    return 1;
+}

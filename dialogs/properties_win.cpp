@@ -1,0 +1,91 @@
+// Disk > Properties: name, media type, size and write protection of one disk.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+
+#include "dialogs/dialogs_win.h"
+#include "list/disk_list_win.h"
+#include "list/listview_win.h"
+#include "resources/resource.h"
+#include "shell/params_win.h"
+#include "shell/texts.h"
+#include "store/d88.h"
+
+namespace {
+
+void SetChanged(HWND dialog) { SetPropA(dialog, PROP_DIALOG_UPDATED, reinterpret_cast<HANDLE>(1)); }
+void ClearChanged(HWND dialog) { RemovePropA(dialog, PROP_DIALOG_UPDATED); }
+
+int InitPropertiesDialog(HWND dialog) {
+    MainWindowParams* params = GetParamsFromChild(dialog);
+    HWND list = params ? params->listView : nullptr;
+    uint32_t offset = list ? GetItemImageOffset(list, ListNextSelected(list, -1)) : kNoImage;
+    HeaderFields fields;
+    if (offset == kNoImage ||
+        !ReadHeader(*params->memory, params->buffer, params->bufferSize, offset, &fields)) {
+        EndDialog(dialog, IDCANCEL);
+        return 0;
+    }
+    SetDlgItemTextA(dialog, IDC_DISKNAME, fields.name);
+    SendDlgItemMessageA(dialog, IDC_DISKNAME, EM_LIMITTEXT, kNameMax, 0);
+    CheckDlgButton(dialog, IDC_WRITEPROTECT, fields.writeProtect ? BST_CHECKED : BST_UNCHECKED);
+    char text[128];
+    std::snprintf(text, sizeof text, TXT_MEDIA_FORMAT, MediaText(fields.mediaType));
+    SetDlgItemTextA(dialog, IDC_MEDIATYPE, text);
+    std::snprintf(text, sizeof text, TXT_SIZE_FORMAT, static_cast<int>(fields.diskSize));
+    SetDlgItemTextA(dialog, IDC_DISKSIZE, text);
+    ClearChanged(dialog);
+    return 1;
+}
+
+int ApplyProperties(HWND dialog) {
+    bool changed = GetPropA(dialog, PROP_DIALOG_UPDATED) != nullptr;
+    MainWindowParams* params = GetParamsFromChild(dialog);
+    if (!params || !params->listView) return 0;
+    int index = ListNextSelected(params->listView, -1);
+    uint32_t offset = GetItemImageOffset(params->listView, index);
+    if (offset == kNoImage) return 0;
+    // Room for an editor that counts characters; the header keeps 16 bytes.
+    char text[kNameMax * 2 + 2];
+    GetDlgItemTextA(dialog, IDC_DISKNAME, text, sizeof text);
+    WriteHeaderName(*params->memory, params->buffer, params->bufferSize, offset, text);
+    SetWriteProtect(*params->memory, params->buffer, params->bufferSize, offset,
+                    IsDlgButtonChecked(dialog, IDC_WRITEPROTECT) == BST_CHECKED ? kProtectBit : 0);
+    RefreshDiskItem(params->listView, index);
+    if (changed) params->modified = 1;
+    return 1;
+}
+
+INT_PTR CALLBACK PropertiesDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    if (message == WM_INITDIALOG) return InitPropertiesDialog(dialog);
+    if (message != WM_COMMAND) return FALSE;
+    switch (LOWORD(wParam)) {
+    case IDOK:
+        EndDialog(dialog, ApplyProperties(dialog) ? IDOK : IDCANCEL);
+        ClearChanged(dialog);
+        return TRUE;
+    case IDCANCEL:
+        EndDialog(dialog, IDCANCEL);
+        ClearChanged(dialog);
+        return TRUE;
+    case IDC_DISKNAME:
+        if (HIWORD(wParam) == EN_UPDATE || HIWORD(wParam) == EN_CHANGE) SetChanged(dialog);
+        return TRUE;
+    case IDC_WRITEPROTECT:
+        if (HIWORD(wParam) == BN_CLICKED) SetChanged(dialog);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+int ShowDiskProperties(HWND mainWindow) {
+    MainWindowParams* params = GetParams(mainWindow);
+    if (!params || !params->listView || ListSelectedCount(params->listView) != 1) return IDCANCEL;
+    HINSTANCE instance =
+        reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(mainWindow, GWLP_HINSTANCE));
+    return static_cast<int>(DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_PROPERTIES), mainWindow,
+                                            PropertiesDialogProc, 0));
+}

@@ -1,0 +1,66 @@
+// Adding the images of other files to the open document.
+#include <windows.h>
+#include <commdlg.h>
+
+#include <cstring>
+
+#include "document/document_io.h"
+#include "document/document_win.h"
+#include "document/paths.h"
+#include "document/report_win.h"
+#include "list/disk_list_win.h"
+#include "shell/params_win.h"
+#include "shell/shell_win.h"
+
+int AppendImageFile(HWND mainWindow, const char* path) {
+    MainWindowParams* params = GetParams(mainWindow);
+    if (!params) return 0;
+    uint8_t* block = nullptr;
+    uint32_t added = 0;
+    uint32_t oldSize = params->bufferSize;
+    IoResult result = ReadFileAppended(*params->files, *params->memory, path, params->buffer,
+                                       oldSize, &block, &added);
+    if (result != kIoOk) {
+        ReportIoFailure(mainWindow, result, path);
+        return 0;
+    }
+    if (params->listView) {
+        ListImages(params->listView, block, oldSize + added, oldSize, oldSize + added);
+        RefitAfterLoad(params->listView);
+    }
+    InstallBlock(params, block, oldSize + added);
+    params->modified = 1;
+    return 1;
+}
+
+int AddDisksCommand(HWND mainWindow) {
+    MainWindowParams* params = GetParams(mainWindow);
+    if (!params) return 0;
+    TrimTrailingBackslash(params->lastDir);
+    char file[MAX_PATH];
+    char title[MAX_PATH];
+    OPENFILENAMEA ofn;
+    PrepareOpenDialog(&ofn, mainWindow, file, title, params->lastDir,
+                      OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_ALLOWMULTISELECT);
+    // The answer's strings must end inside the buffer, whatever the dialog did.
+    file[MAX_PATH - 1] = '\0';
+    if (!GetOpenFileNameA(&ofn)) return 0;
+    file[MAX_PATH - 1] = '\0';
+
+    lstrcpynA(params->lastDir, file, kPathMax);
+    size_t first = std::strlen(file);
+    if (first + 1 < MAX_PATH && file[first + 1] != '\0') {
+        // A folder, then bare names, read from that folder as the current one
+        // (the dialog makes it current; this makes sure of it).
+        SetCurrentDirectoryA(file);
+        for (const char* name = file + first + 1; name < file + MAX_PATH && *name;
+             name += std::strlen(name) + 1) {
+            AppendImageFile(mainWindow, name);
+        }
+        return 1;
+    }
+    int slash = LastBackslash(params->lastDir);
+    if (slash >= 0) params->lastDir[slash] = '\0';
+    AppendImageFile(mainWindow, file);
+    return 1;
+}

@@ -1,0 +1,29 @@
+// The document commands of the main window: open, add, save, new, blank
+// disks, the save question and extraction.
+#ifndef ORVANEL_DOCUMENT_DOCUMENT_WIN_H
+#define ORVANEL_DOCUMENT_DOCUMENT_WIN_H
+
+#include <windows.h>
+
+#include <cstdint>
+
+int LoadDocumentFile(HWND mainWindow, const char* path, const char* title, unsigned nameOffset);
+int OpenFromCommandLine(HWND mainWindow, const char* text);
+int OpenDocumentCommand(HWND mainWindow);
+
+int AppendImageFile(HWND mainWindow, const char* path);
+int AddDisksCommand(HWND mainWindow);
+
+int SaveDocument(HWND mainWindow);
+int SaveDocumentAs(HWND mainWindow);
+int WriteDocument(HWND mainWindow, const char* target);
+
+int ConfirmSaveChanges(HWND mainWindow);
+int NewDocument(HWND mainWindow);
+int AppendBlankDisk(HWND mainWindow);
+
+int ExtractDisks(HWND mainWindow);
+int ChooseExtractFolder(HWND owner, char* folder);
+int WriteDiskImage(HWND mainWindow, const char* target, uint32_t offset);
+
+#endif

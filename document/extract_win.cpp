@@ -1,0 +1,103 @@
+// Disk > Extract: each selected disk to a file of its own in a chosen folder.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <cstring>
+
+#include "dialogs/dialogs_win.h"
+#include "document/document_io.h"
+#include "document/document_win.h"
+#include "document/file_api.h"
+#include "document/paths.h"
+#include "document/report_win.h"
+#include "list/disk_list_win.h"
+#include "list/listview_win.h"
+#include "resources/resource.h"
+#include "shell/params_win.h"
+#include "shell/settings_codec.h"
+#include "shell/texts.h"
+#include "store/d88.h"
+
+namespace {
+
+int CALLBACK BrowseCallback(HWND browser, UINT message, LPARAM item, LPARAM data) {
+    if (message == BFFM_INITIALIZED) {
+        SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, data);
+    } else if (message == BFFM_SELCHANGED) {
+        char path[MAX_PATH];
+        if (!SHGetPathFromIDListA(reinterpret_cast<LPCITEMIDLIST>(item), path)) path[0] = '\0';
+        SendMessageA(browser, BFFM_SETSTATUSTEXTA, 0, reinterpret_cast<LPARAM>(path));
+    }
+    return 0;
+}
+
+}  // namespace
+
+int ChooseExtractFolder(HWND owner, char* folder) {
+    TrimTrailingBackslash(folder);
+    BROWSEINFOA info = {};
+    info.hwndOwner = owner;
+    info.pidlRoot = nullptr;
+    info.pszDisplayName = folder;
+    info.lpszTitle = TXT_BROWSE_TITLE;
+    info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_STATUSTEXT;
+    info.lpfn = BrowseCallback;
+    char initial[MAX_PATH];
+    lstrcpynA(initial, folder, MAX_PATH);
+    info.lParam = reinterpret_cast<LPARAM>(initial);
+    LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
+    if (!chosen) return 0;
+    BOOL ok = SHGetPathFromIDListA(chosen, folder);
+    CoTaskMemFree(chosen);
+    return ok ? 1 : 0;
+}
+
+int WriteDiskImage(HWND mainWindow, const char* target, uint32_t offset) {
+    MainWindowParams* params = GetParams(mainWindow);
+    if (!params) return 0;
+    IoResult result = WriteImages(*params->files, *params->memory, params->buffer,
+                                  params->bufferSize, &offset, 1, target,
+                                  (params->flags & FLAG_MAKE_BACKUP) != 0);
+    if (result != kIoOk) {
+        ReportIoFailure(mainWindow, result, target);
+        return 0;
+    }
+    return 1;
+}
+
+int ExtractDisks(HWND mainWindow) {
+    MainWindowParams* params = GetParams(mainWindow);
+    if (!params || !params->listView) return 0;
+    HWND list = params->listView;
+    if (ListSelectedCount(list) == 0) return 0;
+    char folder[MAX_PATH];
+    lstrcpynA(folder, params->lastDir, MAX_PATH);
+    TrimTrailingBackslash(params->lastDir);
+    if (!ChooseExtractFolder(mainWindow, folder)) return 0;
+    lstrcpynA(params->lastDir, folder, kPathMax);
+
+    int answer = 0;
+    for (int index = ListNextSelected(list, -1); index >= 0;
+         index = ListNextSelected(list, index)) {
+        uint32_t offset = GetItemImageOffset(list, index);
+        if (offset == kNoImage) break;
+        HeaderFields fields;
+        if (!ReadHeader(*params->memory, params->buffer, params->bufferSize, offset, &fields))
+            break;
+        char target[kPathMax];
+        if (!BuildExtractTarget(params->lastDir, params->fileTitle, fields.name, target,
+                                sizeof target)) {
+            ReportIoFailure(mainWindow, kIoNameTooLong, target);
+            break;
+        }
+        if (answer != IDC_ALLYES && params->files->Exists(target)) {
+            char question[kPathMax + 128];
+            wsprintfA(question, TXT_OVERWRITE_QUESTION, target);
+            answer = ShowPrompt(mainWindow, question, TXT_OVERWRITE_CAPTION);
+            if (answer == IDCANCEL) break;
+            if (answer == IDNO) continue;
+        }
+        if (!WriteDiskImage(mainWindow, target, offset)) break;
+    }
+    return 1;
+}

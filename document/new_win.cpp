@@ -1,0 +1,55 @@
+// The save question, File > New and Disk > New disk.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "document/document_win.h"
+#include "document/report_win.h"
+#include "list/disk_list_win.h"
+#include "shell/params_win.h"
+#include "shell/shell_win.h"
+#include "shell/texts.h"
+#include "store/d88.h"
+#include "store/image_buffer.h"
+
+int ConfirmSaveChanges(HWND mainWindow) {
+    MainWindowParams* params = GetParams(mainWindow);
+    if (!params || !params->modified) return 1;
+    char question[512];
+    wsprintfA(question, TXT_SAVE_QUESTION, params->fileTitle);
+    switch (MessageBoxA(mainWindow, question, TXT_SAVE_CAPTION, MB_YESNOCANCEL | MB_ICONWARNING)) {
+    case IDCANCEL: return 0;
+    case IDNO: return 1;
+    default: return SaveDocument(mainWindow) ? 1 : 0;
+    }
+}
+
+int NewDocument(HWND mainWindow) {
+    MainWindowParams* params = GetParams(mainWindow);
+    if (!params || !ConfirmSaveChanges(mainWindow)) return 0;
+    InstallBlock(params, nullptr, 0);
+    params->filePath[0] = '\0';
+    lstrcpyA(params->fileTitle, TXT_NEW_TITLE);
+    SetDocumentTitle(mainWindow, params->fileTitle);
+    params->modified = 0;
+    if (params->listView) {
+        SendMessageA(params->listView, LVM_DELETEALLITEMS, 0, 0);
+        UpdateWindow(params->listView);
+    }
+    return 1;
+}
+
+int AppendBlankDisk(HWND mainWindow) {
+    MainWindowParams* params = GetParams(mainWindow);
+    if (!params) return 0;
+    uint32_t oldSize = params->bufferSize;
+    uint8_t* block = GrowBlock(*params->memory, params->buffer, oldSize, kHeaderSize);
+    if (!block) {
+        ReportIoFailure(mainWindow, kIoNoMemory, nullptr);
+        return 0;
+    }
+    MakeBlankHeader(block + oldSize);
+    if (params->listView) AddDiskItem(params->listView, block, oldSize + kHeaderSize, oldSize);
+    InstallBlock(params, block, oldSize + kHeaderSize);
+    params->modified = 1;
+    return 1;
+}

@@ -1,0 +1,117 @@
+// The disk list: items that stand for the document's images, their texts,
+// and the routing of the list's notifications.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "list/disk_list_win.h"
+#include "list/listview_win.h"
+#include "resources/resource.h"
+#include "shell/params_win.h"
+#include "shell/shell_win.h"
+#include "store/d88.h"
+#include "store/image_buffer.h"
+#include "store/memory.h"
+
+namespace {
+
+MemoryApi& MemoryOf(HWND list) {
+    MainWindowParams* params = GetParamsFromChild(list);
+    return params && params->memory ? *params->memory : SystemMemory();
+}
+
+void SetColumnTexts(HWND list, int index, const HeaderFields& fields, bool allColumns) {
+    ListSetSubText(list, index, 1, ProtectText(fields.writeProtect));
+    if (!allColumns) return;
+    ListSetSubText(list, index, 2, MediaText(fields.mediaType));
+    char size[24];
+    FormatSizeColumn(fields.diskSize, size);
+    ListSetSubText(list, index, 3, size);
+}
+
+struct WalkContext {
+    HWND list;
+    const uint8_t* base;
+    uint32_t size;
+};
+
+uint32_t ListOneImage(void* ctx, uint32_t offset) {
+    WalkContext* walk = static_cast<WalkContext*>(ctx);
+    return AddDiskItem(walk->list, walk->base, walk->size, offset);
+}
+
+}  // namespace
+
+HWND CreateDiskList(HWND mainWindow) {
+    HINSTANCE instance =
+        reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(mainWindow, GWLP_HINSTANCE));
+    return CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
+                           WS_CHILD | WS_VISIBLE | LVS_EDITLABELS | LVS_AUTOARRANGE | LVS_ICON,
+                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, mainWindow,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_DISKLIST)), instance,
+                           nullptr);
+}
+
+uint32_t AddDiskItem(HWND list, const uint8_t* base, uint32_t size, uint32_t offset) {
+    if (!base || !list) return 0;
+    HeaderFields fields;
+    if (!ReadHeader(MemoryOf(list), base, size, offset, &fields)) return 0;
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+    item.iItem = ListCount(list);
+    item.pszText = fields.name;
+    item.iImage = fields.writeProtect ? 1 : 0;
+    item.lParam = static_cast<LPARAM>(offset);
+    int index = static_cast<int>(
+        SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    if (index < 0) return 0;
+    SetColumnTexts(list, index, fields, true);
+    return fields.diskSize;
+}
+
+bool ListImages(HWND list, const uint8_t* base, uint32_t size, uint32_t start, uint32_t end) {
+    WalkContext walk = {list, base, size};
+    return WalkImages(start, end, ListOneImage, &walk);
+}
+
+int RefreshDiskItem(HWND list, int index) {
+    MainWindowParams* params = GetParamsFromChild(list);
+    if (!list || !params) return 0;
+    uint32_t offset = GetItemImageOffset(list, index);
+    HeaderFields fields;
+    if (offset == kNoImage ||
+        !ReadHeader(*params->memory, params->buffer, params->bufferSize, offset, &fields))
+        return 1;
+    ListSetSubText(list, index, 0, fields.name);
+    ListSetImage(list, index, fields.writeProtect ? 1 : 0);
+    SetColumnTexts(list, index, fields, false);
+    return 1;
+}
+
+uint32_t GetItemImageOffset(HWND list, int index) {
+    if (!list || index < 0) return kNoImage;
+    LVITEMA item = {};
+    item.mask = LVIF_PARAM;
+    item.iItem = index;
+    if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return kNoImage;
+    return static_cast<uint32_t>(item.lParam);
+}
+
+LRESULT OnDiskListNotify(HWND list, NMHDR* header) {
+    switch (header->code) {
+    case LVN_BEGINDRAG:
+        BeginDiskDrag(list, reinterpret_cast<NMLISTVIEW*>(header));
+        return 0;
+    case LVN_BEGINLABELEDITA:
+        return OnBeginLabelEdit(list, &reinterpret_cast<NMLVDISPINFOA*>(header)->item);
+    case LVN_ENDLABELEDITA:
+        OnEndLabelEdit(list, &reinterpret_cast<NMLVDISPINFOA*>(header)->item);
+        return 0;
+    case LVN_ITEMCHANGED:
+        return UpdateStatusText(list, reinterpret_cast<NMLISTVIEW*>(header));
+    case NM_RCLICK:
+        ShowDiskContextMenu(list);
+        return 0;
+    default:
+        return 0;
+    }
+}

@@ -1,0 +1,39 @@
+// The disk list: the list view whose items, in order, are the document.
+#ifndef ORVANEL_LIST_DISK_LIST_WIN_H
+#define ORVANEL_LIST_DISK_LIST_WIN_H
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdint>
+
+HWND CreateDiskList(HWND mainWindow);
+// Appends an item for the image at `offset` of the block base..base+size.
+// Answers its diskSize, or 0 (and lists nothing) when the header cannot be
+// read.
+uint32_t AddDiskItem(HWND list, const uint8_t* base, uint32_t size, uint32_t offset);
+int RefreshDiskItem(HWND list, int index);
+// The item's image offset, or kNoImage when the list cannot report it.
+uint32_t GetItemImageOffset(HWND list, int index);
+LRESULT OnDiskListNotify(HWND list, NMHDR* header);
+
+// Lists every image of base[start..end) (the walk); true when it reached end.
+bool ListImages(HWND list, const uint8_t* base, uint32_t size, uint32_t start, uint32_t end);
+
+// Rename, write protect, context menus.
+int StartRename(HWND mainWindow);
+int OnBeginLabelEdit(HWND list, const LVITEMA* item);
+int OnEndLabelEdit(HWND list, const LVITEMA* item);
+int ToggleWriteProtect(HWND mainWindow);
+int ShowDiskContextMenu(HWND list);
+
+// Drag reordering.
+int BeginDiskDrag(HWND list, const NMLISTVIEW* start);
+int MoveDragImage(HWND mainWindow, int x, int y);
+int EndDiskDrag(HWND mainWindow, int x, int y);
+int CancelDiskDrag(HWND mainWindow);
+int DropTargetIndex(HWND list, POINT point);
+int MoveSelectedDisks(HWND list, int insertAt);
+HIMAGELIST MakeMultiDragImage(HWND list, POINT* origin);
+
+#endif

@@ -1,0 +1,69 @@
+// Renaming in place, write protection and the two context menus.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "list/disk_list_win.h"
+#include "list/listview_win.h"
+#include "shell/params_win.h"
+#include "store/d88.h"
+
+int StartRename(HWND mainWindow) {
+    MainWindowParams* params = GetParams(mainWindow);
+    if (!params || !params->listView || ListSelectedCount(params->listView) != 1) return 0;
+    int index = ListNextSelected(params->listView, -1);
+    SetFocus(params->listView);
+    SendMessageA(params->listView, LVM_EDITLABELA, static_cast<WPARAM>(index), 0);
+    return 1;
+}
+
+int OnBeginLabelEdit(HWND list, const LVITEMA*) {
+    HWND editor = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETEDITCONTROL, 0, 0));
+    if (!editor) return 1;
+    SendMessageA(editor, EM_LIMITTEXT, kNameMax, 0);
+    return 0;
+}
+
+int OnEndLabelEdit(HWND list, const LVITEMA* item) {
+    MainWindowParams* params = GetParamsFromChild(list);
+    if (!params || !item || item->iItem == -1 || !item->pszText) return 0;
+    // An editor that counts characters may hand back more than 16 bytes:
+    // keep what fits, never half a character.
+    char name[kNameMax + 1];
+    ClampName(item->pszText, name);
+    ListSetSubText(list, item->iItem, 0, name);
+    uint32_t offset = GetItemImageOffset(list, item->iItem);
+    if (offset == kNoImage) return 0;
+    WriteHeaderName(*params->memory, params->buffer, params->bufferSize, offset, name);
+    params->modified = 1;
+    return 0;
+}
+
+int ToggleWriteProtect(HWND mainWindow) {
+    MainWindowParams* params = GetParams(mainWindow);
+    if (!params || !params->listView || ListSelectedCount(params->listView) != 1) return 0;
+    int index = ListNextSelected(params->listView, -1);
+    uint32_t offset = GetItemImageOffset(params->listView, index);
+    if (offset == kNoImage) return 0;
+    uint8_t now = 0;
+    if (!FlipWriteProtect(*params->memory, params->buffer, params->bufferSize, offset, &now))
+        return 0;
+    ListSetImage(params->listView, index, now ? 1 : 0);
+    ListSetSubText(params->listView, index, 1, ProtectText(now));
+    UpdateWindow(params->listView);
+    params->modified = 1;
+    return 1;
+}
+
+int ShowDiskContextMenu(HWND list) {
+    MainWindowParams* params = GetParamsFromChild(list);
+    if (!params || !params->dropMenu) return 0;
+    POINT screen;
+    GetCursorPos(&screen);
+    LVHITTESTINFO hit = {};
+    hit.pt = screen;
+    ScreenToClient(list, &hit.pt);
+    int index = static_cast<int>(SendMessageA(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    HMENU menu = GetSubMenu(params->dropMenu, index >= 0 ? 1 : 0);
+    TrackPopupMenuEx(menu, TPM_RIGHTBUTTON, screen.x, screen.y, GetParent(list), nullptr);
+    return 0;
+}

@@ -1,0 +1,243 @@
+// The main window: class, creation and destruction, message routing and the
+// layout of its two children.
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "dialogs/dialogs_win.h"
+#include "document/document_win.h"
+#include "document/file_api.h"
+#include "list/disk_list_win.h"
+#include "resources/resource.h"
+#include "shell/params_win.h"
+#include "shell/settings_codec.h"
+#include "shell/shell_win.h"
+#include "shell/texts.h"
+#include "store/memory.h"
+
+MainWindowParams* GetParams(HWND mainWindow) {
+    if (!mainWindow) return nullptr;
+    return static_cast<MainWindowParams*>(GetPropA(mainWindow, PROP_MAIN_PARAMS));
+}
+
+MainWindowParams* GetParamsFromChild(HWND child) {
+    return child ? GetParams(GetParent(child)) : nullptr;
+}
+
+namespace {
+
+void* AllocateRecord(size_t size) { return std::calloc(1, size); }
+
+void AddIconToLists(HINSTANCE instance, int id, HIMAGELIST large, HIMAGELIST small) {
+    HICON big = static_cast<HICON>(
+        LoadImageA(instance, MAKEINTRESOURCEA(id), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR));
+    HICON little = static_cast<HICON>(
+        LoadImageA(instance, MAKEINTRESOURCEA(id), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+    ImageList_ReplaceIcon(large, -1, big);
+    ImageList_ReplaceIcon(small, -1, little ? little : big);
+    if (big) DestroyIcon(big);
+    if (little) DestroyIcon(little);
+}
+
+void InsertColumn(HWND list, int index, const char* caption, int format) {
+    LVCOLUMNA column = {};
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    column.fmt = format;
+    column.cx = 0;
+    column.pszText = const_cast<char*>(caption);
+    column.iSubItem = index;
+    SendMessageA(list, LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&column));
+}
+
+LRESULT MsgCreate(HWND window, const CREATESTRUCTA* create) {
+    const MainWindowServices* services =
+        static_cast<const MainWindowServices*>(create->lpCreateParams);
+    HINSTANCE instance = create->hInstance;
+
+    DragAcceptFiles(window, TRUE);
+
+    void* (*allocate)(size_t) =
+        services && services->allocateRecord ? services->allocateRecord : AllocateRecord;
+    MainWindowParams* params = static_cast<MainWindowParams*>(allocate(sizeof(MainWindowParams)));
+    if (!params) return -1;
+    std::memset(params, 0, sizeof *params);
+    params->size = sizeof *params;
+    params->memory = services && services->memory ? services->memory : &SystemMemory();
+    params->files = services && services->files ? services->files : &SystemFiles();
+    params->keyState = services && services->keyState ? services->keyState : GetAsyncKeyState;
+    SetPropA(window, PROP_MAIN_PARAMS, params);
+
+    SetWindowPos(window, nullptr, 0, 0, GetSystemMetrics(SM_CXFULLSCREEN) / 3,
+                 GetSystemMetrics(SM_CYFULLSCREEN) / 3, SWP_NOMOVE | SWP_NOZORDER);
+
+    params->listView = CreateDiskList(window);
+    if (!params->listView) return -1;
+    params->statusBar = CreateStatusWindowA(WS_CHILD | WS_VISIBLE, nullptr, window, IDC_STATUSBAR);
+    if (!params->statusBar) return -1;
+
+    InsertColumn(params->listView, 0, TXT_COL_DISK, LVCFMT_LEFT);
+    InsertColumn(params->listView, 1, TXT_COL_PROTECT, LVCFMT_LEFT);
+    InsertColumn(params->listView, 2, TXT_COL_MEDIA, LVCFMT_LEFT);
+    InsertColumn(params->listView, 3, TXT_COL_SIZE, LVCFMT_RIGHT);
+
+    params->largeImages = ImageList_Create(32, 32, ILC_COLOR4 | ILC_MASK, 2, 1);
+    if (!params->largeImages) return -1;
+    params->smallImages = ImageList_Create(16, 16, ILC_COLOR4 | ILC_MASK, 2, 1);
+    if (!params->smallImages) return -1;
+    SendMessageA(params->listView, LVM_SETIMAGELIST, LVSIL_NORMAL,
+                 reinterpret_cast<LPARAM>(params->largeImages));
+    SendMessageA(params->listView, LVM_SETIMAGELIST, LVSIL_SMALL,
+                 reinterpret_cast<LPARAM>(params->smallImages));
+    AddIconToLists(instance, IDI_DISK, params->largeImages, params->smallImages);
+    AddIconToLists(instance, IDI_DISK_PROTECTED, params->largeImages, params->smallImages);
+
+    params->dropMenu = LoadMenuA(instance, MAKEINTRESOURCEA(IDR_POPUPMENU));
+
+    ReadSettings(window);
+    if (!(params->flags & FLAG_STATUSBAR)) ShowWindow(params->statusBar, SW_HIDE);
+    SetViewMode(window, params->flags & FLAG_VIEW_MASK);
+    NewDocument(window);
+    return 0;
+}
+
+void MsgDestroy(HWND window) {
+    MainWindowParams* params = GetParams(window);
+    if (params) {
+        CancelDiskDrag(window);
+        CancelPendingDrop(window);
+        if (params->settingsRead) WriteSettings(window);
+        if (params->buffer) params->memory->Release(params->buffer, params->bufferSize);
+        params->buffer = nullptr;
+        params->bufferSize = 0;
+        if (params->largeImages) ImageList_Destroy(params->largeImages);
+        if (params->smallImages) ImageList_Destroy(params->smallImages);
+        if (params->dropMenu) DestroyMenu(params->dropMenu);
+        std::free(params);
+        RemovePropA(window, PROP_MAIN_PARAMS);
+    }
+    PostQuitMessage(0);
+}
+
+// Pointer positions: signed 16-bit halves of the long parameter.
+int PointX(LPARAM lParam) { return static_cast<short>(LOWORD(lParam)); }
+int PointY(LPARAM lParam) { return static_cast<short>(HIWORD(lParam)); }
+
+LRESULT MsgNotify(HWND window, NMHDR* header) {
+    MainWindowParams* params = GetParams(window);
+    if (!params || !header || header->idFrom != IDC_DISKLIST) return 0;
+    return OnDiskListNotify(header->hwndFrom, header);
+}
+
+}  // namespace
+
+int LayoutChildren(HWND mainWindow) {
+    MainWindowParams* params = GetParams(mainWindow);
+    if (!params) return 0;
+    RECT client;
+    GetClientRect(mainWindow, &client);
+    int width = client.right - client.left;
+    int height = client.bottom - client.top;
+    RECT bar = {};
+    if (params->statusBar) GetWindowRect(params->statusBar, &bar);
+    int barHeight = bar.bottom - bar.top;
+    bool barShown = params->statusBar &&
+                    (GetWindowLongA(params->statusBar, GWL_STYLE) & WS_VISIBLE) != 0;
+    if (barShown) {
+        SetWindowPos(params->listView, nullptr, 0, 0, width, height - barHeight, SWP_NOZORDER);
+        SetWindowPos(params->statusBar, nullptr, 0, height - barHeight, width, barHeight,
+                     SWP_NOZORDER);
+    } else {
+        SetWindowPos(params->listView, nullptr, 0, 0, width, height, SWP_NOZORDER);
+    }
+    return 1;
+}
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        return MsgCreate(window, reinterpret_cast<CREATESTRUCTA*>(lParam));
+    case WM_DESTROY:
+        MsgDestroy(window);
+        return 0;
+    case WM_SIZE:
+        if (GetParams(window) && GetParams(window)->listView && LayoutChildren(window)) return 0;
+        break;
+    case WM_CLOSE:
+        if (ConfirmSaveChanges(window)) DestroyWindow(window);
+        return 0;
+    case WM_QUERYENDSESSION:
+        return ConfirmSaveChanges(window) ? TRUE : FALSE;
+    case WM_ENDSESSION:
+        if (wParam && GetParams(window) && GetParams(window)->settingsRead) WriteSettings(window);
+        return 0;
+    case WM_NOTIFY:
+        return MsgNotify(window, reinterpret_cast<NMHDR*>(lParam));
+    case WM_COMMAND:
+        DispatchCommand(window, LOWORD(wParam));
+        return 0;
+    case WM_INITMENU:
+        UpdateMenuState(window, reinterpret_cast<HMENU>(wParam));
+        return 0;
+    case WM_MOUSEMOVE:
+        MoveDragImage(window, PointX(lParam), PointY(lParam));
+        return 0;
+    case WM_LBUTTONUP:
+        EndDiskDrag(window, PointX(lParam), PointY(lParam));
+        return 0;
+    case WM_CAPTURECHANGED:
+        CancelDiskDrag(window);
+        return 0;
+    case WM_DROPFILES:
+        OnDropFiles(window, reinterpret_cast<HDROP>(wParam));
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+bool RegisterMainWindowClass(HINSTANCE instance) {
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = MainWindowProc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_APP));
+    wc.hIconSm = static_cast<HICON>(
+        LoadImageA(instance, MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszMenuName = MAKEINTRESOURCEA(IDR_MAINMENU);
+    wc.lpszClassName = MAIN_WINDOW_CLASS;
+    if (RegisterClassExA(&wc)) return true;
+    return GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+HWND CreateMainWindowWith(HINSTANCE instance, const MainWindowServices* services) {
+    return CreateWindowExA(WS_EX_WINDOWEDGE, MAIN_WINDOW_CLASS, TXT_APP_CAPTION,
+                           WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                           CW_USEDEFAULT, nullptr, nullptr, instance,
+                           const_cast<MainWindowServices*>(services));
+}
+
+HWND CreateMainWindow(HINSTANCE instance) { return CreateMainWindowWith(instance, nullptr); }
+
+int RunOrvanel(HINSTANCE instance, const char* commandTail, int showCommand) {
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+    if (!RegisterMainWindowClass(instance)) return 0;
+    HWND window = CreateMainWindow(instance);
+    if (!window) return 0;
+    ShowWindow(window, showCommand);
+    UpdateWindow(window);
+    OpenFromCommandLine(window, commandTail);
+    HACCEL accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCEL));
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (accelerators && TranslateAcceleratorA(window, accelerators, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}

@@ -1,0 +1,166 @@
+// View modes, column widths, the status bar and its text, menu state, help.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+
+#include "document/paths.h"
+#include "list/disk_list_win.h"
+#include "list/listview_win.h"
+#include "resources/resource.h"
+#include "shell/params_win.h"
+#include "shell/presentation.h"
+#include "shell/settings_codec.h"
+#include "shell/shell_win.h"
+#include "shell/texts.h"
+#include "store/d88.h"
+#include "store/memory.h"
+
+int SetViewMode(HWND mainWindow, uint32_t mode) {
+    MainWindowParams* params = GetParams(mainWindow);
+    if (!params || !params->listView) return 0;
+    mode &= FLAG_VIEW_MASK;
+    HWND list = params->listView;
+    LONG style = GetWindowLongA(list, GWL_STYLE);
+    SetWindowLongA(list, GWL_STYLE, (style & ~LVS_TYPEMASK) | static_cast<LONG>(mode));
+    if (mode == LVS_REPORT) FitColumns(list);
+    params->flags = (params->flags & ~FLAG_VIEW_MASK) | mode;
+    UpdateWindow(list);
+    return 1;
+}
+
+int ToggleStatusBar(HWND mainWindow) {
+    MainWindowParams* params = GetParams(mainWindow);
+    if (!params || !params->statusBar) return 0;
+    if (GetWindowLongA(params->statusBar, GWL_STYLE) & WS_VISIBLE) {
+        ShowWindow(params->statusBar, SW_HIDE);
+        params->flags &= ~FLAG_STATUSBAR;
+    } else {
+        ShowWindow(params->statusBar, SW_SHOW);
+        params->flags |= FLAG_STATUSBAR;
+    }
+    return LayoutChildren(mainWindow);
+}
+
+int FitColumns(HWND list) {
+    if (!list) return 0;
+    int count = ListCount(list);
+    for (int column = 0; column < 4; ++column) {
+        int widest = 0;
+        for (int i = 0; i < count; ++i) {
+            char text[256];
+            ListGetSubText(list, i, column, text, 255);
+            int w = static_cast<int>(
+                SendMessageA(list, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(text)));
+            if (w > widest) widest = w;
+        }
+        LVCOLUMNA col = {};
+        col.mask = LVCF_WIDTH;
+        col.cx = widest + 32;
+        SendMessageA(list, LVM_SETCOLUMNA, column, reinterpret_cast<LPARAM>(&col));
+    }
+    return 1;
+}
+
+void RefitAfterLoad(HWND list) {
+    if (ListViewBits(list) & 1) FitColumns(list);
+    UpdateWindow(list);
+}
+
+int UpdateStatusText(HWND list, const NMLISTVIEW* change) {
+    MainWindowParams* params = GetParamsFromChild(list);
+    if (!params) return 0;
+    char text[256];
+    int selected = ListSelectedCount(list);
+    if (selected == 0) {
+        FormatCountText(ListCount(list), text, sizeof text);
+    } else if (selected > 1) {
+        FormatSelectedText(selected, text, sizeof text);
+    } else {
+        int first = ListNextSelected(list, -1);
+        if (!change || first != change->iItem) return 0;
+        // The item's own parameter: the same value the notification carries,
+        // read from the list so that it is right whatever filled the record.
+        HeaderFields fields;
+        uint32_t offset = GetItemImageOffset(list, first);
+        if (offset == kNoImage ||
+            !ReadHeader(*params->memory, params->buffer, params->bufferSize, offset, &fields))
+            return 0;
+        FormatSingleText(fields.mediaType, fields.diskSize, fields.writeProtect, text, sizeof text);
+    }
+    SendMessageA(params->statusBar, SB_SETTEXTA, 255 | 0, reinterpret_cast<LPARAM>(text));
+    return 0;
+}
+
+namespace {
+
+void Enable(HMENU menu, int id, bool on) {
+    EnableMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
+}
+void Check(HMENU menu, int id, bool on) {
+    CheckMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+}
+
+}  // namespace
+
+int UpdateMenuState(HWND mainWindow, HMENU menu) {
+    MainWindowParams* params = GetParams(mainWindow);
+    if (!params || !menu) return 0;
+    HWND list = params->listView;
+    MenuInputs in = {};
+    in.modified = params->modified != 0;
+    in.hasBuffer = params->buffer != nullptr;
+    in.selectedCount = list ? ListSelectedCount(list) : 0;
+    if (in.selectedCount == 1) {
+        uint32_t offset = GetItemImageOffset(list, ListNextSelected(list, -1));
+        HeaderFields fields;
+        if (offset != kNoImage &&
+            ReadHeader(*params->memory, params->buffer, params->bufferSize, offset, &fields)) {
+            in.selectedProtectKnown = true;
+            in.selectedProtected = fields.writeProtect != 0;
+        }
+    }
+    in.statusBarVisible =
+        params->statusBar && (GetWindowLongA(params->statusBar, GWL_STYLE) & WS_VISIBLE) != 0;
+    in.viewMode = list ? ListViewBits(list) : 0;
+    MenuState state = ComputeMenuState(in);
+
+    Enable(menu, IDM_SAVE, state.saveEnabled);
+    Enable(menu, IDM_SAVEAS, state.saveAsEnabled);
+    Enable(menu, IDM_DELETEDISK, state.deleteEnabled);
+    Enable(menu, IDM_EXTRACT, state.deleteEnabled);
+    Enable(menu, IDM_RENAME, state.singleEnabled);
+    Enable(menu, IDM_WRITEPROTECT, state.singleEnabled);
+    Enable(menu, IDM_PROPERTIES, state.singleEnabled);
+    Check(menu, IDM_WRITEPROTECT, state.protectChecked);
+    Check(menu, IDM_STATUSBAR, state.statusBarChecked);
+    CheckMenuRadioItem(menu, IDM_LARGEICON, IDM_DETAILS, state.viewCommand, MF_BYCOMMAND);
+    return 1;
+}
+
+int ShowHelpTopics(HWND mainWindow) {
+    char module[MAX_PATH + 1];
+    HINSTANCE instance =
+        reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(mainWindow, GWLP_HINSTANCE));
+    DWORD n = GetModuleFileNameA(instance, module, MAX_PATH);
+    module[n < MAX_PATH ? n : MAX_PATH] = '\0';
+    char help[MAX_PATH * 2];
+    if (ReplaceExtension(module, ".hlp", help, sizeof help))
+        WinHelpA(mainWindow, help, HELP_FINDER, 0);
+    return 1;
+}
+
+void ShowWarning(HWND mainWindow, const char* format, const char* arg) {
+    char text[1024];
+    std::snprintf(text, sizeof text, format, arg ? arg : "");
+    MessageBoxA(mainWindow, text, TXT_APP_CAPTION, MB_OK | MB_ICONWARNING);
+}
+
+void SetDocumentTitle(HWND mainWindow, const char* title) {
+    char text[512];
+    if (title && title[0])
+        std::snprintf(text, sizeof text, TXT_TITLE_FORMAT, title);
+    else
+        std::snprintf(text, sizeof text, "%s", TXT_NEW_WINDOW_TITLE);
+    SetWindowTextA(mainWindow, text);
+}
