@@ -1,0 +1,202 @@
+// D88 header access on raw bytes. Every access covers the first 36 bytes of
+// a header, clamped to the buffer, and holds the memory lock on exactly that
+// range while it reads or writes.
+#include "store/d88.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "store/memory.h"
+
+namespace {
+
+// Shift-JIS (code page 932) lead bytes; 0xA1-0xDF are single-byte katakana.
+bool IsLead(uint8_t c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+
+// The bytes of the header at `off` that a header access touches.
+uint32_t AccessLength(uint32_t size, uint32_t off) {
+    uint32_t left = size - off;
+    return left < kHeaderAccess ? left : kHeaderAccess;
+}
+
+// Locks the access range of the header at `off`. False when there is no
+// buffer, no header there, or the lock is refused; *len is the range.
+bool LockHeader(MemoryApi& mem, const uint8_t* base, uint32_t size, uint32_t off,
+                uint32_t* len) {
+    if (!base || off >= size) return false;
+    *len = AccessLength(size, off);
+    return mem.Lock(base + off, *len);
+}
+
+// Copies `n` bytes to header offset `at`, leaving out the bytes that lie past
+// `len` (the end of the buffer). True when every byte was written.
+bool PutBytes(uint8_t* header, uint32_t len, uint32_t at, const uint8_t* src, uint32_t n) {
+    for (uint32_t i = 0; i < n; ++i) {
+        if (at + i >= len) return false;
+        header[at + i] = src[i];
+    }
+    return true;
+}
+
+}  // namespace
+
+uint32_t ReadLe32(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+void WriteLe32(uint8_t* p, uint32_t v) {
+    p[0] = static_cast<uint8_t>(v);
+    p[1] = static_cast<uint8_t>(v >> 8);
+    p[2] = static_cast<uint8_t>(v >> 16);
+    p[3] = static_cast<uint8_t>(v >> 24);
+}
+
+bool ReadHeader(MemoryApi& mem, const uint8_t* base, uint32_t size, uint32_t off,
+                HeaderFields* out) {
+    uint32_t len = 0;
+    if (!out || !LockHeader(mem, base, size, off, &len)) return false;
+    uint8_t bytes[kHeaderAccess];
+    std::memset(bytes, 0, sizeof bytes);
+    std::memcpy(bytes, base + off, len);
+    mem.Unlock(base + off, len);
+
+    NameForDisplay(bytes, out->name);
+    out->writeProtect = bytes[kOffWriteProtect];
+    out->mediaType = bytes[kOffMediaType];
+    out->diskSize = ReadLe32(bytes + kOffDiskSize);
+    out->sortKey = ReadLe32(bytes + kOffSortKey);
+    return true;
+}
+
+uint32_t ImageExtent(MemoryApi& mem, const uint8_t* base, uint32_t size, uint32_t off) {
+    HeaderFields f;
+    if (!ReadHeader(mem, base, size, off, &f)) return 0;
+    uint32_t left = size - off;
+    return f.diskSize < left ? f.diskSize : left;
+}
+
+bool WriteHeaderName(MemoryApi& mem, uint8_t* base, uint32_t size, uint32_t off,
+                     const char* name) {
+    char clamped[kNameMax + 1];
+    ClampName(name ? name : "", clamped);
+    uint32_t len = 0;
+    if (!LockHeader(mem, base, size, off, &len)) return false;
+    // The text and one NUL; whatever follows the NUL stays.
+    bool whole = PutBytes(base + off, len, 0, reinterpret_cast<const uint8_t*>(clamped),
+                          static_cast<uint32_t>(std::strlen(clamped)) + 1);
+    mem.Unlock(base + off, len);
+    return whole;
+}
+
+bool FlipWriteProtect(MemoryApi& mem, uint8_t* base, uint32_t size, uint32_t off,
+                      uint8_t* now) {
+    uint32_t len = 0;
+    if (!LockHeader(mem, base, size, off, &len)) return false;
+    bool inside = kOffWriteProtect < len;
+    if (inside) {
+        base[off + kOffWriteProtect] ^= kProtectBit;
+        if (now) *now = base[off + kOffWriteProtect];
+    }
+    mem.Unlock(base + off, len);
+    return inside;
+}
+
+bool SetWriteProtect(MemoryApi& mem, uint8_t* base, uint32_t size, uint32_t off,
+                     uint8_t value) {
+    uint32_t len = 0;
+    if (!LockHeader(mem, base, size, off, &len)) return false;
+    bool whole = PutBytes(base + off, len, kOffWriteProtect, &value, 1);
+    mem.Unlock(base + off, len);
+    return whole;
+}
+
+bool WriteSortKey(MemoryApi& mem, uint8_t* base, uint32_t size, uint32_t off, uint32_t key) {
+    uint8_t bytes[4];
+    WriteLe32(bytes, key);
+    uint32_t len = 0;
+    if (!LockHeader(mem, base, size, off, &len)) return false;
+    bool whole = PutBytes(base + off, len, kOffSortKey, bytes, 4);
+    mem.Unlock(base + off, len);
+    return whole;
+}
+
+void MakeBlankHeader(uint8_t* header) {
+    static const char kBlankName[] = "BlankDisk";
+    std::memset(header, 0, kHeaderSize);
+    std::memcpy(header, kBlankName, sizeof kBlankName);
+    WriteLe32(header + kOffDiskSize, kHeaderSize);
+}
+
+void NameForDisplay(const uint8_t* field, char out[kNameField + 1]) {
+    uint32_t n = 0;
+    while (n < kNameField && field[n] != 0) ++n;
+    // Whole characters only: a lead byte whose second byte is not in the
+    // text is left out.
+    uint32_t i = 0;
+    while (i < n) {
+        if (IsLead(field[i])) {
+            if (i + 1 >= n) break;
+            i += 2;
+        } else {
+            i += 1;
+        }
+    }
+    std::memcpy(out, field, i);
+    out[i] = '\0';
+}
+
+void ClampName(const char* name, char out[kNameMax + 1]) {
+    const uint8_t* s = reinterpret_cast<const uint8_t*>(name ? name : "");
+    uint32_t i = 0;
+    while (s[i] != 0) {
+        uint32_t w = 1;
+        if (IsLead(s[i])) {
+            if (s[i + 1] == 0) break;  // a lead byte without its second byte
+            w = 2;
+        }
+        if (i + w > kNameMax) break;
+        i += w;
+    }
+    std::memcpy(out, s, i);
+    out[i] = '\0';
+}
+
+const char* MediaText(uint8_t mediaType) {
+    if (mediaType == kMedia2DD) return "2DD";
+    if (mediaType == kMedia2HD) return "2HD";
+    return "2D";
+}
+
+const char* ProtectText(uint8_t writeProtect) { return writeProtect ? "Yes" : "No"; }
+
+void FormatSizeColumn(uint32_t diskSize, char out[24]) {
+    if (diskSize < 1024) {
+        std::snprintf(out, 24, "%dBytes", static_cast<int>(diskSize));
+    } else {
+        std::snprintf(out, 24, "%dKB", static_cast<int>(diskSize >> 10));
+    }
+}
+
+bool HasContainerExtension(const char* path) {
+    if (!path) return false;
+    const uint8_t* s = reinterpret_cast<const uint8_t*>(path);
+    int dot = -1;
+    int i = 0;
+    while (s[i] != 0) {
+        if (IsLead(s[i]) && s[i + 1] != 0) {
+            i += 2;
+            continue;
+        }
+        if (s[i] == '\\' || s[i] == '/') dot = -1;
+        if (s[i] == '.') dot = i;
+        ++i;
+    }
+    if (dot < 0 || i - dot != 4) return false;
+    char ext[4];
+    for (int k = 0; k < 4; ++k) {
+        char c = static_cast<char>(s[dot + k]);
+        ext[k] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    return std::memcmp(ext, ".d88", 4) == 0 || std::memcmp(ext, ".88d", 4) == 0;
+}

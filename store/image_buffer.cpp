@@ -1,0 +1,67 @@
+// Growth, release and the walk over the images of the image buffer.
+#include "store/image_buffer.h"
+
+#include <cstring>
+
+#include "store/memory.h"
+
+namespace {
+
+uint32_t PageOf(MemoryApi& mem) {
+    uint32_t page = mem.PageSize();
+    return page ? page : 4096;
+}
+
+uint32_t Smaller(uint32_t a, uint32_t b) { return a < b ? a : b; }
+
+// Copies n bytes chunk by chunk. Each chunk locks the page-size range at its
+// first byte in both blocks, cut at each block's own end.
+void CopyChunks(MemoryApi& mem, uint8_t* dst, uint32_t dstSize, const uint8_t* src,
+                uint32_t srcSize, uint32_t n) {
+    uint32_t page = PageOf(mem);
+    uint32_t p = 0;
+    while (p < n) {
+        uint32_t chunk = Smaller(page, n - p);
+        uint32_t srcLock = Smaller(page, srcSize - p);
+        uint32_t dstLock = Smaller(page, dstSize - p);
+        bool srcLocked = mem.Lock(src + p, srcLock);
+        bool dstLocked = mem.Lock(dst + p, dstLock);
+        std::memcpy(dst + p, src + p, chunk);
+        if (dstLocked) mem.Unlock(dst + p, dstLock);
+        if (srcLocked) mem.Unlock(src + p, srcLock);
+        p += chunk;
+    }
+}
+
+}  // namespace
+
+uint8_t* GrowBlock(MemoryApi& mem, const uint8_t* old, uint32_t oldSize, uint32_t n) {
+    if (!old && oldSize != 0) return nullptr;
+    if (n > 0xFFFFFFFFu - oldSize) return nullptr;
+    uint32_t total = oldSize + n;
+    uint8_t* block = mem.Allocate(total);
+    if (!block) return nullptr;
+    if (oldSize) CopyChunks(mem, block, total, old, oldSize, oldSize);
+    return block;
+}
+
+void ReleaseBlock(MemoryApi& mem, uint8_t* block, uint32_t size) {
+    if (block) mem.Release(block, size);
+}
+
+void CopyPaged(MemoryApi& mem, uint8_t* dst, const uint8_t* src, uint32_t n) {
+    if (!dst || !src) return;
+    CopyChunks(mem, dst, n, src, n, n);
+}
+
+bool WalkImages(uint32_t start, uint32_t end, ImageStep step, void* ctx) {
+    if (!step) return false;
+    uint32_t p = start;
+    while (p < end) {
+        uint32_t v = step(ctx, p);
+        if (v == 0) return false;
+        if (v > 0xFFFFFFFFu - p) return true;  // past the last offset: the end is reached
+        p += v;
+    }
+    return true;
+}
