@@ -29,6 +29,7 @@ struct MenuState {
 MenuState ComputeMenuState(const MenuInputs& in);
 // The command id of a view mode and back (302 large, 303 small, 304 list, 305 details).
 int ViewModeCommand(uint32_t viewMode);
+int CommandViewMode(int command);  // -1 for any other command
 
 // Status bar texts (256-byte buffer).
 void FormatCountText(int items, char* out, size_t outSize);      // "%d 個のｲﾒｰｼﾞ"
