@@ -1,0 +1,87 @@
+#include "tests/support/fault_files.h"
+
+FaultFiles::FaultFiles() : inner_(SystemFiles()) {}
+
+FaultFiles::FaultFiles(FileApi& inner) : inner_(inner) {}
+
+FileApi::Handle FaultFiles::OpenRead(const char* path) {
+    if (failOpen) return nullptr;
+    Handle h = inner_.OpenRead(path);
+    if (h) open_.insert(h);
+    return h;
+}
+
+bool FaultFiles::Size(Handle h, uint64_t* size) {
+    if (failSize) return false;
+    if (overrideSize) {
+        *size = reportedSize;
+        return true;
+    }
+    return inner_.Size(h, size);
+}
+
+bool FaultFiles::Read(Handle h, uint8_t* dst, uint32_t n, uint32_t* got) {
+    ++reads;
+    *got = 0;
+    if (reads == failReadAt) return false;
+    if (reads == emptyReadAt || (emptyReadsFrom && emptyReadAt && reads > emptyReadAt)) {
+        return true;
+    }
+    if (reads == shortReadAt && n > shortReadBytes) n = shortReadBytes;
+    return inner_.Read(h, dst, n, got);
+}
+
+FileApi::Handle FaultFiles::CreateTempBeside(const char* target, char* tempPath) {
+    if (failCreate) return nullptr;
+    Handle h = inner_.CreateTempBeside(target, tempPath);
+    if (h) {
+        open_.insert(h);
+        tempsCreated.push_back(tempPath);
+    }
+    return h;
+}
+
+bool FaultFiles::Write(Handle h, const uint8_t* src, uint32_t n, uint32_t* put) {
+    ++writes;
+    *put = 0;
+    if (writes == zeroWriteAt) return true;
+    bool stopHere = false;
+    if (failWriteAfter >= 0) {
+        uint64_t allowed = static_cast<uint64_t>(failWriteAfter);
+        uint64_t left = bytesWritten < allowed ? allowed - bytesWritten : 0;
+        if (n > left) {
+            // Write what still fits, then fail as a full disk does.
+            n = static_cast<uint32_t>(left);
+            stopHere = true;
+        }
+    }
+    if (n > 0 && !inner_.Write(h, src, n, put)) return false;
+    bytesWritten += *put;
+    return !stopHere;
+}
+
+bool FaultFiles::Flush(Handle h) {
+    if (failFlush) return false;
+    return inner_.Flush(h);
+}
+
+bool FaultFiles::Close(Handle h) {
+    open_.erase(h);
+    bool ok = inner_.Close(h);
+    return failClose ? false : ok;
+}
+
+bool FaultFiles::Delete(const char* path) { return inner_.Delete(path); }
+
+bool FaultFiles::Copy(const char* from, const char* to) {
+    copies.push_back(std::string(from) + ">" + to);
+    if (failCopy) return false;
+    return inner_.Copy(from, to);
+}
+
+bool FaultFiles::Replace(const char* from, const char* to) {
+    if (failReplace) return false;
+    return inner_.Replace(from, to);
+}
+
+bool FaultFiles::Exists(const char* path) { return inner_.Exists(path); }

@@ -1,0 +1,63 @@
+// A FileApi that passes every call to another one (the system's by default)
+// and makes file faults real on request: a failed open, size, read, write,
+// flush, create or replace, short and empty reads, writes that stop half
+// way, and writes that claim success without writing anything.
+#ifndef ORVANEL_TESTS_SUPPORT_FAULT_FILES_H
+#define ORVANEL_TESTS_SUPPORT_FAULT_FILES_H
+
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "document/file_api.h"
+
+class FaultFiles : public FileApi {
+public:
+    FaultFiles();
+    explicit FaultFiles(FileApi& inner);
+
+    Handle OpenRead(const char* path) override;
+    bool Size(Handle h, uint64_t* size) override;
+    bool Read(Handle h, uint8_t* dst, uint32_t n, uint32_t* got) override;
+    Handle CreateTempBeside(const char* target, char* tempPath) override;
+    bool Write(Handle h, const uint8_t* src, uint32_t n, uint32_t* put) override;
+    bool Flush(Handle h) override;
+    bool Close(Handle h) override;
+    bool Delete(const char* path) override;
+    bool Copy(const char* from, const char* to) override;
+    bool Replace(const char* from, const char* to) override;
+    bool Exists(const char* path) override;
+
+    // Faults; reads and writes are counted from 1.
+    bool failOpen = false;
+    bool failSize = false;
+    bool overrideSize = false;  // Size reports `reportedSize` instead
+    uint64_t reportedSize = 0;
+    int failReadAt = 0;
+    int shortReadAt = 0;        // that read delivers at most shortReadBytes
+    uint32_t shortReadBytes = 0;
+    int emptyReadAt = 0;        // that read succeeds with 0 bytes, reading nothing
+    bool emptyReadsFrom = false;  // ... and so do all reads after it
+    bool failCreate = false;
+    int64_t failWriteAfter = -1;  // writes stop after this many bytes in all
+    int zeroWriteAt = 0;        // that write reports success with 0 bytes
+    bool failFlush = false;
+    bool failClose = false;
+    bool failReplace = false;
+    bool failCopy = false;
+
+    // What happened.
+    int reads = 0;
+    int writes = 0;
+    uint64_t bytesWritten = 0;
+    std::vector<std::string> tempsCreated;
+    std::vector<std::string> copies;  // "from>to" of every copy asked for
+    size_t openHandles() const { return open_.size(); }
+
+private:
+    FileApi& inner_;
+    std::set<Handle> open_;
+};
+
+#endif

@@ -1,0 +1,477 @@
+// Opening, adding and saving container files, with faults made real by the
+// fault wrappers and, for a full disk, by a small tmpfs.
+#include "document/document_io.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+
+#include "document/file_api.h"
+#include "store/d88.h"
+#include "store/image_buffer.h"
+#include "tests/support/fault_files.h"
+#include "tests/support/fault_memory.h"
+#include "tests/unit/scratch_dir.h"
+#include "tests/unit/test_images.h"
+
+namespace {
+
+Bytes TwoImages() {
+    Bytes file = MakeImage(1000, "ONE", 0x11);
+    Append(&file, MakeImage(3000, "TWO", 0x22));
+    return file;
+}
+
+class DocumentIo : public ::testing::Test {
+protected:
+    DocumentIo() : mem(256) {}
+    void TearDown() override {
+        EXPECT_TRUE(mem.errors().empty()) << mem.errors()[0];
+        EXPECT_EQ(0u, mem.heldLocks());
+        EXPECT_EQ(0u, files.openHandles());
+    }
+    // Every lock lay within one page of its block.
+    void ExpectPageLocks() {
+        for (size_t i = 0; i < mem.locks().size(); ++i) {
+            EXPECT_LE(mem.locks()[i].n, mem.PageSize());
+        }
+    }
+    std::vector<std::string> Names() {
+        std::vector<std::string> n = dir.Names();
+        std::sort(n.begin(), n.end());
+        return n;
+    }
+
+    ScratchDir dir;
+    FaultMemory mem;
+    FaultFiles files;
+};
+
+// ---- open
+
+TEST_F(DocumentIo, OpenReadsTheWholeFilePageByPage) {
+    Bytes file = TwoImages();
+    PutFile(dir.File("GAME.D88"), file);
+    uint8_t* block = nullptr;
+    uint32_t size = 0;
+    bool opened = false;
+    ASSERT_EQ(kIoOk, ReadWholeFile(files, mem, dir.File("GAME.D88").c_str(), &block, &size,
+                                   &opened));
+    EXPECT_TRUE(opened);
+    ASSERT_EQ(file.size(), size);
+    EXPECT_EQ(0, std::memcmp(file.data(), block, size));
+    EXPECT_EQ(16, files.reads);  // 4000 bytes in pages of 256
+    ExpectPageLocks();
+    ReleaseBlock(mem, block, size);
+    EXPECT_EQ(0u, mem.liveBlocks());
+}
+
+TEST_F(DocumentIo, OpenFailuresLeaveNothingAllocated) {
+    PutFile(dir.File("EMPTY.D88"), Bytes());
+    PutFile(dir.File("GAME.D88"), TwoImages());
+    const std::string game = dir.File("GAME.D88");
+    struct Case {
+        const char* what;
+        std::function<void(FaultFiles&, FaultMemory&)> fault;
+        std::string path;
+        IoResult result;
+        bool opened;
+    } cases[] = {
+        {"missing file", [](FaultFiles&, FaultMemory&) {}, dir.File("NONE.D88"), kIoOpenFailed,
+         false},
+        {"a folder", [](FaultFiles&, FaultMemory&) {}, dir.path(), kIoOpenFailed, false},
+        {"open refused", [](FaultFiles& f, FaultMemory&) { f.failOpen = true; }, game,
+         kIoOpenFailed, false},
+        {"size refused", [](FaultFiles& f, FaultMemory&) { f.failSize = true; }, game,
+         kIoSizeFailed, true},
+        {"empty file", [](FaultFiles&, FaultMemory&) {}, dir.File("EMPTY.D88"), kIoNoMemory,
+         true},
+        {"4 GiB",
+         [](FaultFiles& f, FaultMemory&) {
+             f.overrideSize = true;
+             f.reportedSize = 0x100000000ull;
+         },
+         game, kIoNoMemory, true},
+        {"memory refused", [](FaultFiles&, FaultMemory& m) { m.RefuseAllAllocations(true); },
+         game, kIoNoMemory, true},
+        {"second read fails", [](FaultFiles& f, FaultMemory&) { f.failReadAt = 2; }, game,
+         kIoReadFailed, true},
+    };
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        FaultFiles f;
+        FaultMemory m(256);
+        cases[i].fault(f, m);
+        uint8_t* block = reinterpret_cast<uint8_t*>(1);
+        uint32_t size = 77;
+        bool opened = !cases[i].opened;
+        EXPECT_EQ(cases[i].result,
+                  ReadWholeFile(f, m, cases[i].path.c_str(), &block, &size, &opened))
+            << cases[i].what;
+        EXPECT_EQ(cases[i].opened, opened) << cases[i].what;
+        EXPECT_EQ(nullptr, block) << cases[i].what;
+        EXPECT_EQ(0u, size) << cases[i].what;
+        EXPECT_EQ(0u, m.liveBlocks()) << cases[i].what;
+        EXPECT_EQ(0u, f.openHandles()) << cases[i].what;
+        EXPECT_TRUE(m.errors().empty()) << cases[i].what;
+    }
+}
+
+TEST_F(DocumentIo, OpenAfterAShortReadGoesOnAtTheNextPage) {
+    Bytes file(1000, 0x33);
+    PutFile(dir.File("GAME.D88"), file);
+    files.shortReadAt = 1;
+    files.shortReadBytes = 100;
+    uint8_t* block = nullptr;
+    uint32_t size = 0;
+    ASSERT_EQ(kIoOk, ReadWholeFile(files, mem, dir.File("GAME.D88").c_str(), &block, &size,
+                                   nullptr));
+    EXPECT_EQ(1000u, size);
+    for (uint32_t i = 0; i < 100; ++i) ASSERT_EQ(0x33, block[i]);
+    for (uint32_t i = 100; i < 256; ++i) ASSERT_EQ(0, block[i]) << i;
+    EXPECT_EQ(0x33, block[256]);
+    EXPECT_EQ(4, files.reads);
+    ReleaseBlock(mem, block, size);
+}
+
+// ---- add
+
+TEST_F(DocumentIo, AddPutsTheFileAfterTheOldBytes) {
+    Bytes file = TwoImages();
+    PutFile(dir.File("ADD.D88"), file);
+    uint8_t* old = mem.Allocate(1000);
+    std::memset(old, 0x44, 1000);
+    FaultMemory big(4096);
+    uint8_t* bigOld = big.Allocate(1000);
+    std::memset(bigOld, 0x44, 1000);
+
+    uint8_t* grown = nullptr;
+    uint32_t added = 0;
+    ASSERT_EQ(kIoOk, ReadFileAppended(files, big, dir.File("ADD.D88").c_str(), bigOld, 1000,
+                                      &grown, &added));
+    EXPECT_EQ(4000u, added);
+    EXPECT_EQ(0, std::memcmp(bigOld, grown, 1000));
+    EXPECT_EQ(0, std::memcmp(file.data(), grown + 1000, 4000));
+    // Up to the next 1 KiB boundary, then the rest, which is under a page.
+    EXPECT_EQ(2, files.reads);
+    EXPECT_TRUE(big.errors().empty());
+    ReleaseBlock(big, grown, 5000);
+    ReleaseBlock(big, bigOld, 1000);
+    ReleaseBlock(mem, old, 1000);
+    EXPECT_EQ(0u, big.liveBlocks());
+}
+
+TEST_F(DocumentIo, AddToAnEmptyDocumentAndAddAnEmptyFile) {
+    PutFile(dir.File("EMPTY.D88"), Bytes());
+    uint8_t* grown = nullptr;
+    uint32_t added = 0;
+    EXPECT_EQ(kIoNoMemory, ReadFileAppended(files, mem, dir.File("EMPTY.D88").c_str(), nullptr,
+                                            0, &grown, &added));
+    EXPECT_EQ(nullptr, grown);
+
+    uint8_t* old = mem.Allocate(688);
+    MakeBlankHeader(old);
+    ASSERT_EQ(kIoOk, ReadFileAppended(files, mem, dir.File("EMPTY.D88").c_str(), old, 688,
+                                      &grown, &added));
+    EXPECT_EQ(0u, added);
+    EXPECT_EQ(0, std::memcmp(old, grown, 688));
+    ReleaseBlock(mem, grown, 688);
+    ReleaseBlock(mem, old, 688);
+    EXPECT_EQ(0u, mem.liveBlocks());
+}
+
+TEST_F(DocumentIo, AddFailuresKeepOnlyTheOldBlock) {
+    PutFile(dir.File("ADD.D88"), TwoImages());
+    const std::string add = dir.File("ADD.D88");
+    struct Case {
+        const char* what;
+        std::function<void(FaultFiles&, FaultMemory&)> fault;
+        IoResult result;
+    } cases[] = {
+        {"open refused", [](FaultFiles& f, FaultMemory&) { f.failOpen = true; }, kIoOpenFailed},
+        {"size refused", [](FaultFiles& f, FaultMemory&) { f.failSize = true; }, kIoSizeFailed},
+        {"4 GiB",
+         [](FaultFiles& f, FaultMemory&) {
+             f.overrideSize = true;
+             f.reportedSize = 0x100000000ull;
+         },
+         kIoNoMemory},
+        {"sizes past 32 bits",
+         [](FaultFiles& f, FaultMemory&) {
+             f.overrideSize = true;
+             f.reportedSize = 0xFFFFFF00ull;
+         },
+         kIoNoMemory},
+        {"memory refused", [](FaultFiles&, FaultMemory& m) { m.RefuseAllocation(2); },
+         kIoNoMemory},
+        {"read fails", [](FaultFiles& f, FaultMemory&) { f.failReadAt = 3; }, kIoReadFailed},
+        {"reads deliver nothing",
+         [](FaultFiles& f, FaultMemory&) {
+             f.emptyReadAt = 2;
+             f.emptyReadsFrom = true;
+         },
+         kIoReadFailed},
+        {"file shorter than announced",
+         [](FaultFiles& f, FaultMemory&) {
+             f.overrideSize = true;
+             f.reportedSize = 9000;
+         },
+         kIoReadFailed},
+    };
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        FaultFiles f;
+        FaultMemory m(256);
+        uint8_t* old = m.Allocate(1000);
+        std::memset(old, 0x55, 1000);
+        cases[i].fault(f, m);
+        uint8_t* grown = nullptr;
+        uint32_t added = 9;
+        EXPECT_EQ(cases[i].result,
+                  ReadFileAppended(f, m, add.c_str(), old, 1000, &grown, &added))
+            << cases[i].what;
+        EXPECT_EQ(nullptr, grown) << cases[i].what;
+        EXPECT_EQ(0u, added) << cases[i].what;
+        EXPECT_EQ(1u, m.liveBlocks()) << cases[i].what;
+        EXPECT_EQ(0u, f.openHandles()) << cases[i].what;
+        EXPECT_TRUE(m.errors().empty()) << cases[i].what;
+        EXPECT_EQ(0x55, old[999]);
+        ReleaseBlock(m, old, 1000);
+        EXPECT_EQ(0u, m.liveBlocks()) << cases[i].what;
+    }
+}
+
+TEST_F(DocumentIo, AddNeverReadsPastTheAnnouncedSize) {
+    // The file holds more than it announced, as when it grows while read:
+    // the reads stay inside the block (the sanitizer would see an overrun).
+    PutFile(dir.File("ADD.D88"), Bytes(5000, 0x66));
+    files.overrideSize = true;
+    files.reportedSize = 10;
+    uint8_t* old = mem.Allocate(1000);
+    uint8_t* grown = nullptr;
+    uint32_t added = 0;
+    ASSERT_EQ(kIoOk, ReadFileAppended(files, mem, dir.File("ADD.D88").c_str(), old, 1000,
+                                      &grown, &added));
+    EXPECT_EQ(10u, added);
+    EXPECT_EQ(0x66, grown[1009]);
+    ReleaseBlock(mem, grown, 1010);
+    ReleaseBlock(mem, old, 1000);
+}
+
+// ---- save
+
+class SaveTest : public DocumentIo {
+protected:
+    void SetUp() override {
+        // Images A (1000), B (688), C (0 bytes), D (runs past the end).
+        Bytes doc = MakeImage(1000, "A", 0xA1);
+        Append(&doc, MakeImage(688, "B", 0xB2));
+        Bytes c = MakeImage(688, "C", 0xC3);
+        WriteLe32(&c[kOffDiskSize], 0);
+        Append(&doc, c);
+        Bytes d = MakeImage(500, "D", 0xD4);
+        WriteLe32(&d[kOffDiskSize], 900);
+        Append(&doc, d);
+        size = static_cast<uint32_t>(doc.size());
+        base = mem.Allocate(size);
+        std::memcpy(base, doc.data(), size);
+        target = dir.File("GAME.D88");
+        original = MakeImage(2000, "OLD", 0x0D);
+        PutFile(target, original);
+    }
+    void TearDown() override {
+        ReleaseBlock(mem, base, size);
+        EXPECT_EQ(0u, mem.liveBlocks());
+        DocumentIo::TearDown();
+    }
+    IoResult Save(const std::vector<uint32_t>& offsets, bool backup = false) {
+        return WriteImages(files, mem, base, size, offsets.data(), offsets.size(),
+                           target.c_str(), backup);
+    }
+    Bytes Image(uint32_t off, uint32_t n) { return Bytes(base + off, base + off + n); }
+    void ExpectTargetUntouched() {
+        Bytes now;
+        ASSERT_TRUE(GetFile(target, &now));
+        EXPECT_TRUE(now == original);
+        EXPECT_EQ(std::vector<std::string>{"GAME.D88"}, Names());
+    }
+
+    uint8_t* base = nullptr;
+    uint32_t size = 0;
+    std::string target;
+    Bytes original;
+};
+
+TEST_F(SaveTest, WritesTheListedImagesInListOrder) {
+    // B, a deleted item, A, the empty C, D cut at the buffer end.
+    ASSERT_EQ(kIoOk, Save({1000, kNoImage, 0, 1688, 2376}));
+    Bytes expected = Image(1000, 688);
+    Append(&expected, Image(0, 1000));
+    Append(&expected, Image(2376, 500));
+    Bytes saved;
+    ASSERT_TRUE(GetFile(target, &saved));
+    EXPECT_TRUE(saved == expected);
+    EXPECT_EQ(std::vector<std::string>{"GAME.D88"}, Names());
+    EXPECT_EQ(4 + 3 + 2, files.writes);  // pages of 256
+    ExpectPageLocks();
+    EXPECT_TRUE(files.copies.empty());
+}
+
+TEST_F(SaveTest, AnEmptyListGivesAnEmptyFile) {
+    ASSERT_EQ(kIoOk, Save({}));
+    Bytes saved;
+    ASSERT_TRUE(GetFile(target, &saved));
+    EXPECT_TRUE(saved.empty());
+}
+
+TEST_F(SaveTest, TheBackupHoldsThePreviousContents) {
+    PutFile(dir.File("GAME.bak"), Bytes(3, 0xEE));
+    ASSERT_EQ(kIoOk, Save({0}, true));
+    Bytes backup;
+    ASSERT_TRUE(GetFile(dir.File("GAME.bak"), &backup));
+    EXPECT_TRUE(backup == original);
+    EXPECT_EQ((std::vector<std::string>{"GAME.D88", "GAME.bak"}), Names());
+
+    // A new target has nothing to back up; the save still goes on.
+    target = dir.File("NEW.D88");
+    ASSERT_EQ(kIoOk, Save({0}, true));
+    EXPECT_EQ((std::vector<std::string>{"GAME.D88", "GAME.bak", "NEW.D88"}), Names());
+}
+
+TEST_F(SaveTest, ATargetWithTheBackupExtensionIsNotCopiedOntoItself) {
+    target = dir.File("GAME.BAK");
+    PutFile(target, original);
+    ASSERT_EQ(kIoOk, Save({0}, true));
+    EXPECT_TRUE(files.copies.empty());
+}
+
+TEST_F(SaveTest, EveryWriteFaultLeavesTheTargetAsItWas) {
+    struct Case {
+        const char* what;
+        std::function<void(FaultFiles&)> fault;
+        IoResult result;
+    } cases[] = {
+        {"read-only folder: no new file", [](FaultFiles& f) { f.failCreate = true; },
+         kIoOpenFailed},
+        {"write fails half way", [](FaultFiles& f) { f.failWriteAfter = 1300; }, kIoWriteFailed},
+        {"write fails at once", [](FaultFiles& f) { f.failWriteAfter = 0; }, kIoWriteFailed},
+        {"write reports 0 bytes", [](FaultFiles& f) { f.zeroWriteAt = 2; }, kIoWriteFailed},
+        {"flush fails", [](FaultFiles& f) { f.failFlush = true; }, kIoWriteFailed},
+        {"close fails", [](FaultFiles& f) { f.failClose = true; }, kIoWriteFailed},
+        {"replace fails", [](FaultFiles& f) { f.failReplace = true; }, kIoWriteFailed},
+    };
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        SCOPED_TRACE(cases[i].what);
+        FaultFiles f;
+        cases[i].fault(f);
+        EXPECT_EQ(cases[i].result, WriteImages(f, mem, base, size, std::vector<uint32_t>{0, 1000}.data(),
+                                               2, target.c_str(), false));
+        EXPECT_EQ(0u, f.openHandles());
+        ExpectTargetUntouched();
+    }
+    EXPECT_EQ(1u, mem.liveBlocks());
+}
+
+TEST_F(SaveTest, AFailedSaveKeepsTheBackup) {
+    files.failWriteAfter = 10;
+    EXPECT_EQ(kIoWriteFailed, Save({0}, true));
+    Bytes backup;
+    ASSERT_TRUE(GetFile(dir.File("GAME.bak"), &backup));
+    EXPECT_TRUE(backup == original);
+}
+
+TEST_F(SaveTest, AMissingFolderOrAFolderAsTargetCannotBeOpened) {
+    target = dir.File("NO/SUCH/GAME.D88");
+    EXPECT_EQ(kIoOpenFailed, Save({0}));
+    target = dir.path();
+    EXPECT_EQ(kIoOpenFailed, Save({0}));
+}
+
+// Mounts a tmpfs of a given size on a folder for the time of a test.
+class SmallDisk {
+public:
+    SmallDisk(const std::string& where, const char* size) : where_(where) {
+        mkdir(where.c_str(), 0755);
+        std::string cmd = "mount -t tmpfs -o size=" + std::string(size) + " tmpfs '" + where +
+                          "' 2>/dev/null";
+        mounted_ = std::system(cmd.c_str()) == 0;
+    }
+    ~SmallDisk() {
+        if (mounted_) std::system(("umount '" + where_ + "'").c_str());
+    }
+    bool mounted() const { return mounted_; }
+
+private:
+    std::string where_;
+    bool mounted_;
+};
+
+TEST_F(DocumentIo, AFullDiskFailsTheSaveAndKeepsTheTarget) {
+    SmallDisk disk(dir.File("disk"), "256k");
+    if (!disk.mounted()) GTEST_SKIP() << "mounting a tmpfs is not permitted here";
+    std::string target = dir.File("disk/GAME.D88");
+    Bytes original = MakeImage(100 * 1024, "OLD", 0x0D);
+    PutFile(target, original);
+
+    // 200 KiB beside the old 100 KiB do not fit in 256 KiB.
+    FaultMemory big(4096);
+    uint32_t size = 200 * 1024;
+    uint8_t* base = big.Allocate(size);
+    Bytes img = MakeImage(size, "NEW", 0x4E);
+    std::memcpy(base, img.data(), size);
+    uint32_t offsets[] = {0};
+    EXPECT_EQ(kIoWriteFailed, WriteImages(files, big, base, size, offsets, 1, target.c_str(),
+                                          false));
+    Bytes now;
+    ASSERT_TRUE(GetFile(target, &now));
+    EXPECT_TRUE(now == original);
+    std::vector<std::string> names;
+    DIR* d = opendir(dir.File("disk").c_str());
+    while (dirent* e = d ? readdir(d) : nullptr) {
+        std::string n = e->d_name;
+        if (n != "." && n != "..") names.push_back(n);
+    }
+    if (d) closedir(d);
+    EXPECT_EQ(std::vector<std::string>{"GAME.D88"}, names);
+    ReleaseBlock(big, base, size);
+    EXPECT_EQ(0u, big.liveBlocks());
+    EXPECT_TRUE(big.errors().empty());
+}
+
+// ---- the system's files
+
+TEST_F(DocumentIo, SystemFilesCopyReplacesAndExistsSeesFolders) {
+    FileApi& sys = SystemFiles();
+    PutFile(dir.File("A"), Bytes(10, 1));
+    PutFile(dir.File("B"), Bytes(3, 2));
+    EXPECT_TRUE(sys.Copy(dir.File("A").c_str(), dir.File("B").c_str()));
+    Bytes b;
+    ASSERT_TRUE(GetFile(dir.File("B"), &b));
+    EXPECT_TRUE(b == Bytes(10, 1));
+    EXPECT_FALSE(sys.Copy(dir.File("NONE").c_str(), dir.File("B").c_str()));
+    EXPECT_TRUE(sys.Exists(dir.File("A").c_str()));
+    EXPECT_TRUE(sys.Exists(dir.path().c_str()));
+    EXPECT_FALSE(sys.Exists(dir.File("*").c_str()));
+    EXPECT_EQ((std::vector<std::string>{"A", "B"}), Names());
+}
+
+TEST_F(DocumentIo, TheNewFileSitsInTheTargetsFolderWhicheverSeparator) {
+    FileApi& sys = SystemFiles();
+    char temp[520];
+    FileApi::Handle h = sys.CreateTempBeside(dir.File("X.D88").c_str(), temp);
+    ASSERT_NE(nullptr, h);
+    EXPECT_EQ(0, std::strncmp(temp, dir.path().c_str(), dir.path().size()));
+    EXPECT_TRUE(sys.Close(h));
+    EXPECT_TRUE(sys.Delete(temp));
+    // A backslash separates too: the new name keeps the same folder part.
+    std::string mixed = dir.path() + "/sub\\X.D88";
+    h = sys.CreateTempBeside(mixed.c_str(), temp);
+    ASSERT_NE(nullptr, h);
+    EXPECT_EQ(0, std::strncmp(temp, (dir.path() + "/sub\\").c_str(), dir.path().size() + 5));
+    EXPECT_TRUE(sys.Close(h));
+    EXPECT_TRUE(sys.Delete(temp));
+    EXPECT_TRUE(Names().empty());
+}
+
+}  // namespace

@@ -1,0 +1,146 @@
+// Derived file names and the command line.
+#include "document/paths.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+std::string Replaced(const char* path, const char* ext) {
+    char out[2 * kPathMax];
+    EXPECT_TRUE(ReplaceExtension(path, ext, out, sizeof out));
+    return out;
+}
+
+std::string Backup(const char* path) {
+    char out[2 * kPathMax];
+    EXPECT_TRUE(BackupName(path, out, sizeof out));
+    return out;
+}
+
+TEST(ReplaceExtension, CutsTheLastComponentsExtensionOnly) {
+    EXPECT_EQ("C:\\Tools\\prog.ini", Replaced("C:\\Tools\\prog.exe", ".ini"));
+    EXPECT_EQ("C:\\Old.Tools\\prog.ini", Replaced("C:\\Old.Tools\\prog", ".ini"));
+    EXPECT_EQ("C:\\Tools\\prog.hlp", Replaced("C:\\Tools\\prog", ".hlp"));
+    EXPECT_EQ("C:\\dir\\.bak", Replaced("C:\\dir\\.profile", ".bak"));
+    EXPECT_EQ(".ini", Replaced(".x", ".ini"));
+}
+
+TEST(ReplaceExtension, SecondBytesOfDoubleByteCharactersAreNotBackslashes) {
+    // 表 and ソ end in 0x5C: the folder C:\X.Y\表 has no backslash after 表.
+    EXPECT_EQ("C:\\X.Y\\表.ini", Replaced("C:\\X.Y\\表", ".ini"));
+    EXPECT_EQ("C:\\ソ\\prog.ini", Replaced("C:\\ソ\\prog.exe", ".ini"));
+    EXPECT_EQ("C:\\A.B\\ソ表.ini", Replaced("C:\\A.B\\ソ表", ".ini"));
+}
+
+TEST(ReplaceExtension, RefusesWhatDoesNotFit) {
+    char out[8];
+    std::memset(out, 'Z', sizeof out);
+    EXPECT_FALSE(ReplaceExtension("ABCD.EXE", ".ini", out, 8));
+    EXPECT_TRUE(ReplaceExtension("ABC.EXE", ".ini", out, 8));
+    EXPECT_STREQ("ABC.ini", out);
+}
+
+TEST(BackupName, Examples) {
+    EXPECT_EQ("C:\\D88\\GAME.bak", Backup("C:\\D88\\GAME.D88"));
+    EXPECT_EQ("C:\\D88\\GAME.V2.bak", Backup("C:\\D88\\GAME.V2.D88"));
+    EXPECT_EQ("C:\\D88\\GAME.bak", Backup("C:\\D88\\GAME"));
+    EXPECT_EQ("C:\\D88.OLD\\GAME.bak", Backup("C:\\D88.OLD\\GAME"));
+    EXPECT_EQ("C:\\表\\GAME.bak", Backup("C:\\表\\GAME"));
+}
+
+TEST(Backslashes, FoundOnlyAsCharactersOfTheirOwn) {
+    EXPECT_EQ(2, LastBackslash("C:\\表"));
+    EXPECT_EQ(-1, LastBackslash("表ソ"));
+    char a[] = "C:\\DISKS\\";
+    EXPECT_TRUE(TrimTrailingBackslash(a));
+    EXPECT_STREQ("C:\\DISKS", a);
+    EXPECT_FALSE(TrimTrailingBackslash(a));
+    char b[] = "C:\\表";
+    EXPECT_FALSE(TrimTrailingBackslash(b));
+    EXPECT_STREQ("C:\\表", b);
+    EXPECT_EQ(-1, ExtensionDot("C:\\A.B\\C"));
+    EXPECT_EQ(6, ExtensionDot("C:\\A\\B.C"));
+}
+
+std::string Target(const char* folder, const char* title, const char* disk) {
+    char out[kPathMax];
+    EXPECT_TRUE(BuildExtractTarget(folder, title, disk, out, sizeof out));
+    return out;
+}
+
+TEST(ExtractTarget, Examples) {
+    EXPECT_EQ("C:\\OUT\\GAME DISK A.D88", Target("C:\\OUT", "GAME.D88", "DISK A"));
+    EXPECT_EQ("C:\\GAME DISK A.D88", Target("C:\\", "GAME.D88", "DISK A"));
+    EXPECT_EQ("C:\\OUT\\新規ﾃﾞｨｽｸｲﾒｰｼﾞDISK A.D88",
+              Target("C:\\OUT", "新規ﾃﾞｨｽｸｲﾒｰｼﾞ", "DISK A"));
+    EXPECT_EQ("C:\\OUT\\GAME .D88", Target("C:\\OUT", "GAME.D88", ""));
+    // A dotted folder and a title without a dot: the folder stays whole.
+    EXPECT_EQ("C:\\MY.DIR\\GAMEDISK A.D88", Target("C:\\MY.DIR", "GAME", "DISK A"));
+    // A folder ending in 表 gets its backslash.
+    EXPECT_EQ("C:\\表\\GAME A.D88", Target("C:\\表", "GAME.D88", "A"));
+}
+
+TEST(ExtractTarget, ANameOver259BytesIsRefusedAndCut) {
+    std::string folder = "C:\\" + std::string(241, 'F');
+    char out[kPathMax];
+    std::memset(out, 'Z', sizeof out);
+    EXPECT_FALSE(BuildExtractTarget(folder.c_str(), "GAME.D88", "DISK A", out, sizeof out));
+    EXPECT_EQ(259u, std::strlen(out));
+
+    // Exactly 259 bytes fit.
+    std::string fits = "C:\\" + std::string(259 - 3 - 1 - 5 - 1 - 4, 'F');
+    EXPECT_TRUE(BuildExtractTarget(fits.c_str(), "GAME.D88", "A", out, sizeof out));
+    EXPECT_EQ(259u, std::strlen(out));
+
+    // The cut never splits a double-byte character.
+    std::string dbcs = "C:\\X";
+    for (int i = 0; i < 130; ++i) dbcs += "表";
+    EXPECT_FALSE(BuildExtractTarget(dbcs.c_str(), "GAME.D88", "A", out, sizeof out));
+    EXPECT_EQ(258u, std::strlen(out));
+
+    // A small buffer is never written past.
+    char small[12];
+    small[11] = 'Q';
+    EXPECT_FALSE(BuildExtractTarget("C:\\OUT", "GAME.D88", "A", small, 11));
+    EXPECT_STREQ("C:\\OUT\\GAM", small);
+    EXPECT_EQ('Q', small[11]);
+}
+
+TEST(CommandLine, SkipsTheProgramName) {
+    EXPECT_STREQ("C:\\DISKS\\GAME.D88", SkipProgramName("prog.exe C:\\DISKS\\GAME.D88"));
+    EXPECT_STREQ("a b  ", SkipProgramName("  \"C:\\Program Files\\prog.exe\"\t a b  "));
+    EXPECT_STREQ("x", SkipProgramName("\"C:\\p q\\prog.exe\"x"));
+    EXPECT_STREQ("", SkipProgramName("prog.exe"));
+    EXPECT_STREQ("", SkipProgramName("\"unterminated"));
+}
+
+TEST(CommandLine, OnePairOfQuotesAroundThePathIsRemoved) {
+    char out[kPathMax];
+    CommandLinePath("\"C:\\DISKS\\GAME.D88\"", out);
+    EXPECT_STREQ("C:\\DISKS\\GAME.D88", out);
+    CommandLinePath("C:\\DISKS\\GAME.D88  ", out);
+    EXPECT_STREQ("C:\\DISKS\\GAME.D88  ", out);
+    CommandLinePath("\"A\" \"B\"", out);
+    EXPECT_STREQ("\"A\" \"B\"", out);
+    CommandLinePath("\"", out);
+    EXPECT_STREQ("\"", out);
+    CommandLinePath("\"\"", out);
+    EXPECT_STREQ("", out);
+    CommandLinePath("\"A\" ", out);  // a trailing blank: not wholly enclosed
+    EXPECT_STREQ("\"A\" ", out);
+}
+
+TEST(CommandLine, LongLinesAreCutTo259Bytes) {
+    std::string line(300, 'P');
+    char out[kPathMax];
+    CommandLinePath(line.c_str(), out);
+    EXPECT_EQ(std::string(259, 'P'), out);
+    std::string dbcs = std::string(258, 'P') + "表";
+    CommandLinePath(dbcs.c_str(), out);
+    EXPECT_EQ(std::string(258, 'P'), out);
+}
+
+}  // namespace
