@@ -77,6 +77,8 @@ LRESULT MsgCreate(HWND window, const CREATESTRUCTA* create) {
     if (!params->listView) return -1;
     params->statusBar = CreateStatusWindowA(WS_CHILD | WS_VISIBLE, nullptr, window, IDC_STATUSBAR);
     if (!params->statusBar) return -1;
+    // One text area: the text set for SB_SIMPLEID shows only in simple mode.
+    SendMessageA(params->statusBar, SB_SIMPLE, TRUE, 0);
 
     InsertColumn(params->listView, 0, TXT_COL_DISK, LVCFMT_LEFT);
     InsertColumn(params->listView, 1, TXT_COL_PROTECT, LVCFMT_LEFT);
