@@ -623,9 +623,18 @@ class Checker:
         extra = d['style'] & ~(exp['style'] | DS_CONTEXTHELP)
         if extra:
             self.fail('%s style 0x%08X has unexpected bits 0x%08X' % (where, d['style'], extra))
-        helps = bool(d['style'] & DS_CONTEXTHELP or d['exstyle'] & WS_EX_CONTEXTHELP)
-        if helps != exp['help']:
-            self.fail('%s %s the context-help button' % (where, 'has' if helps else 'lacks'))
+        # Windows adds WS_EX_CONTEXTHELP for DS_CONTEXTHELP by itself, Wine
+        # does not: a dialog with the help button needs both in its template.
+        for bit, label, field in ((DS_CONTEXTHELP, 'DS_CONTEXTHELP', 'style'),
+                                  (WS_EX_CONTEXTHELP, 'WS_EX_CONTEXTHELP', 'exstyle')):
+            has = bool(d[field] & bit)
+            if has != exp['help']:
+                self.fail('%s %s %s (the title-bar help button)'
+                          % (where, 'has' if has else 'lacks', label))
+        extra_ex = d['exstyle'] & ~WS_EX_CONTEXTHELP
+        if extra_ex:
+            self.fail('%s extended style 0x%08X has unexpected bits 0x%08X'
+                      % (where, d['exstyle'], extra_ex))
         if d['menu'] not in (0, ''):
             self.fail('%s has a menu %r' % (where, d['menu']))
         ctrls = d['controls']
