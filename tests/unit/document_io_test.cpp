@@ -441,21 +441,6 @@ TEST_F(DocumentIo, AFullDiskFailsTheSaveAndKeepsTheTarget) {
 
 // ---- the system's files
 
-TEST_F(DocumentIo, SystemFilesCopyReplacesAndExistsSeesFolders) {
-    FileApi& sys = SystemFiles();
-    PutFile(dir.File("A"), Bytes(10, 1));
-    PutFile(dir.File("B"), Bytes(3, 2));
-    EXPECT_TRUE(sys.Copy(dir.File("A").c_str(), dir.File("B").c_str()));
-    Bytes b;
-    ASSERT_TRUE(GetFile(dir.File("B"), &b));
-    EXPECT_TRUE(b == Bytes(10, 1));
-    EXPECT_FALSE(sys.Copy(dir.File("NONE").c_str(), dir.File("B").c_str()));
-    EXPECT_TRUE(sys.Exists(dir.File("A").c_str()));
-    EXPECT_TRUE(sys.Exists(dir.path().c_str()));
-    EXPECT_FALSE(sys.Exists(dir.File("*").c_str()));
-    EXPECT_EQ((std::vector<std::string>{"A", "B"}), Names());
-}
-
 TEST_F(DocumentIo, TheNewFileSitsInTheTargetsFolderWhicheverSeparator) {
     FileApi& sys = SystemFiles();
     char temp[520];

@@ -87,12 +87,4 @@ TEST(StatusText, OneSelectedImage) {
     EXPECT_STREQ("1 個のｲﾒｰｼﾞを選択    2D(1KB) ", out);
 }
 
-TEST(StatusText, AShortBufferIsNotOverrun) {
-    char out[8];
-    out[7] = 'Q';
-    FormatSingleText(0, 348848, 1, out, 7);
-    EXPECT_EQ(6u, std::string(out).size());
-    EXPECT_EQ('Q', out[7]);
-}
-
 }  // namespace
