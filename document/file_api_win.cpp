@@ -34,7 +34,9 @@ public:
     Handle CreateTempBeside(const char* target, char* tempPath) override {
         // A target that exists but cannot be written (read-only, in use) is
         // refused here, before anything is written.
-        if (GetFileAttributesA(target) != INVALID_FILE_ATTRIBUTES) {
+        DWORD attributes = GetFileAttributesA(target);
+        if (attributes != INVALID_FILE_ATTRIBUTES) {
+            if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) return nullptr;
             HANDLE probe = CreateFileA(target, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                        FILE_ATTRIBUTE_NORMAL, nullptr);
             if (probe == INVALID_HANDLE_VALUE) return nullptr;

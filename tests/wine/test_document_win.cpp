@@ -1,0 +1,271 @@
+// Document commands in process: open, add, save and save as, new, blank
+// disks and the save question, with their dialogs answered by the watcher
+// and faults made real through the memory and file interfaces.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include "doc_helpers_win.h"
+#include "document/document_win.h"
+#include "document/file_api.h"
+#include "list/disk_list_win.h"
+#include "fault_files.h"
+#include "fault_memory.h"
+#include "modal_watcher_win.h"
+#include "resources/resource.h"
+#include "shell/params_win.h"
+#include "shell/settings_codec.h"
+#include "shell/shell_win.h"
+#include "shell/texts.h"
+#include "window_fixture_win.h"
+
+namespace {
+
+class Document : public MainWindowTest {
+protected:
+    MainWindowParams* params() { return GetParams(main()); }
+    HWND list() { return params()->listView; }
+    std::vector<std::string> names() { return ListColumn(list(), 0); }
+
+    Bytes TwoImages() { return Join({MakeImage("GAME A", 1000), MakeImage("GAME B", 688, 0x10, 0x10)}); }
+
+    TempFolder folder_;
+};
+
+TEST_F(Document, CommandLineOpensAPathWithOrWithoutQuotes) {
+    std::string path = folder_.Write("GAME.D88", TwoImages());
+    ASSERT_TRUE(OpenFromCommandLine(main(), path.c_str()));
+    EXPECT_EQ((std::vector<std::string>{"GAME A", "GAME B"}), names());
+    EXPECT_EQ("GAME.D88 - Orvanel", WindowText(main()));
+    EXPECT_EQ(folder_.path(), std::string(params()->lastDir));
+    EXPECT_EQ(1688u, params()->bufferSize);
+    EXPECT_EQ(0, params()->modified);
+
+    NewDocument(main());
+    std::string quoted = "\"" + path + "\"";
+    ASSERT_TRUE(OpenFromCommandLine(main(), quoted.c_str()));
+    EXPECT_EQ(2u, names().size());
+}
+
+TEST_F(Document, CommandLineAsksAboutOtherExtensions) {
+    std::string path = folder_.Write("NOTES.TXT", MakeImage("TEXT", 688));
+    {
+        ModalWatcher watcher;
+        watcher.Expect("NOTES.TXT", IDNO);
+        watcher.Start();
+        EXPECT_TRUE(OpenFromCommandLine(main(), path.c_str()));
+        ASSERT_TRUE(watcher.Finish()) << watcher.Report();
+        EXPECT_EQ(std::string(TXT_FILE_CHECK), watcher.seen()[0].caption);
+        EXPECT_TRUE(names().empty());
+    }
+    ModalWatcher watcher;
+    watcher.Expect("NOTES.TXT", IDYES);
+    watcher.Start();
+    EXPECT_TRUE(OpenFromCommandLine(main(), path.c_str()));
+    ASSERT_TRUE(watcher.Finish()) << watcher.Report();
+    EXPECT_EQ((std::vector<std::string>{"TEXT"}), names());
+}
+
+TEST_F(Document, OpenFailuresKeepTheDocument) {
+    std::string good = folder_.Write("GOOD.D88", TwoImages());
+    ASSERT_TRUE(LoadDocumentFile(main(), good.c_str(), "GOOD.D88", folder_.path().size() + 1));
+    std::string empty = folder_.Write("EMPTY.D88", Bytes());
+    ModalWatcher watcher;
+    watcher.Expect(TXT_NO_MEMORY, IDOK);
+    watcher.Expect("MISSING.D88", IDOK);
+    watcher.Start();
+    EXPECT_FALSE(LoadDocumentFile(main(), empty.c_str(), "EMPTY.D88", folder_.path().size() + 1));
+    std::string missing = folder_.File("MISSING.D88");
+    EXPECT_FALSE(LoadDocumentFile(main(), missing.c_str(), "MISSING.D88", folder_.path().size() + 1));
+    ASSERT_TRUE(watcher.Finish()) << watcher.Report();
+    EXPECT_EQ(std::string(TXT_APP_CAPTION), watcher.seen()[0].caption);
+    EXPECT_EQ((std::vector<std::string>{"GAME A", "GAME B"}), names());
+    EXPECT_EQ("GOOD.D88 - Orvanel", WindowText(main()));
+    EXPECT_EQ(1688u, params()->bufferSize);
+}
+
+TEST_F(Document, ContainerOfFourGigabytesOrMoreIsRefused) {
+    std::string big = folder_.File("BIG.D88");
+    HANDLE h = CreateFileA(big.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    LARGE_INTEGER at;
+    at.QuadPart = 5LL << 30;
+    ASSERT_TRUE(SetFilePointerEx(h, at, nullptr, FILE_BEGIN));
+    ASSERT_TRUE(SetEndOfFile(h));
+    CloseHandle(h);
+    ModalWatcher watcher;
+    watcher.Expect(TXT_NO_MEMORY, IDOK);
+    watcher.Expect(TXT_NO_MEMORY, IDOK);
+    watcher.Start();
+    EXPECT_FALSE(LoadDocumentFile(main(), big.c_str(), "BIG.D88", folder_.path().size() + 1));
+    EXPECT_FALSE(AppendImageFile(main(), big.c_str()));
+    ASSERT_TRUE(watcher.Finish()) << watcher.Report();
+    EXPECT_TRUE(params()->buffer == nullptr);
+}
+
+TEST_F(Document, AddAppendsAfterTheListedImagesAndKeepsOffsets) {
+    AppendBlankDisk(main());
+    std::string path = folder_.Write("TWO.D88", TwoImages());
+    ASSERT_TRUE(AppendImageFile(main(), path.c_str()));
+    EXPECT_EQ((std::vector<std::string>{"BlankDisk", "GAME A", "GAME B"}), names());
+    EXPECT_EQ(688u, GetItemImageOffset(list(), 1));
+    EXPECT_EQ(1688u, GetItemImageOffset(list(), 2));
+    EXPECT_EQ(1, params()->modified);
+    EXPECT_EQ("\x90\x56\x8b\x4b\xc3\xde\xa8\xbd\xb8\xb2\xd2\xb0\xbc\xde - Orvanel", WindowText(main()));
+}
+
+TEST_F(Document, AddFailuresLeaveEverythingAsItWas) {
+    AppendBlankDisk(main());
+    FaultMemory memory;
+    FaultFiles files;
+    std::string path = folder_.Write("TWO.D88", TwoImages());
+    MemoryApi* realMemory = params()->memory;
+    uint8_t* before = params()->buffer;
+    ModalWatcher watcher;
+    watcher.Expect(TXT_NO_MEMORY, IDOK);
+    watcher.Expect("TWO.D88", IDOK);  // read failed
+    watcher.Expect("TWO.D88", IDOK);  // a read that delivers nothing
+    watcher.Start();
+    params()->memory = &memory;
+    memory.RefuseAllAllocations(true);
+    EXPECT_FALSE(AppendImageFile(main(), path.c_str()));
+    memory.RefuseAllAllocations(false);
+    params()->memory = realMemory;
+    params()->files = &files;
+    files.failReadAt = 1;
+    EXPECT_FALSE(AppendImageFile(main(), path.c_str()));
+    files.failReadAt = 0;
+    files.emptyReadAt = files.reads + 2;
+    files.emptyReadsFrom = true;
+    EXPECT_FALSE(AppendImageFile(main(), path.c_str()));
+    params()->files = &SystemFiles();
+    ASSERT_TRUE(watcher.Finish()) << watcher.Report();
+    EXPECT_EQ(std::string(TXT_READ_FAILED).substr(0, 10), watcher.seen()[1].text.substr(0, 10));
+    EXPECT_EQ(before, params()->buffer);
+    EXPECT_EQ(688u, params()->bufferSize);
+    EXPECT_EQ((std::vector<std::string>{"BlankDisk"}), names());
+    EXPECT_EQ(0u, files.openHandles());
+}
+
+TEST_F(Document, SaveAsWritesTheListedImagesAndTakesTheNewName) {
+    std::string source = folder_.Write("GAME.D88", TwoImages());
+    ASSERT_TRUE(OpenFromCommandLine(main(), source.c_str()));
+    std::string target = folder_.File("COPY.D88");
+    ModalWatcher watcher;
+    watcher.Expect("", IDOK).SetText(kFileNameBox, target);
+    watcher.Start();
+    EXPECT_TRUE(SaveDocumentAs(main()));
+    ASSERT_TRUE(watcher.Finish()) << watcher.Report();
+    Bytes a, b;
+    ASSERT_TRUE(ReadAll(source, &a));
+    ASSERT_TRUE(ReadAll(target, &b));
+    EXPECT_TRUE(a == b) << "an unchanged document saved under another name is byte-identical";
+    EXPECT_EQ("COPY.D88 - Orvanel", WindowText(main()));
+    EXPECT_EQ(target, std::string(params()->filePath));
+}
+
+TEST_F(Document, SaveWritesListOrderAndMakesTheBackupFirst) {
+    std::string path = folder_.Write("GAME.D88", TwoImages());
+    ASSERT_TRUE(OpenFromCommandLine(main(), path.c_str()));
+    AppendBlankDisk(main());
+    params()->flags |= FLAG_MAKE_BACKUP;
+    EXPECT_TRUE(SaveDocument(main()));
+    Bytes saved, backup;
+    ASSERT_TRUE(ReadAll(path, &saved));
+    ASSERT_TRUE(ReadAll(folder_.File("GAME.bak"), &backup));
+    EXPECT_TRUE(backup == TwoImages());
+    Bytes expected = Join({TwoImages(), MakeImage("BlankDisk", 688)});
+    EXPECT_TRUE(saved == expected);
+    EXPECT_EQ(0, params()->modified);
+    // Nothing to save: nothing is written, even when the file went away.
+    DeleteFileA(path.c_str());
+    EXPECT_TRUE(SaveDocument(main()));
+    EXPECT_FALSE(Exists(path));
+}
+
+TEST_F(Document, FailedSavesLeaveTheTargetAsItWas) {
+    std::string path = folder_.Write("GAME.D88", TwoImages());
+    ASSERT_TRUE(OpenFromCommandLine(main(), path.c_str()));
+    AppendBlankDisk(main());
+    FaultFiles files;
+    params()->files = &files;
+    ModalWatcher watcher;
+    watcher.Expect("GAME.D88", IDOK);  // write fails half way
+    watcher.Expect("GAME.D88", IDOK);  // a write that reports 0 bytes
+    watcher.Expect("GAME.D88", IDOK);  // read-only target
+    watcher.Start();
+    files.failWriteAfter = 1000;
+    EXPECT_FALSE(SaveDocument(main()));
+    files.failWriteAfter = -1;
+    files.zeroWriteAt = files.writes + 1;
+    EXPECT_FALSE(SaveDocument(main()));
+    files.zeroWriteAt = 0;
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_FALSE(SaveDocument(main()));
+    ASSERT_TRUE(watcher.Finish()) << watcher.Report();
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(std::string(TXT_WRITE_FAILED).substr(0, 12), watcher.seen()[0].text.substr(0, 12));
+    EXPECT_EQ(std::string(TXT_CANNOT_OPEN).substr(0, 12), watcher.seen()[2].text.substr(0, 12));
+    Bytes now;
+    ASSERT_TRUE(ReadAll(path, &now));
+    EXPECT_TRUE(now == TwoImages());
+    EXPECT_EQ(1, params()->modified);
+    for (const std::string& temp : files.tempsCreated) EXPECT_FALSE(Exists(temp)) << temp;
+}
+
+TEST_F(Document, SaveQuestionGuardsNewAndClose) {
+    AppendBlankDisk(main());
+    {
+        ModalWatcher watcher;
+        watcher.Expect(TXT_SAVE_CAPTION, IDCANCEL);
+        watcher.Start();
+        SendMessageA(main(), WM_CLOSE, 0, 0);
+        ASSERT_TRUE(watcher.Finish()) << watcher.Report();
+        EXPECT_NE(std::string::npos, watcher.seen()[0].text.find(TXT_NEW_TITLE));
+        EXPECT_TRUE(IsWindow(main()));
+        EXPECT_EQ(1, params()->modified);
+    }
+    {
+        // Yes on a document without a file brings Save As; cancelling it keeps everything.
+        ModalWatcher watcher;
+        watcher.Expect(TXT_SAVE_CAPTION, IDYES);
+        watcher.Expect("", IDCANCEL);
+        watcher.Start();
+        EXPECT_EQ(FALSE, SendMessageA(main(), WM_QUERYENDSESSION, 0, 0));
+        ASSERT_TRUE(watcher.Finish()) << watcher.Report();
+        EXPECT_EQ(1u, names().size());
+    }
+    {
+        ModalWatcher watcher;
+        watcher.Expect(TXT_SAVE_CAPTION, IDNO);
+        watcher.Start();
+        EXPECT_TRUE(NewDocument(main()));
+        ASSERT_TRUE(watcher.Finish()) << watcher.Report();
+        EXPECT_TRUE(names().empty());
+        EXPECT_TRUE(params()->buffer == nullptr);
+        EXPECT_EQ(0, params()->modified);
+    }
+}
+
+TEST_F(Document, BlankDisksAreHeadersAloneAndRefusedMemoryChangesNothing) {
+    AppendBlankDisk(main());
+    AppendBlankDisk(main());
+    EXPECT_EQ(1376u, params()->bufferSize);
+    EXPECT_EQ(688u, GetItemImageOffset(list(), 1));
+    EXPECT_TRUE(Bytes(params()->buffer, params()->buffer + 688) == MakeImage("BlankDisk", 688));
+    FaultMemory memory;
+    MemoryApi* real = params()->memory;
+    params()->memory = &memory;
+    memory.RefuseAllAllocations(true);
+    ModalWatcher watcher;
+    watcher.Expect(TXT_NO_MEMORY, IDOK);
+    watcher.Start();
+    EXPECT_FALSE(AppendBlankDisk(main()));
+    ASSERT_TRUE(watcher.Finish()) << watcher.Report();
+    params()->memory = real;
+    EXPECT_EQ(1376u, params()->bufferSize);
+    EXPECT_EQ(2u, names().size());
+}
+
+}  // namespace
