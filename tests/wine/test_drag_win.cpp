@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -226,6 +227,10 @@ struct MoveCase {
     int insertAt;
     const char* order;
 };
+
+void PrintTo(const MoveCase& c, std::ostream* os) {
+    *os << c.selected << "_to_" << c.insertAt;
+}
 
 class MoveTest : public DragTest, public ::testing::WithParamInterface<MoveCase> {};
 
