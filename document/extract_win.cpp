@@ -55,6 +55,20 @@ int ChooseExtractFolder(HWND owner, char* folder) {
 int WriteDiskImage(HWND mainWindow, const char* target, uint32_t offset) {
     MainWindowParams* params = GetParams(mainWindow);
     if (!params) return 0;
+    // The bytes go to a file beside the target that takes the target's name
+    // at the end, so a name the file system refuses ('|', '>', '*', ...)
+    // would only fail at that last step. Such a target cannot be opened:
+    // find out by creating it before anything is written.
+    if (!params->files->Exists(target)) {
+        HANDLE probe = CreateFileA(target, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (probe == INVALID_HANDLE_VALUE) {
+            ReportIoFailure(mainWindow, kIoOpenFailed, target);
+            return 0;
+        }
+        CloseHandle(probe);
+        DeleteFileA(target);
+    }
     IoResult result = WriteImages(*params->files, *params->memory, params->buffer,
                                   params->bufferSize, &offset, 1, target,
                                   (params->flags & FLAG_MAKE_BACKUP) != 0);

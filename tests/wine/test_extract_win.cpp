@@ -1,0 +1,351 @@
+// Disk > Extract in process: the folder browser (answered with OK, which
+// takes the folder it was started in), the target names, the overwrite
+// questions of the prompt, backups, and targets that cannot be made or
+// written.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "dialogs/dialogs_win.h"
+#include "doc_helpers_win.h"
+#include "document/document_win.h"
+#include "document/file_api.h"
+#include "fault_files.h"
+#include "list/disk_list_win.h"
+#include "list/listview_win.h"
+#include "modal_watcher_win.h"
+#include "resources/resource.h"
+#include "shell/params_win.h"
+#include "shell/settings_codec.h"
+#include "shell/texts.h"
+#include "window_fixture_win.h"
+
+namespace {
+
+// A static text of the folder browser: its title "\n抽出先ﾌｫﾙﾀﾞ:\n".
+const char kBrowser[] = "抽出先ﾌｫﾙﾀﾞ";
+
+std::string Format(const char* format, const std::string& text) {
+    char out[1024];
+    wsprintfA(out, format, text.c_str());
+    return out;
+}
+
+// The names of the files and folders in a folder, sorted.
+std::vector<std::string> FilesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        std::string n = found.cFileName;
+        if (n != "." && n != "..") names.push_back(n);
+    } while (FindNextFileA(find, &found));
+    FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+Bytes FileBytes(const std::string& path) {
+    Bytes b;
+    ReadAll(path, &b);
+    return b;
+}
+
+class Extract : public MainWindowTest {
+protected:
+    MainWindowParams* params() { return GetParams(main()); }
+    HWND list() { return params()->listView; }
+
+    // Opens GAME.D88 (in a folder of its own) holding `images`, and sets
+    // lastDir to the output folder, where the browser then starts.
+    void Open(const std::vector<Bytes>& images, const char* title = "GAME.D88") {
+        images_ = images;
+        std::string path = source_.Write("GAME.D88", Join(images));
+        LoadDocumentFile(main(), path.c_str(), title, static_cast<unsigned>(source_.path().size() + 1));
+        ASSERT_EQ(images.size(), ListColumn(list(), 0).size());
+        SetLastDir(out_.path());
+    }
+    void SetLastDir(const std::string& dir) { lstrcpynA(params()->lastDir, dir.c_str(), 261); }
+
+    std::string Target(const std::string& diskName) const { return out_.File("GAME " + diskName + ".D88"); }
+
+    // Runs Disk > Extract through the command, the browser answered first.
+    ModalWatcher& Run(ModalWatcher& watcher) {
+        watcher.Start();
+        SendMessageA(main(), WM_COMMAND, IDM_EXTRACT, 0);
+        return watcher;
+    }
+
+    std::vector<Bytes> images_;
+    TempFolder source_;
+    TempFolder out_;
+};
+
+TEST_F(Extract, SelectedDisksGoToFilesOfTheirOwnInListOrder) {
+    Bytes a = MakeImage("DISK A", 1000);
+    Bytes b = MakeImage("DISK B", 688 + 9000, 0x10, 0x10);
+    Bytes c = MakeImage("DISK C", 688);
+    Bytes d = MakeImage("DISK D", 700);
+    Open({a, b, c, d});
+    // List order C, A, B, D: the run follows the list, not the buffer.
+    SelectOnly(list(), {2});
+    ASSERT_TRUE(MoveSelectedDisks(list(), 0));
+    ASSERT_EQ((std::vector<std::string>{"DISK C", "DISK A", "DISK B", "DISK D"}), ListColumn(list(), 0));
+    params()->modified = 0;
+    SelectOnly(list(), {0, 1, 2});
+    FaultFiles files;  // passes everything through and records the backups asked for
+    params()->files = &files;
+    params()->flags |= FLAG_MAKE_BACKUP;
+    ModalWatcher watcher;
+    watcher.Expect(kBrowser, IDOK);
+    ASSERT_TRUE(Run(watcher).Finish()) << watcher.Report();
+    params()->files = &SystemFiles();
+
+    EXPECT_EQ((std::vector<std::string>{"GAME DISK A.D88", "GAME DISK B.D88", "GAME DISK C.D88"}),
+              FilesIn(out_.path()));
+    EXPECT_TRUE(FileBytes(Target("DISK A")) == a);
+    EXPECT_TRUE(FileBytes(Target("DISK B")) == b);
+    EXPECT_TRUE(FileBytes(Target("DISK C")) == c);
+    ASSERT_EQ(3u, files.copies.size());
+    EXPECT_EQ(Target("DISK C") + ">" + out_.File("GAME DISK C.bak"), files.copies[0]);
+    EXPECT_EQ(Target("DISK A") + ">" + out_.File("GAME DISK A.bak"), files.copies[1]);
+    EXPECT_EQ(Target("DISK B") + ">" + out_.File("GAME DISK B.bak"), files.copies[2]);
+    EXPECT_EQ(0, params()->modified);
+    EXPECT_EQ(out_.path(), std::string(params()->lastDir));
+    EXPECT_EQ(4, ListCount(list()));
+    EXPECT_EQ(3, ListSelectedCount(list()));
+}
+
+TEST_F(Extract, ImagesAreClampedToTheBufferAndEmptyNamesKeepTheSpace) {
+    Bytes first = MakeImage("", 1500);
+    // The last image claims more bytes than the file holds.
+    Bytes last = MakeImage("SHORT", 5000);
+    last.resize(2000);
+    Open({first, last});
+    SelectOnly(list(), {0, 1});
+    SetLastDir(out_.path() + "\\");
+    ModalWatcher watcher;
+    watcher.Expect(kBrowser, IDOK);
+    ASSERT_TRUE(Run(watcher).Finish()) << watcher.Report();
+    EXPECT_EQ((std::vector<std::string>{"GAME .D88", "GAME SHORT.D88"}), FilesIn(out_.path()));
+    EXPECT_TRUE(FileBytes(out_.File("GAME .D88")) == first);
+    EXPECT_TRUE(FileBytes(Target("SHORT")) == last);
+    // The trailing backslash went before the browser was shown.
+    EXPECT_EQ(out_.path(), std::string(params()->lastDir));
+}
+
+TEST_F(Extract, ADiskSizeOfZeroGivesAnEmptyFile) {
+    Bytes one = MakeImage("ONE", 900);
+    Bytes zero = MakeImage("ZERO", 0);  // a header alone whose diskSize is 0
+    Open({one, zero});
+    SelectOnly(list(), {0, 1});
+    ModalWatcher watcher;
+    watcher.Expect(kBrowser, IDOK);
+    ASSERT_TRUE(Run(watcher).Finish()) << watcher.Report();
+    EXPECT_EQ((std::vector<std::string>{"GAME ONE.D88", "GAME ZERO.D88"}), FilesIn(out_.path()));
+    EXPECT_TRUE(FileBytes(Target("ONE")) == one);
+    EXPECT_TRUE(FileBytes(Target("ZERO")).empty());
+}
+
+TEST_F(Extract, ANewDocumentNamesTheFilesWithoutASpace) {
+    AppendBlankDisk(main());
+    SetLastDir(out_.path());
+    SelectOnly(list(), {0});
+    ModalWatcher watcher;
+    watcher.Expect(kBrowser, IDOK);
+    ASSERT_TRUE(Run(watcher).Finish()) << watcher.Report();
+    std::string name = std::string(TXT_NEW_TITLE) + "BlankDisk.D88";
+    EXPECT_EQ((std::vector<std::string>{name}), FilesIn(out_.path()));
+    EXPECT_TRUE(FileBytes(out_.File(name)) == MakeImage("BlankDisk", 688));
+    EXPECT_EQ(1, params()->modified) << "the blank disk made it modified; extraction left it so";
+}
+
+TEST_F(Extract, NothingSelectedShowsNothingAndCancelKeepsTheTrimmedFolder) {
+    Open({MakeImage("DISK A", 688)});
+    SelectOnly(list(), {});
+    {
+        ModalWatcher watcher;
+        watcher.SetTimeout(1500);
+        watcher.Start();
+        ExtractDisks(main());
+        EXPECT_TRUE(watcher.Finish()) << watcher.Report();
+        EXPECT_TRUE(watcher.seen().empty());
+    }
+    SelectOnly(list(), {0});
+    SetLastDir(out_.path() + "\\");
+    ModalWatcher watcher;
+    watcher.Expect(kBrowser, IDCANCEL);
+    ASSERT_TRUE(Run(watcher).Finish()) << watcher.Report();
+    EXPECT_TRUE(FilesIn(out_.path()).empty());
+    EXPECT_EQ(out_.path(), std::string(params()->lastDir));
+}
+
+TEST_F(Extract, SameNamesAskBeforeOverwritingAndAllYesAsksNoMore) {
+    Bytes x1 = MakeImage("X", 700);
+    Bytes x2 = MakeImage("X", 800);
+    Bytes x3 = MakeImage("X", 900);
+    Open({x1, x2, x3});
+    SelectOnly(list(), {0, 1, 2});
+    ModalWatcher watcher;
+    watcher.Expect(kBrowser, IDOK);
+    watcher.Expect(TXT_OVERWRITE_CAPTION, IDC_ALLYES);
+    ASSERT_TRUE(Run(watcher).Finish()) << watcher.Report();
+    ASSERT_EQ(2u, watcher.seen().size());
+    const ModalSeen& prompt = watcher.seen()[1];
+    EXPECT_EQ(std::string(TXT_OVERWRITE_CAPTION), prompt.caption);
+    std::vector<std::string> statics = prompt.statics;
+    EXPECT_NE(statics.end(), std::find(statics.begin(), statics.end(), Format(TXT_OVERWRITE_QUESTION, Target("X"))));
+    EXPECT_TRUE(FileBytes(Target("X")) == x3);
+}
+
+TEST_F(Extract, NoLeavesOneDiskOutAndCancelEndsTheRun) {
+    Bytes x1 = MakeImage("X", 700);
+    Bytes x2 = MakeImage("X", 800);
+    Bytes y = MakeImage("Y", 900);
+    Bytes x3 = MakeImage("X", 1000);
+    Open({x1, x2, y, x3});
+    SelectOnly(list(), {0, 1, 2, 3});
+    {
+        ModalWatcher watcher;
+        watcher.Expect(kBrowser, IDOK);
+        watcher.Expect(TXT_OVERWRITE_CAPTION, IDNO);   // x2
+        watcher.Expect(TXT_OVERWRITE_CAPTION, IDYES);  // x3
+        ASSERT_TRUE(Run(watcher).Finish()) << watcher.Report();
+        EXPECT_TRUE(FileBytes(Target("Y")) == y);
+        EXPECT_TRUE(FileBytes(Target("X")) == x3);
+    }
+    DeleteFileA(Target("X").c_str());
+    DeleteFileA(Target("Y").c_str());
+    ModalWatcher watcher;
+    watcher.Expect(kBrowser, IDOK);
+    watcher.Expect(TXT_OVERWRITE_CAPTION, IDCANCEL);  // x2
+    ASSERT_TRUE(Run(watcher).Finish()) << watcher.Report();
+    EXPECT_EQ((std::vector<std::string>{"GAME X.D88"}), FilesIn(out_.path()));
+    EXPECT_TRUE(FileBytes(Target("X")) == x1);
+}
+
+TEST_F(Extract, BackupsKeepTheOldTarget) {
+    Bytes fresh = MakeImage("DISK A", 1200);
+    Open({fresh});
+    Bytes old = MakeImage("OLD", 900);
+    out_.Write("GAME DISK A.D88", old);
+    params()->flags |= FLAG_MAKE_BACKUP;
+    SelectOnly(list(), {0});
+    ModalWatcher watcher;
+    watcher.Expect(kBrowser, IDOK);
+    watcher.Expect(TXT_OVERWRITE_CAPTION, IDYES);
+    ASSERT_TRUE(Run(watcher).Finish()) << watcher.Report();
+    EXPECT_TRUE(FileBytes(Target("DISK A")) == fresh);
+    EXPECT_TRUE(FileBytes(out_.File("GAME DISK A.bak")) == old);
+}
+
+TEST_F(Extract, ANameTheFileSystemRefusesCannotBeOpenedAndEndsTheRun) {
+    const char* bad[] = {"A|B", "A>B"};
+    for (const char* name : bad) {
+        Open({MakeImage(name, 700), MakeImage("LATER", 800)});
+        SelectOnly(list(), {0, 1});
+        ModalWatcher watcher;
+        watcher.Expect(kBrowser, IDOK);
+        watcher.Expect(TXT_APP_CAPTION, IDOK);
+        ASSERT_TRUE(Run(watcher).Finish()) << watcher.Report();
+        EXPECT_EQ(Format(TXT_CANNOT_OPEN, Target(name)), watcher.seen()[1].text);
+        EXPECT_TRUE(FilesIn(out_.path()).empty()) << "nothing written, no temporary file left";
+    }
+}
+
+TEST_F(Extract, WildcardsMatchNoOtherFileAndAFolderCountsAsExisting) {
+    out_.Write("GAME X.D88", MakeImage("OTHER", 700));
+    CreateDirectoryA(out_.File("GAME DIR.D88").c_str(), nullptr);
+    {
+        Open({MakeImage("*", 700)});
+        SelectOnly(list(), {0});
+        ModalWatcher watcher;
+        watcher.Expect(kBrowser, IDOK);
+        watcher.Expect(TXT_APP_CAPTION, IDOK);  // no question: nothing is called "GAME *.D88"
+        ASSERT_TRUE(Run(watcher).Finish()) << watcher.Report();
+        EXPECT_EQ(Format(TXT_CANNOT_OPEN, Target("*")), watcher.seen()[1].text);
+    }
+    {
+        Open({MakeImage("?", 700)});
+        SelectOnly(list(), {0});
+        ModalWatcher watcher;
+        watcher.Expect(kBrowser, IDOK);
+        watcher.Expect(TXT_APP_CAPTION, IDOK);
+        ASSERT_TRUE(Run(watcher).Finish()) << watcher.Report();
+        EXPECT_EQ(Format(TXT_CANNOT_OPEN, Target("?")), watcher.seen()[1].text);
+    }
+    Open({MakeImage("DIR", 700)});
+    SelectOnly(list(), {0});
+    ModalWatcher watcher;
+    watcher.Expect(kBrowser, IDOK);
+    watcher.Expect(TXT_OVERWRITE_CAPTION, IDYES);
+    watcher.Expect(TXT_APP_CAPTION, IDOK);  // a folder cannot be replaced by a file
+    ASSERT_TRUE(Run(watcher).Finish()) << watcher.Report();
+    EXPECT_EQ(Format(TXT_CANNOT_OPEN, Target("DIR")), watcher.seen()[2].text);
+    EXPECT_TRUE(FileBytes(out_.File("GAME X.D88")) == MakeImage("OTHER", 700));
+    EXPECT_EQ((std::vector<std::string>{"GAME DIR.D88", "GAME X.D88"}), FilesIn(out_.path()));
+    RemoveDirectoryA(out_.File("GAME DIR.D88").c_str());
+}
+
+TEST_F(Extract, AFailedWriteLeavesNoTargetAndEndsTheRun) {
+    Open({MakeImage("DISK A", 9000), MakeImage("DISK B", 700)});
+    SelectOnly(list(), {0, 1});
+    FaultFiles files;
+    files.failWriteAfter = 5000;
+    params()->files = &files;
+    ModalWatcher watcher;
+    watcher.Expect(kBrowser, IDOK);
+    watcher.Expect(TXT_APP_CAPTION, IDOK);
+    Run(watcher);
+    bool finished = watcher.Finish();
+    params()->files = &SystemFiles();
+    ASSERT_TRUE(finished) << watcher.Report();
+    EXPECT_EQ(Format(TXT_WRITE_FAILED, Target("DISK A")), watcher.seen()[1].text);
+    EXPECT_TRUE(FilesIn(out_.path()).empty());
+    EXPECT_EQ(0u, files.openHandles());
+    EXPECT_EQ(0, params()->modified);
+    EXPECT_EQ(out_.path(), std::string(params()->lastDir));
+}
+
+TEST_F(Extract, ATargetNameOver259BytesIsRefusedWithTheNameCutToFit) {
+    // A document title long enough that folder + title + name passes the
+    // limit (the title is what LoadDocumentFile was given, not the file's).
+    std::string title(250, 'T');
+    title += ".D88";
+    Open({MakeImage("DISK A", 700), MakeImage("B", 700)}, title.c_str());
+    SelectOnly(list(), {0, 1});
+    ModalWatcher watcher;
+    watcher.Expect(kBrowser, IDOK);
+    watcher.Expect(TXT_APP_CAPTION, IDOK);
+    ASSERT_TRUE(Run(watcher).Finish()) << watcher.Report();
+    std::string full = out_.path() + "\\" + std::string(250, 'T') + " DISK A.D88";
+    ASSERT_GT(full.size(), 259u);
+    EXPECT_EQ(Format(TXT_CANNOT_OPEN, full.substr(0, 259)), watcher.seen()[1].text);
+    EXPECT_TRUE(FilesIn(out_.path()).empty());
+    EXPECT_EQ(out_.path(), std::string(params()->lastDir));
+}
+
+TEST_F(Extract, WriteDiskImageWritesOneImageAndReportsItsOwnFailures) {
+    Bytes a = MakeImage("DISK A", 3000);
+    Bytes b = MakeImage("DISK B", 700);
+    Open({a, b});
+    std::string target = out_.File("ONE.D88");
+    EXPECT_TRUE(WriteDiskImage(main(), target.c_str(), 3000));
+    EXPECT_TRUE(FileBytes(target) == b);
+    std::string missing = out_.File("NO SUCH FOLDER\\ONE.D88");
+    ModalWatcher watcher;
+    watcher.Expect(TXT_APP_CAPTION, IDOK);
+    watcher.Start();
+    EXPECT_FALSE(WriteDiskImage(main(), missing.c_str(), 0));
+    ASSERT_TRUE(watcher.Finish()) << watcher.Report();
+    EXPECT_EQ(Format(TXT_CANNOT_OPEN, missing), watcher.seen()[0].text);
+    EXPECT_EQ(0, params()->modified);
+}
+
+}  // namespace
