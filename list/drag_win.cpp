@@ -36,7 +36,19 @@ struct MoveSortInfo {
     // moves items around while it runs, so their selection is looked up here
     // rather than by list position.
     std::vector<uint32_t> selected;
+    // (offset, position before the move) of every item, sorted by offset.
+    // The positions also go into the headers' sort key bytes, but an image
+    // shorter than those bytes shares them with the next image, so the
+    // comparison takes them from here.
+    std::vector<std::pair<uint32_t, uint32_t> > positions;
 };
+
+// Whether the image at `offset` holds its own sort key bytes: an image of
+// fewer than 26 bytes would have them in the next image's header.
+bool OwnsSortKey(MainWindowParams* params, uint32_t offset) {
+    return ImageExtent(*params->memory, params->buffer, params->bufferSize, offset) >=
+           kOffSortKey + 4;
+}
 
 DragInfo* DragInfoOf(HWND list) {
     return list ? static_cast<DragInfo*>(GetPropA(list, PROP_DRAG_INFO)) : nullptr;
@@ -116,15 +128,23 @@ void ClearSortKeys(HWND list, MainWindowParams* params) {
     int count = ListCount(list);
     for (int p = 0; p < count; ++p) {
         uint32_t offset = GetItemImageOffset(list, p);
-        if (offset == kNoImage) continue;
+        if (offset == kNoImage || !OwnsSortKey(params, offset)) continue;
         WriteSortKey(*params->memory, params->buffer, params->bufferSize, offset, 0);
     }
 }
 
+bool PositionOf(const MoveSortInfo* info, uint32_t offset, uint32_t* position) {
+    std::vector<std::pair<uint32_t, uint32_t> >::const_iterator it = std::lower_bound(
+        info->positions.begin(), info->positions.end(), std::make_pair(offset, 0u));
+    if (it == info->positions.end() || it->first != offset) return false;
+    *position = it->second;
+    return true;
+}
+
 }  // namespace
 
-// Orders two items by (group, position before the move). The positions are
-// the sort keys in the headers; a header that cannot be read makes a tie.
+// Orders two items by (group, position before the move). A header that
+// cannot be read makes a tie.
 static int CALLBACK CompareForMove(LPARAM first, LPARAM second, LPARAM sortInfo) {
     const MoveSortInfo* info = reinterpret_cast<const MoveSortInfo*>(sortInfo);
     MainWindowParams* params = info->params;
@@ -134,9 +154,11 @@ static int CALLBACK CompareForMove(LPARAM first, LPARAM second, LPARAM sortInfo)
     if (!ReadHeader(*params->memory, params->buffer, params->bufferSize, a, &fa) ||
         !ReadHeader(*params->memory, params->buffer, params->bufferSize, b, &fb))
         return 0;
+    uint32_t pa = 0, pb = 0;
+    if (!PositionOf(info, a, &pa) || !PositionOf(info, b, &pb)) return 0;
     bool sa = std::binary_search(info->selected.begin(), info->selected.end(), a);
     bool sb = std::binary_search(info->selected.begin(), info->selected.end(), b);
-    return CompareForMoveKeys(fa.sortKey, sa, fb.sortKey, sb, info->insertAt);
+    return CompareForMoveKeys(pa, sa, pb, sb, info->insertAt);
 }
 
 int BeginDiskDrag(HWND list, const NMLISTVIEW* start) {
@@ -309,11 +331,14 @@ int MoveSelectedDisks(HWND list, int insertAt) {
     for (int p = 0; p < count; ++p) {
         uint32_t offset = GetItemImageOffset(list, p);
         if (offset == kNoImage) continue;
-        WriteSortKey(*params->memory, params->buffer, params->bufferSize, offset,
-                     static_cast<uint32_t>(p));
+        if (OwnsSortKey(params, offset))
+            WriteSortKey(*params->memory, params->buffer, params->bufferSize, offset,
+                         static_cast<uint32_t>(p));
+        info.positions.push_back(std::make_pair(offset, static_cast<uint32_t>(p)));
         if (ListIsSelected(list, p)) info.selected.push_back(offset);
     }
     std::sort(info.selected.begin(), info.selected.end());
+    std::sort(info.positions.begin(), info.positions.end());
 
     BOOL sorted = static_cast<BOOL>(SendMessageA(list, LVM_SORTITEMS,
                                                  reinterpret_cast<WPARAM>(&info),

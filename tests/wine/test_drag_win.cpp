@@ -493,3 +493,38 @@ TEST_F(DragTest, MouseMessagesWithoutADragDoNothing) {
 
 
 }  // namespace
+
+namespace {
+
+// An image shorter than the sort key bytes shares them with the next
+// image's header: moving must not write into that header.
+TEST_F(MainWindowTest, MovingATinyImageLeavesTheNextHeaderAlone) {
+    MainWindowParams* params = GetParams(main());
+    HWND list = params->listView;
+    const uint32_t size = 20 + kHeaderSize;
+    uint8_t* block = params->memory->Allocate(size);
+    ASSERT_TRUE(block != nullptr);
+    // The tiny image's diskSize (its bytes 28..31) is bytes 8..11 of the
+    // next header, inside that header's name: "NEXTDISK" then 20.
+    std::memcpy(block, "TINY", 4);
+    uint8_t* next = block + 20;
+    std::memcpy(next, "NEXTDISK", 8);
+    WriteLe32(next + 8, 20);
+    WriteLe32(next + kOffDiskSize, kHeaderSize);
+    params->buffer = block;
+    params->bufferSize = size;
+    ASSERT_TRUE(ListImages(list, block, size, 0, size));
+    ASSERT_EQ(2, ListCount(list));
+    std::vector<uint8_t> before(block, block + size);
+    ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
+    ListView_SetItemState(list, 1, LVIS_SELECTED, LVIS_SELECTED);
+    ASSERT_EQ(1, MoveSelectedDisks(list, 0));
+    char first[32];
+    ListGetSubText(list, 0, 0, first, sizeof first);
+    EXPECT_EQ(0, std::strncmp("NEXTDISK", first, 8)) << first;
+    EXPECT_TRUE(std::vector<uint8_t>(block + 20, block + size) ==
+                std::vector<uint8_t>(before.begin() + 20, before.end()))
+        << "the next image's header was written into";
+}
+
+}  // namespace
