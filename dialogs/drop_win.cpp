@@ -39,17 +39,21 @@ int GetDroppedFileName(HDROP drop, unsigned index, char* path, char* title) {
     if (!drop) return 0;
     char dropped[kPathMax];
     if (!DragQueryFileA(drop, index, dropped, kPathMax)) return 0;
+    // A bare name (or "C:NAME") lies in the current folder: name it in full,
+    // so that the folder part below is a real folder (appending a backslash
+    // to the bare name would name nothing).
+    if (LastBackslash(dropped) < 0) {
+        char full[kPathMax];
+        DWORD n = GetFullPathNameA(dropped, kPathMax, full, nullptr);
+        if (n == 0 || n >= kPathMax || LastBackslash(full) < 0) return 0;
+        lstrcpyA(dropped, full);
+    }
     WIN32_FIND_DATAA found;
     HANDLE find = FindFirstFileA(dropped, &found);
     if (find == INVALID_HANDLE_VALUE) return 0;
     FindClose(find);
 
-    int slash = LastBackslash(dropped);
-    if (slash >= 0) {
-        dropped[slash + 1] = '\0';
-    } else if (std::strlen(dropped) + 1 < kPathMax) {
-        lstrcatA(dropped, "\\");
-    }
+    dropped[LastBackslash(dropped) + 1] = '\0';
     const char* name = found.cAlternateFileName[0] ? found.cAlternateFileName : found.cFileName;
     if (std::strlen(dropped) + std::strlen(name) >= kPathMax) return 0;
     lstrcpyA(path, dropped);
