@@ -1,0 +1,316 @@
+// Disk names between CP932 and the user's text, and JSON strings. The
+// header's names are walked character by character with the CP932 lead-byte
+// rule, so that the second byte of a double-byte character (0x5C in 表 and
+// ソ) is never taken for a character of its own.
+#include "cli/d88_text.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "document/paths.h"
+#include "store/d88.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <errno.h>
+#include <iconv.h>
+#endif
+
+namespace d88cli {
+
+namespace {
+
+const char kReplacement[] = "\xEF\xBF\xBD";  // U+FFFD in UTF-8
+
+// The length of the CP932 character at s[i] of a string of n bytes: 2 for a
+// lead byte followed by another byte, else 1.
+size_t CharWidth(const std::string& s, size_t i) {
+    return (IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size()) ? 2 : 1;
+}
+
+bool IsControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
+
+std::string Escaped(unsigned char c) {
+    char text[8];
+    std::snprintf(text, sizeof text, "\\x%02X", c);
+    return text;
+}
+
+#ifdef _WIN32
+
+// Text in code page `from` as UTF-16; false when it is not valid there.
+bool ToWide(UINT from, const std::string& in, std::wstring* out) {
+    out->clear();
+    if (in.empty()) return true;
+    int n = MultiByteToWideChar(from, MB_ERR_INVALID_CHARS, in.data(),
+                                static_cast<int>(in.size()), nullptr, 0);
+    if (n <= 0) return false;
+    out->resize(static_cast<size_t>(n));
+    return MultiByteToWideChar(from, MB_ERR_INVALID_CHARS, in.data(), static_cast<int>(in.size()),
+                               &(*out)[0], n) == n;
+}
+
+// UTF-16 in code page `to`; false when a character has no exact form there.
+bool FromWide(UINT to, const std::wstring& in, std::string* out) {
+    out->clear();
+    if (in.empty()) return true;
+    BOOL usedDefault = FALSE;
+    BOOL* flag = to == CP_UTF8 ? nullptr : &usedDefault;
+    DWORD flags = to == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    int n = WideCharToMultiByte(to, flags, in.data(), static_cast<int>(in.size()), nullptr, 0,
+                                nullptr, flag);
+    if (n <= 0 || usedDefault) return false;
+    out->resize(static_cast<size_t>(n));
+    n = WideCharToMultiByte(to, flags, in.data(), static_cast<int>(in.size()), &(*out)[0], n,
+                            nullptr, flag);
+    return n > 0 && !usedDefault;
+}
+
+bool Convert(UINT from, UINT to, const std::string& in, std::string* out) {
+    std::wstring wide;
+    return ToWide(from, in, &wide) && FromWide(to, wide, out);
+}
+
+bool Cp932CharToUtf8(const std::string& ch, std::string* out) {
+    return Convert(932, CP_UTF8, ch, out);
+}
+
+#else
+
+// Converts the whole of `in` with iconv; false on any character that does
+// not convert, and on an incomplete sequence at the end.
+bool Convert(const char* from, const char* to, const std::string& in, std::string* out) {
+    out->clear();
+    if (in.empty()) return true;
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+    std::string source(in);
+    char* src = &source[0];
+    size_t srcLeft = source.size();
+    std::string result(4 * in.size() + 16, '\0');
+    char* dst = &result[0];
+    size_t dstLeft = result.size();
+    size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+    bool ok = rc != static_cast<size_t>(-1) && srcLeft == 0;
+    if (ok) {
+        // Flush any shift state (none in these code pages, but cheap).
+        ok = iconv(cd, nullptr, nullptr, &dst, &dstLeft) != static_cast<size_t>(-1);
+    }
+    iconv_close(cd);
+    if (!ok) return false;
+    result.resize(result.size() - dstLeft);
+    out->swap(result);
+    return true;
+}
+
+bool Cp932CharToUtf8(const std::string& ch, std::string* out) {
+    return Convert("CP932", "UTF-8", ch, out);
+}
+
+#endif
+
+// The length of the valid UTF-8 sequence at s[i], or 0 when there is none.
+size_t Utf8Length(const std::string& s, size_t i) {
+    unsigned char c = static_cast<unsigned char>(s[i]);
+    if (c < 0x80) return 1;
+    size_t n;
+    unsigned long cp;
+    if (c >= 0xC2 && c <= 0xDF) {
+        n = 2;
+        cp = c & 0x1F;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        n = 3;
+        cp = c & 0x0F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        n = 4;
+        cp = c & 0x07;
+    } else {
+        return 0;
+    }
+    if (i + n > s.size()) return 0;
+    for (size_t k = 1; k < n; ++k) {
+        unsigned char t = static_cast<unsigned char>(s[i + k]);
+        if ((t & 0xC0) != 0x80) return 0;
+        cp = (cp << 6) | (t & 0x3F);
+    }
+    if ((n == 3 && cp < 0x800) || (n == 4 && (cp < 0x10000 || cp > 0x10FFFF))) return 0;
+    if (cp >= 0xD800 && cp <= 0xDFFF) return 0;
+    return n;
+}
+
+}  // namespace
+
+std::string Cp932ToUtf8(const std::string& cp932, bool* exact) {
+    if (exact) *exact = true;
+    std::string out;
+    for (size_t i = 0; i < cp932.size();) {
+        size_t w = CharWidth(cp932, i);
+        std::string ch = cp932.substr(i, w);
+        std::string utf8;
+        if (Cp932CharToUtf8(ch, &utf8) && !utf8.empty()) {
+            out += utf8;
+        } else {
+            out += kReplacement;
+            if (exact) *exact = false;
+        }
+        i += w;
+    }
+    return out;
+}
+
+bool Utf8ToCp932(const std::string& utf8, std::string* cp932) {
+#ifdef _WIN32
+    return Convert(CP_UTF8, 932, utf8, cp932);
+#else
+    return Convert("UTF-8", "CP932", utf8, cp932);
+#endif
+}
+
+std::string NameForTerminal(const std::string& cp932, size_t* columns) {
+    std::string out;
+    size_t width = 0;
+    for (size_t i = 0; i < cp932.size();) {
+        size_t w = CharWidth(cp932, i);
+        unsigned char c = static_cast<unsigned char>(cp932[i]);
+        std::string ch = cp932.substr(i, w);
+        std::string utf8;
+        if (w == 1 && IsControl(c)) {
+            out += Escaped(c);
+            width += 4;
+        } else if (Cp932CharToUtf8(ch, &utf8) && !utf8.empty()) {
+#ifdef _WIN32
+            out += ch;  // the console shows the code page's own bytes
+#else
+            out += utf8;
+#endif
+            // In CP932 a character is as wide on the screen as it is long.
+            width += w;
+        } else {
+            for (size_t k = 0; k < w; ++k) out += Escaped(static_cast<unsigned char>(ch[k]));
+            width += 4 * w;
+        }
+        i += w;
+    }
+    if (columns) *columns = width;
+    return out;
+}
+
+bool NameFromArgument(const std::string& arg, std::string* cp932, std::string* why) {
+    std::string bytes;
+#ifdef _WIN32
+    bytes = arg;
+#else
+    if (!Utf8ToCp932(arg, &bytes)) {
+        *why = "does not convert to CP932 (it is not UTF-8, or holds a character CP932 does "
+               "not have)";
+        return false;
+    }
+#endif
+    if (bytes.find('\0') != std::string::npos) {
+        *why = "holds a NUL byte";
+        return false;
+    }
+    char clamped[kNameMax + 1];
+    ClampName(bytes.c_str(), clamped);
+    if (bytes.size() > kNameMax) {
+        char text[96];
+        std::snprintf(text, sizeof text,
+                      "takes %u bytes in CP932; a disk name holds at most %u",
+                      static_cast<unsigned>(bytes.size()), static_cast<unsigned>(kNameMax));
+        *why = text;
+        return false;
+    }
+    if (std::strlen(clamped) != bytes.size()) {
+        *why = "ends in the first byte of a double-byte character";
+        return false;
+    }
+    *cp932 = bytes;
+    return true;
+}
+
+bool NameForFileName(const std::string& cp932, std::string* out, std::string* why) {
+    // A separator only where it is a character of its own: the 0x5C of 表
+    // or ソ is the second byte of a double-byte character.
+    for (size_t i = 0; i < cp932.size(); i += CharWidth(cp932, i)) {
+        if (CharWidth(cp932, i) != 1) continue;
+#ifdef _WIN32
+        if (cp932[i] == '/' || cp932[i] == '\\') {
+            *why = "holds a folder separator ('\\' or '/')";
+            return false;
+        }
+#else
+        if (cp932[i] == '/') {
+            *why = "holds '/', which cannot be part of a file name";
+            return false;
+        }
+#endif
+    }
+#ifdef _WIN32
+    *out = cp932;
+#else
+    bool exact = true;
+    *out = Cp932ToUtf8(cp932, &exact);
+    if (!exact) {
+        *why = "holds bytes that are no CP932 characters, so it has no UTF-8 form";
+        return false;
+    }
+#endif
+    return true;
+}
+
+std::string PathToUtf8(const std::string& path) {
+#ifdef _WIN32
+    std::string out;
+    if (Convert(CP_ACP, CP_UTF8, path, &out)) return out;
+#endif
+    return path;
+}
+
+std::string JsonString(const std::string& utf8) {
+    std::string out = "\"";
+    for (size_t i = 0; i < utf8.size();) {
+        unsigned char c = static_cast<unsigned char>(utf8[i]);
+        size_t n = Utf8Length(utf8, i);
+        if (n == 0) {
+            out += kReplacement;
+            i += 1;
+            continue;
+        }
+        if (n > 1) {
+            out.append(utf8, i, n);
+        } else if (c == '"') {
+            out += "\\\"";
+        } else if (c == '\\') {
+            out += "\\\\";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (c < 0x20) {
+            char text[8];
+            std::snprintf(text, sizeof text, "\\u%04x", c);
+            out += text;
+        } else {
+            out += static_cast<char>(c);
+        }
+        i += n;
+    }
+    out += "\"";
+    return out;
+}
+
+std::string HexBytes(const std::string& bytes) {
+    static const char kDigits[] = "0123456789abcdef";
+    std::string out;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(bytes[i]);
+        out += kDigits[c >> 4];
+        out += kDigits[c & 15];
+    }
+    return out;
+}
+
+}  // namespace d88cli

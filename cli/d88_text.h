@@ -1,0 +1,49 @@
+// Text work of the d88 command-line tool: disk names between the CP932 of
+// the header and the user's text, names for file names, and JSON strings.
+// On Linux and other POSIX systems the user's text is UTF-8 (converted with
+// iconv); on Windows it is the console's bytes, passed through unchanged.
+#ifndef ORVANEL_CLI_D88_TEXT_H
+#define ORVANEL_CLI_D88_TEXT_H
+
+#include <cstddef>
+#include <string>
+
+namespace d88cli {
+
+// CP932 bytes as UTF-8. A character without a UTF-8 form (a byte that is no
+// CP932 character) becomes U+FFFD and *exact, when given, becomes false.
+std::string Cp932ToUtf8(const std::string& cp932, bool* exact);
+
+// UTF-8 as CP932. False when the text is not UTF-8 or holds a character
+// that CP932 does not have.
+bool Utf8ToCp932(const std::string& utf8, std::string* cp932);
+
+// A disk name (CP932) as shown on the terminal: UTF-8 on POSIX, the bytes
+// themselves on Windows. Control bytes, and bytes that are no character,
+// are shown as \xNN. *columns gets the width on the terminal.
+std::string NameForTerminal(const std::string& cp932, size_t* columns);
+
+// A disk name typed by the user, as the CP932 bytes to store. False with a
+// reason when it does not convert or takes more than 16 bytes.
+bool NameFromArgument(const std::string& arg, std::string* cp932, std::string* why);
+
+// A disk name (CP932) as a part of a file name on this system: UTF-8 on
+// POSIX, the bytes themselves on Windows. False with a reason when it does
+// not convert or holds a folder separator.
+bool NameForFileName(const std::string& cp932, std::string* out, std::string* why);
+
+// A path as UTF-8 for JSON: on POSIX the bytes are taken as UTF-8 (a byte
+// that is not becomes U+FFFD); on Windows they are converted from the ANSI
+// code page.
+std::string PathToUtf8(const std::string& path);
+
+// A JSON string literal, quotes included, of UTF-8 text. Invalid sequences
+// become U+FFFD.
+std::string JsonString(const std::string& utf8);
+
+// Bytes as lower-case hexadecimal, two digits each, no separators.
+std::string HexBytes(const std::string& bytes);
+
+}  // namespace d88cli
+
+#endif
