@@ -1,0 +1,319 @@
+// d88 extract, join and new: files made from images.
+#include <gtest/gtest.h>
+
+#include "document/document_io.h"
+#include "document/file_api.h"
+#include "store/image_buffer.h"
+#include "store/memory.h"
+#include "tests/cli/cli_test_support.h"
+#include "tests/support/fault_files.h"
+#include "tests/support/fault_memory.h"
+
+namespace {
+
+class D88Files : public ::testing::Test {
+protected:
+    Scratch dir;
+    std::string game = dir.File("GAME.D88");
+    Bytes a = MakeImage(1000, "DISK A", 0x11);
+    Bytes b = MakeImage(688, "DISK B", 0x22, 0x10, 0x10);
+    Bytes c = MakeImage(3000, "DISK C", 0x33, 0, 0x20);
+    void SetUp() override {
+        PutFile(game, Cat({a, b, c}));
+        ASSERT_EQ(mkdir(dir.File("out").c_str(), 0755), 0);
+    }
+};
+
+TEST_F(D88Files, ExtractWritesEveryImageUnderTheWindowsName) {
+    Outcome o = D88({"extract", game, "-o", dir.File("out")});
+    ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(dir.Names("out"),
+              (std::vector<std::string>{"GAME DISK A.D88", "GAME DISK B.D88", "GAME DISK C.D88"}));
+    EXPECT_EQ(GetFile(dir.File("out/GAME DISK A.D88")), a);
+    EXPECT_EQ(GetFile(dir.File("out/GAME DISK B.D88")), b);
+    EXPECT_EQ(GetFile(dir.File("out/GAME DISK C.D88")), c);
+    EXPECT_EQ(o.out, dir.File("out") + "/GAME DISK A.D88\n" + dir.File("out") +
+                         "/GAME DISK B.D88\n" + dir.File("out") + "/GAME DISK C.D88\n");
+}
+
+TEST_F(D88Files, ExtractChosenImagesInAscendingOrder) {
+    Outcome o = D88({"extract", game, "2", "--output=" + dir.File("out") + "/", "0", "2"});
+    ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(dir.Names("out"), (std::vector<std::string>{"GAME DISK A.D88", "GAME DISK C.D88"}));
+    EXPECT_EQ(o.out.find(dir.File("out") + "/GAME DISK A.D88\n"), 0u);
+    EXPECT_EQ(D88({"extract", game, "-o", dir.File("out"), "3"}).status, 1);
+}
+
+TEST_F(D88Files, ExtractNamesFromOddContainerNames) {
+    std::string plain = dir.File("GAME");
+    std::string dotted = dir.File("MY.GAME.88d");
+    Bytes empty = MakeImage(688, "");
+    PutFile(plain, a);
+    PutFile(dotted, Cat({b, empty}));
+    ASSERT_EQ(D88({"extract", plain, "-o", dir.File("out")}).status, 0);
+    ASSERT_EQ(D88({"extract", dotted, "-o" + dir.File("out")}).status, 0);
+    EXPECT_EQ(dir.Names("out"),
+              (std::vector<std::string>{"GAMEDISK A.D88", "MY.GAME .D88", "MY.GAME DISK B.D88"}));
+    EXPECT_EQ(GetFile(dir.File("out/MY.GAME .D88")), empty);
+}
+
+TEST_F(D88Files, ExtractRefusesBeforeWritingAnythingWhenATargetExists) {
+    PutFile(dir.File("out/GAME DISK C.D88"), Bytes(5, 'o'));
+    Outcome o = D88({"extract", game, "-o", dir.File("out")});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.err.find("d88: " + dir.File("out") +
+                         "/GAME DISK C.D88: the file exists; give --force to replace it"),
+              std::string::npos)
+        << o.err;
+    EXPECT_NE(o.err.find("nothing was written"), std::string::npos);
+    EXPECT_EQ(dir.Names("out"), std::vector<std::string>{"GAME DISK C.D88"});
+    EXPECT_EQ(GetFile(dir.File("out/GAME DISK C.D88")), Bytes(5, 'o'));
+
+    o = D88({"extract", "--force", "--backup", game, "-o", dir.File("out")});
+    ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(GetFile(dir.File("out/GAME DISK C.D88")), c);
+    EXPECT_EQ(GetFile(dir.File("out/GAME DISK C.bak")), Bytes(5, 'o'));
+    EXPECT_EQ(dir.Names("out").size(), 4u);
+}
+
+TEST_F(D88Files, ExtractOfTwoDisksOfOneName) {
+    std::string twins = dir.File("TWINS.D88");
+    Bytes one = MakeImage(688, "SAME", 1), two = MakeImage(700, "SAME", 2);
+    PutFile(twins, Cat({one, two}));
+    Outcome o = D88({"extract", twins, "-o", dir.File("out")});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.err.find("image 0 and image 1 would both be written to this name"), std::string::npos)
+        << o.err;
+    EXPECT_TRUE(dir.Names("out").empty());
+    // With --force the later one is kept, and with --backup the earlier one
+    // survives in the backup copy, as with All yes in the window.
+    o = D88({"extract", twins, "-o", dir.File("out"), "--force", "--backup"});
+    ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(GetFile(dir.File("out/TWINS SAME.D88")), two);
+    EXPECT_EQ(GetFile(dir.File("out/TWINS SAME.bak")), one);
+}
+
+TEST_F(D88Files, ExtractRefusesNamesThatAreNoFileNames) {
+    std::string slash = dir.File("SLASH.D88");
+    PutFile(slash, Cat({a, MakeImage(688, "A/B")}));
+    Outcome o = D88({"extract", slash, "-o", dir.File("out")});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.err.find("image 1: its name holds '/'"), std::string::npos) << o.err;
+    EXPECT_TRUE(dir.Names("out").empty());
+    std::string odd = dir.File("ODD.D88");
+    PutFile(odd, MakeImage(688, "X\x80Y"));
+    o = D88({"extract", odd, "-o", dir.File("out")});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.err.find("no UTF-8 form"), std::string::npos);
+    EXPECT_TRUE(dir.Names("out").empty());
+}
+
+TEST_F(D88Files, ExtractNeedsAFolder) {
+    Outcome o = D88({"extract", game, "-o", dir.File("none")});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.err.find(dir.File("none") + ": no such folder"), std::string::npos);
+    // A file where the folder should be: writing under it is impossible.
+    o = D88({"extract", game, "-o", game});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.err.find(game + ": not a folder"), std::string::npos);
+}
+
+TEST_F(D88Files, ExtractDoubleByteNamesAndTheirBackups) {
+    std::string jp = dir.File("JP.D88");
+    // 表ソ, and a name ending in あ, whose UTF-8 the CP932 rule misreads.
+    Bytes hyou = MakeImage(688, CP_HYOU CP_SO, 1), a2 = MakeImage(800, "X" CP_A, 2);
+    PutFile(jp, Cat({hyou, a2}));
+    ASSERT_EQ(D88({"extract", jp, "-o", dir.File("out")}).status, 0);
+    EXPECT_EQ(GetFile(dir.File("out/JP " U8_HYOU U8_SO ".D88")), hyou);
+    EXPECT_EQ(GetFile(dir.File("out/JP X" U8_A ".D88")), a2);
+    ASSERT_EQ(D88({"extract", jp, "-o", dir.File("out"), "--force", "--backup"}).status, 0);
+    EXPECT_EQ(dir.Names("out"),
+              (std::vector<std::string>{"JP X" U8_A ".D88", "JP X" U8_A ".bak",
+                                        "JP " U8_HYOU U8_SO ".D88", "JP " U8_HYOU U8_SO ".bak"}));
+}
+
+TEST_F(D88Files, ExtractedImagesAreD88FilesToFloptool) {
+    std::string floptool = FindOnPath("floptool");
+    if (floptool.empty()) GTEST_SKIP() << "floptool is not installed";
+    ASSERT_EQ(D88({"extract", game, "-o", dir.File("out"), "0", "2"}).status, 0);
+    for (const char* name : {"out/GAME DISK A.D88", "out/GAME DISK C.D88"}) {
+        Outcome o = RunProgram(dir, floptool, {"identify", dir.File(name)});
+        EXPECT_EQ(o.status, 0) << o.err;
+        EXPECT_NE(o.out.find(" - d88 "), std::string::npos) << o.out;
+    }
+    ASSERT_EQ(D88({"new", dir.File("blank.d88")}).status, 0);
+    Outcome o = RunProgram(dir, floptool, {"identify", dir.File("blank.d88")});
+    EXPECT_NE(o.out.find(" - d88 "), std::string::npos) << o.out;
+}
+
+TEST_F(D88Files, AFailedExtractWritesNothing) {
+    FaultFiles files;
+    files.failWriteAfter = 1500;  // the second image fails
+    FaultMemory memory;
+    Outcome o = D88({"extract", game, "-o", dir.File("out")}, files, memory);
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.err.find("GAME DISK B.D88: writing the file failed; nothing was written"),
+              std::string::npos)
+        << o.err;
+    EXPECT_TRUE(dir.Names("out").empty());
+    EXPECT_EQ(memory.liveBlocks(), 0u);
+}
+
+TEST_F(D88Files, ExtractOfAZeroSizeDiskGivesAnEmptyFile) {
+    std::string z = dir.File("Z.D88");
+    Bytes zero = MakeImage(688, "NIL");
+    WriteLe32(&zero[kOffDiskSize], 0);
+    PutFile(z, Cat({a, zero}));
+    Outcome o = D88({"extract", z, "-o", dir.File("out")});
+    ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_NE(o.err.find("image 1 has a disk size of 0; its file is empty"), std::string::npos);
+    EXPECT_EQ(GetFile(dir.File("out/Z NIL.D88")).size(), 0u);
+    EXPECT_EQ(GetFile(dir.File("out/Z DISK A.D88")), a);
+}
+
+// What the window saves after adding `paths` to a new document: its add
+// (ReadFileAppended, then the walk listing each image) and its save
+// (WriteImages of the listed offsets in list order).
+Bytes WindowJoin(const std::vector<std::string>& paths, const std::string& target) {
+    MemoryApi& mem = SystemMemory();
+    FileApi& files = SystemFiles();
+    uint8_t* buffer = nullptr;
+    uint32_t size = 0;
+    struct Walk {
+        MemoryApi* mem;
+        const uint8_t* base;
+        uint32_t size;
+        std::vector<uint32_t>* offsets;
+        static uint32_t Step(void* ctx, uint32_t off) {
+            Walk* w = static_cast<Walk*>(ctx);
+            HeaderFields f;
+            if (!ReadHeader(*w->mem, w->base, w->size, off, &f)) return 0;
+            w->offsets->push_back(off);
+            return f.diskSize;
+        }
+    };
+    std::vector<uint32_t> offsets;
+    for (size_t i = 0; i < paths.size(); ++i) {
+        uint8_t* block = nullptr;
+        uint32_t added = 0;
+        if (ReadFileAppended(files, mem, paths[i].c_str(), buffer, size, &block, &added) != kIoOk)
+            continue;
+        Walk walk = {&mem, block, size + added, &offsets};
+        WalkImages(size, size + added, Walk::Step, &walk);
+        ReleaseBlock(mem, buffer, size);
+        buffer = block;
+        size += added;
+    }
+    WriteImages(files, mem, buffer, size, offsets.empty() ? nullptr : &offsets[0], offsets.size(),
+                target.c_str(), false);
+    ReleaseBlock(mem, buffer, size);
+    return GetFile(target);
+}
+
+TEST_F(D88Files, JoinWritesWhatTheWindowSaves) {
+    std::string two = dir.File("TWO.88D"), empty = dir.File("EMPTY.D88"), tail = dir.File("TAIL.D88");
+    PutFile(two, Cat({MakeImage(2000, "T1", 0x44), MakeImage(900, "T2", 0x55, 1, 0x10)}));
+    PutFile(empty, Bytes());
+    // The last file's last image runs past its end: it stays last.
+    Bytes cut = MakeImage(5000, "CUT", 0x66);
+    cut.resize(1200);
+    PutFile(tail, Cat({MakeImage(688, "T0"), cut}));
+    std::vector<std::string> inputs = {empty, game, two, empty, game, tail};
+    std::string out = dir.File("ALL.D88");
+    std::vector<std::string> args = {"join", out};
+    args.insert(args.end(), inputs.begin(), inputs.end());
+    Outcome o = D88(args);
+    ASSERT_EQ(o.status, 0) << o.err;
+    Bytes joined = GetFile(out);
+    EXPECT_EQ(joined, WindowJoin(inputs, dir.File("WINDOW.D88")));
+    EXPECT_EQ(joined.size(), 2 * 4688u + 2900u + 688u + 1200u);
+    Outcome l = D88({"list", out});
+    EXPECT_NE(l.out.find("    9       12964  CUT"), std::string::npos) << l.out;
+}
+
+TEST_F(D88Files, JoinRefusesWhatTheWindowWouldSpoil) {
+    std::string cut = dir.File("CUT.D88");
+    Bytes part = MakeImage(5000, "CUT");
+    part.resize(1000);
+    PutFile(cut, part);
+    std::string out = dir.File("OUT.D88");
+    // The cut image would take in the images of the next file.
+    Outcome o = D88({"join", out, cut, game});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.err.find("image 0 of " + cut + " claims 5000 bytes but only 1000 are in the file"),
+              std::string::npos)
+        << o.err;
+    EXPECT_FALSE(Exists(out));
+    EXPECT_EQ(D88({"join", out, game, cut}).status, 0);
+}
+
+TEST_F(D88Files, JoinAndNewNeverReplaceWithoutForce) {
+    std::string out = dir.File("OUT.D88");
+    PutFile(out, Bytes(7, 'k'));
+    Outcome o = D88({"join", out, game});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.err.find(out + ": the file exists; give --force to replace it"), std::string::npos);
+    EXPECT_EQ(D88({"new", out}).status, 1);
+    EXPECT_EQ(GetFile(out), Bytes(7, 'k'));
+    ASSERT_EQ(D88({"join", "--force", "--backup", out, game, game}).status, 0);
+    EXPECT_EQ(GetFile(out), Cat({a, b, c, a, b, c}));
+    EXPECT_EQ(GetFile(dir.File("OUT.bak")), Bytes(7, 'k'));
+    // OUT may be one of its own inputs.
+    ASSERT_EQ(D88({"join", "--force", game, game, out}).status, 0);
+    EXPECT_EQ(GetFile(game), Cat({a, b, c, a, b, c, a, b, c}));
+    EXPECT_EQ(D88({"join", dir.File("out"), game}).status, 1);  // a folder
+}
+
+TEST_F(D88Files, JoinAndNewIntoAFolderThatCannotBeWritten) {
+    // Under a file, no folder can be written, not even by root.
+    std::string out = game + "/x.d88";
+    Outcome o = D88({"join", out, game});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.err.find("d88: " + out + ": cannot create the file: a part of its folder is not a "
+                         "folder; nothing was changed"),
+              std::string::npos)
+        << o.err;
+    o = D88({"new", out, "2"});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.err.find(out + ": cannot create the file"), std::string::npos);
+    o = D88({"new", dir.File("missing/x.d88")});
+    EXPECT_NE(o.err.find("its folder does not exist"), std::string::npos) << o.err;
+    o = RunProgram(dir, D88_PROGRAM, {"new", out});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.err.find(out), std::string::npos);
+    EXPECT_EQ(GetFile(game), Cat({a, b, c}));
+}
+
+TEST_F(D88Files, JoinInputsThatCannotBeRead) {
+    std::string out = dir.File("OUT.D88");
+    Outcome o = D88({"join", out, game, dir.File("nope.d88")});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.err.find(dir.File("nope.d88") + ": cannot open: no such file"), std::string::npos);
+    o = D88({"join", out, dir.File("out")});
+    EXPECT_NE(o.err.find(dir.File("out") + ": cannot open: it is a folder"), std::string::npos);
+    EXPECT_FALSE(Exists(out));
+}
+
+TEST_F(D88Files, NewMakesBlankDisks) {
+    std::string one = dir.File("ONE.D88");
+    ASSERT_EQ(D88({"new", one}).status, 0);
+    Bytes blank(688, 0);
+    std::memcpy(&blank[0], "BlankDisk", 10);
+    blank[0x1C] = 0xB0;
+    blank[0x1D] = 0x02;
+    EXPECT_EQ(GetFile(one), blank);
+    std::string three = dir.File("THREE.D88");
+    ASSERT_EQ(D88({"new", three, "3"}).status, 0);
+    EXPECT_EQ(GetFile(three), Cat({blank, blank, blank}));
+    EXPECT_NE(D88({"list", three}).out.find("    2        1376  BlankDisk  No       2D            688\n"),
+              std::string::npos);
+    std::string none = dir.File("NONE.D88");
+    ASSERT_EQ(D88({"new", none, "0"}).status, 0);
+    EXPECT_EQ(GetFile(none).size(), 0u);
+    EXPECT_EQ(D88({"new", none, "6242686"}).status, 2);
+    ASSERT_EQ(D88({"new", "--force", "--backup", three, "1"}).status, 0);
+    EXPECT_EQ(GetFile(three), blank);
+    EXPECT_EQ(GetFile(dir.File("THREE.bak")).size(), 3 * 688u);
+}
+
+}  // namespace
