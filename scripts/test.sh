@@ -1,0 +1,102 @@
+#!/usr/bin/env bash
+# The one test command: bash scripts/test.sh
+#
+# Installs what is missing, builds the three trees and runs every test of
+# all three in one ctest run, whose summary ends the output and whose exit
+# status is this script's:
+#   build/native  host g++, Debug, ASan+UBSan: the unit tests
+#   build/win32   MinGW-w64 i686, Release: the in-process Win32 tests and the
+#                 black-box tests of orvanel.exe, run under Wine
+#   build/fuzz    clang, libFuzzer (when tests/fuzz/CMakeLists.txt exists)
+# The Wine tests run on an Xvfb display of their own (with openbox) and a
+# WINEPREFIX of their own (build/wineprefix), both stopped at the end.
+set -uo pipefail
+exec </dev/null
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$ROOT"
+
+bash scripts/install-deps.sh || { echo "test.sh: installing the dependencies failed" >&2; exit 1; }
+
+mkdir -p build/logs build/all build/screenshots
+# Several people share a checkout: one test run at a time per checkout, as
+# the runs share the build trees and the Wine prefix.
+exec 9>build/.test.lock
+if ! flock -n 9; then
+    echo "test.sh: another test run of this checkout is going on; waiting for it"
+    flock 9
+fi
+
+export WINEPREFIX="$ROOT/build/wineprefix"
+. scripts/wine-env.sh
+
+WINEBOOT_PID=""
+cleanup() {
+    [ -n "$WINEBOOT_PID" ] && wait "$WINEBOOT_PID" 2>/dev/null
+    orvanel_wineserver_stop
+    orvanel_display_stop
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+orvanel_display_start || exit 1
+echo "test.sh: display $DISPLAY (Xvfb pid $ORVANEL_XVFB_PID), WINEPREFIX $WINEPREFIX"
+# The prefix is made (first run only, ~15 s) while the trees build.
+orvanel_wine_init >build/logs/wineprefix.log 2>&1 &
+WINEBOOT_PID=$!
+
+JOBS="$(nproc 2>/dev/null || echo 2)"
+[ "$JOBS" -lt 2 ] && JOBS=2
+FAILED_BUILDS=()
+TREES=()
+
+# build_tree NAME CMAKE-ARGS...: configure and build build/NAME, log in
+# build/logs/NAME.log.
+build_tree() {
+    local name="$1"
+    shift
+    local log="build/logs/$name.log"
+    local start=$SECONDS
+    echo "test.sh: building build/$name"
+    if cmake -S . -B "build/$name" -G Ninja "$@" >"$log" 2>&1 &&
+        cmake --build "build/$name" -j "$JOBS" >>"$log" 2>&1; then
+        echo "test.sh: build/$name built in $((SECONDS - start)) s"
+        TREES+=("$name")
+    else
+        echo "test.sh: build/$name FAILED (log: $log); its last lines:"
+        tail -n 25 "$log" | sed 's/^/    /'
+        FAILED_BUILDS+=("$name")
+        # Tests of a half-built tree still run, but the build counts as failed.
+        [ -f "build/$name/CTestTestfile.cmake" ] && TREES+=("$name")
+    fi
+}
+
+build_tree native -DCMAKE_BUILD_TYPE=Debug -DORVANEL_SANITIZE=ON \
+    -DCMAKE_C_COMPILER=gcc -DCMAKE_CXX_COMPILER=g++
+build_tree win32 -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_CROSSCOMPILING_EMULATOR="$ROOT/scripts/wine-run.sh"
+if [ -f tests/fuzz/CMakeLists.txt ]; then
+    build_tree fuzz -DORVANEL_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang
+fi
+
+# One ctest over all trees.
+{
+    echo "# Written by scripts/test.sh: every test of the build trees, in one run."
+    for name in "${FAILED_BUILDS[@]}"; do
+        echo "add_test(build.$name \"/bin/sh\" \"-c\" \"tail -n 40 '$ROOT/build/logs/$name.log'; echo 'build/$name failed to build'; exit 1\")"
+    done
+    for name in "${TREES[@]}"; do
+        echo "subdirs(\"$ROOT/build/$name\")"
+    done
+} >build/all/CTestTestfile.cmake
+
+if ! wait "$WINEBOOT_PID"; then
+    echo "test.sh: making the Wine prefix failed:"
+    sed 's/^/    /' build/logs/wineprefix.log
+fi
+WINEBOOT_PID=""
+# One wineserver for the whole run, so that every test's wine starts fast.
+wineserver -p
+
+ctest --test-dir build/all --output-on-failure -j "$JOBS"

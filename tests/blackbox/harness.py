@@ -1,0 +1,450 @@
+"""Black-box tests of the real orvanel.exe under Wine, driven as a person would.
+
+Each test copies orvanel.exe into a fresh temporary folder (so that the
+settings file beside it is the test's own), starts it with wine on the test
+display ($DISPLAY), reads what the window shows through the probe program
+(winprobe.exe, run under Wine beside it), drives it with xdotool, takes a
+screenshot and closes it.
+
+A test file:
+
+    import harness
+
+    class StartupTest(harness.OrvanelTestCase):
+        def test_title(self):
+            info = self.start()
+            self.assertEqual(info["title"], "... - Orvanel")
+
+    if __name__ == "__main__":
+        harness.main()
+
+and is run as
+    python3 test_x.py --exe build/win32/orvanel.exe --probe build/win32/.../winprobe.exe
+        [--screenshots DIR] [unittest arguments]
+
+Texts from the probe come as CP932 bytes; info() decodes them to str (the
+"raw" variants keep the bytes). Standard library only.
+"""
+
+import argparse
+import configparser
+import json
+import os
+import re
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+REPO = os.path.dirname(os.path.dirname(HERE))
+
+# Bounds of every wait, in seconds.
+START_TIMEOUT = 30
+EXIT_TIMEOUT = 15
+PROBE_TIMEOUT = 30
+
+CONFIG = {
+    "exe": None,
+    "probe": None,
+    "screenshots": os.path.join(REPO, "build", "screenshots"),
+}
+
+
+def wine_env():
+    """The environment of scripts/wine-env.sh: Japanese locale, quiet Wine,
+    the repository's prefix unless WINEPREFIX is set."""
+    env = dict(os.environ)
+    env["LANG"] = "ja_JP.UTF-8"
+    env["LC_ALL"] = "ja_JP.UTF-8"
+    env.setdefault("WINEDEBUG", "-all")
+    env.setdefault("WINEPREFIX", os.path.join(REPO, "build", "wineprefix"))
+    env.setdefault("WINEDLLOVERRIDES", "mscoree,mshtml=;winemenubuilder.exe=d")
+    return env
+
+
+def to_windows_path(path):
+    """A Unix path as Wine's drive Z: shows it."""
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def cp932(text):
+    """Text as the program's CP932 bytes."""
+    return text.encode("cp932")
+
+
+def decode_bytes(value):
+    """A probe string (one character per CP932 byte) as bytes."""
+    return value.encode("latin-1")
+
+
+def decode_tree(value):
+    """Every string of a probe answer decoded from CP932 to str."""
+    if isinstance(value, str):
+        return decode_bytes(value).decode("cp932", errors="replace")
+    if isinstance(value, list):
+        return [decode_tree(v) for v in value]
+    if isinstance(value, dict):
+        return {k: decode_tree(v) for k, v in value.items()}
+    return value
+
+
+def ere_escape(text):
+    """Text as a POSIX extended regular expression that matches it exactly
+    (xdotool search uses those)."""
+    return "".join("\\" + c if c in ".[]()*+?{}|^$\\" else c for c in text)
+
+
+# ---------------------------------------------------------------------------
+# D88 test data
+
+
+def d88_header(name, disk_size, write_protect=0, media_type=0):
+    """A 688-byte D88 header: name at 0 (16 bytes at most, NUL ended),
+    write protect at 26, media type at 27, size little-endian at 28."""
+    if isinstance(name, str):
+        name = cp932(name)
+    header = bytearray(688)
+    header[0:len(name)] = name[:16]
+    header[26] = write_protect
+    header[27] = media_type
+    header[28:32] = disk_size.to_bytes(4, "little")
+    return bytes(header)
+
+
+def d88_image(name, disk_size, write_protect=0, media_type=0, fill=0):
+    """One whole image: its header and disk_size - 688 bytes of track data."""
+    body = bytes([fill]) * max(0, disk_size - 688)
+    return d88_header(name, disk_size, write_protect, media_type) + body
+
+
+# ---------------------------------------------------------------------------
+# The settings file
+
+
+def encode_struct(data):
+    """Private-profile structure encoding: upper-case hex of each byte, then
+    the checksum byte (sum of the bytes modulo 256)."""
+    return "".join("%02X" % b for b in data) + "%02X" % (sum(data) % 256)
+
+
+def decode_struct(text):
+    """The bytes of a structure value, or None when the value is malformed."""
+    if len(text) % 2 or not re.fullmatch(r"[0-9A-Fa-f]*", text) or len(text) < 2:
+        return None
+    data = bytes.fromhex(text)
+    body, checksum = data[:-1], data[-1]
+    return body if sum(body) % 256 == checksum else None
+
+
+def window_placement(normal, show=1, flags=0, min_pos=(-1, -1), max_pos=(-1, -1)):
+    """A WINDOWPLACEMENT record of 44 bytes."""
+    fields = [44, flags, show]
+    values = b"".join(v.to_bytes(4, "little") for v in fields)
+    values += b"".join(v.to_bytes(4, "little", signed=True) for v in (*min_pos, *max_pos, *normal))
+    assert len(values) == 44
+    return values
+
+
+def parse_placement(data):
+    """(length, flags, show, min, max, normal) of a 44-byte record."""
+    ints = [int.from_bytes(data[i:i + 4], "little", signed=True) for i in range(0, 44, 4)]
+    return {
+        "length": ints[0], "flags": ints[1], "show": ints[2],
+        "min": tuple(ints[3:5]), "max": tuple(ints[5:7]), "normal": tuple(ints[7:11]),
+    }
+
+
+def read_ini(path):
+    """A settings file as {section: {key: value}} (case kept); None when absent."""
+    if not os.path.exists(path):
+        return None
+    with open(path, "rb") as f:
+        text = f.read().decode("cp932", errors="replace")
+    parser = configparser.RawConfigParser(strict=False, interpolation=None)
+    parser.optionxform = str
+    parser.read_string(text)
+    return {s: dict(parser.items(s)) for s in parser.sections()}
+
+
+# ---------------------------------------------------------------------------
+# The test case
+
+
+class ProbeError(Exception):
+    pass
+
+
+class OrvanelTestCase(unittest.TestCase):
+    """A test of one run of orvanel.exe in a folder of its own."""
+
+    def setUp(self):
+        if not CONFIG["exe"] or not CONFIG["probe"]:
+            self.fail("run with --exe and --probe")
+        if not os.environ.get("DISPLAY"):
+            self.fail("DISPLAY is not set: run through scripts/test.sh")
+        self.env = wine_env()
+        self.dir = tempfile.mkdtemp(prefix="orvanel-bb-")
+        self.exe = os.path.join(self.dir, "orvanel.exe")
+        shutil.copyfile(CONFIG["exe"], self.exe)
+        self.ini = os.path.join(self.dir, "orvanel.ini")
+        self.process = None
+        self.log = None
+        self.shot_taken = False
+
+    def tearDown(self):
+        try:
+            if self.process and self.process.poll() is None:
+                self.screenshot()
+                self.close_window()
+                if not self.wait_exit(EXIT_TIMEOUT):
+                    self.kill()
+        finally:
+            if self.log:
+                self.log.close()
+            if os.environ.get("ORVANEL_KEEP_TEST_DIRS"):
+                print("kept", self.dir, file=sys.stderr)
+            else:
+                shutil.rmtree(self.dir, ignore_errors=True)
+
+    # -- the program --------------------------------------------------------
+
+    def path(self, name):
+        """A file in the test's folder."""
+        return os.path.join(self.dir, name)
+
+    def write_file(self, name, data):
+        with open(self.path(name), "wb") as f:
+            f.write(data)
+        return self.path(name)
+
+    def write_ini(self, text):
+        """The settings file the program will read (CRLF lines, CP932)."""
+        with open(self.ini, "wb") as f:
+            f.write(text.replace("\r\n", "\n").replace("\n", "\r\n").encode("cp932"))
+
+    def start(self, *args, wait=True):
+        """Starts the program with these command-line arguments (passed
+        as they are: give Windows paths) and waits for its main window;
+        returns the probe's info."""
+        self.log = open(self.path("wine.log"), "wb")
+        self.process = subprocess.Popen(
+            ["wine", self.exe, *args], cwd=self.dir, env=self.env,
+            stdin=subprocess.DEVNULL, stdout=self.log, stderr=subprocess.STDOUT,
+            start_new_session=True)
+        if not wait:
+            return None
+        answers = self.probe("wait", str(START_TIMEOUT * 1000), check=False)
+        info = answers[-1] if answers else {}
+        if not info.get("found") or not info.get("visible"):
+            self.fail("the main window did not appear within %d s (exit code %s)"
+                      % (START_TIMEOUT, self.process.poll()))
+        return decode_tree(info)
+
+    def wait_exit(self, timeout=EXIT_TIMEOUT):
+        """True when the program ended within the time."""
+        try:
+            self.process.wait(timeout)
+            return True
+        except subprocess.TimeoutExpired:
+            return False
+
+    def kill(self):
+        """Ends the program: its own process first, then this prefix's
+        wineserver (which ends only this prefix's processes)."""
+        try:
+            os.killpg(self.process.pid, signal.SIGKILL)
+        except OSError:
+            pass
+        if not self.wait_exit(5):
+            subprocess.run(["wineserver", "-k"], env=self.env, timeout=30)
+            self.wait_exit(10)
+
+    def close_window(self):
+        """Asks the window to close (WM_CLOSE), as its close box does."""
+        self.probe("close", check=False)
+
+    def close_and_wait(self):
+        """Screenshot, WM_CLOSE, and the process's end (bounded)."""
+        self.screenshot()
+        self.close_window()
+        if not self.wait_exit(EXIT_TIMEOUT):
+            self.kill()
+            self.fail("the program did not end within %d s of WM_CLOSE" % EXIT_TIMEOUT)
+        return self.process.returncode
+
+    # -- the probe ----------------------------------------------------------
+
+    def probe(self, *commands, check=True):
+        """Runs winprobe with these commands on this test's window; returns
+        its JSON answers (raw: strings hold one character per byte)."""
+        argv = ["wine", CONFIG["probe"], "--path", to_windows_path(self.dir) + "\\", *commands]
+        # The probe's own waits are bounded; this bound covers them and a slow
+        # start of wine.
+        waits = sum(int(c) for c in commands if c.isdigit()) / 1000
+        timeout = PROBE_TIMEOUT + waits
+        # Output to files, not pipes: a wine process that happens to start
+        # Wine's desktop process (explorer.exe) hands its standard handles
+        # down to it, and a pipe would then stay open long after the probe
+        # has ended.
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            try:
+                done = subprocess.run(argv, env=self.env, stdin=subprocess.DEVNULL,
+                                      stdout=out, stderr=err, timeout=timeout)
+            except subprocess.TimeoutExpired:
+                raise ProbeError("winprobe %s did not answer within %d s" % (" ".join(commands), timeout))
+            out.seek(0)
+            err.seek(0)
+            stdout, stderr = out.read(), err.read()
+        answers = []
+        for line in stdout.decode("latin-1").splitlines():
+            line = line.strip()
+            if line.startswith("{"):
+                answers.append(json.loads(line))
+        if check and done.returncode != 0:
+            raise ProbeError("winprobe %s failed (%d): %s %s" % (
+                " ".join(commands), done.returncode, answers, stderr.decode("latin-1")[-500:]))
+        return answers
+
+    def info_raw(self):
+        return self.probe("info")[-1]
+
+    def info(self):
+        """What the main window shows, texts decoded."""
+        return decode_tree(self.info_raw())
+
+    def wait_for(self, predicate, timeout=10, what="the condition"):
+        """Polls info() until predicate(info) holds; returns that info."""
+        deadline = time.monotonic() + timeout
+        info = None
+        while True:
+            info = self.info()
+            if info.get("found") and predicate(info):
+                return info
+            if time.monotonic() >= deadline:
+                self.fail("%s did not hold within %d s; last state: %s"
+                          % (what, timeout, json.dumps(info, ensure_ascii=False)[:2000]))
+            time.sleep(0.2)
+
+    def wait_dialog(self, timeout=10):
+        """Waits for a modal dialog of the program; returns info."""
+        answers = self.probe("waitdialog", str(int(timeout * 1000)), check=False)
+        info = decode_tree(answers[-1]) if answers else {}
+        if not info.get("dialogs"):
+            self.fail("no dialog appeared within %d s" % timeout)
+        return info
+
+    def click_dialog_button(self, control_id):
+        self.probe("click", str(control_id))
+
+    def set_dialog_text(self, control_id, text):
+        self.probe("settext", str(control_id), "hex:" + cp932(text).hex())
+
+    @staticmethod
+    def menu_bar(info):
+        """The top-level texts of the menu bar: the live menu when it can be
+        read, else menu resource 1 of the executable (the class menu; Wine
+        cannot read another process's menu)."""
+        if info.get("menu"):
+            return list(info["menu"])
+        resources = info.get("menu_resources") or {}
+        return [item["text"] for item in resources.get("1", [])]
+
+    # -- X11: keyboard, mouse, screenshots ------------------------------------
+
+    def xdotool(self, *args, check=True):
+        done = subprocess.run(["xdotool", *args], env=self.env, stdin=subprocess.DEVNULL,
+                              capture_output=True, timeout=30)
+        if check and done.returncode != 0:
+            self.fail("xdotool %s failed: %s" % (" ".join(args), done.stderr.decode(errors="replace")))
+        return done.stdout.decode("utf-8", errors="replace")
+
+    def x_window(self, title, timeout=10):
+        """The X window whose name is exactly title (UTF-8, as Wine sets it)."""
+        deadline = time.monotonic() + timeout
+        while True:
+            out = self.xdotool("search", "--name", "^" + ere_escape(title) + "$", check=False).split()
+            if out:
+                return out[-1]
+            if time.monotonic() >= deadline:
+                self.fail("no X window named %r within %d s" % (title, timeout))
+            time.sleep(0.2)
+
+    def activate(self, title):
+        """Brings the window of this title to the front with the keyboard focus."""
+        window = self.x_window(title)
+        self.xdotool("windowactivate", "--sync", window, check=False)
+        self.xdotool("windowfocus", "--sync", window, check=False)
+        time.sleep(0.2)
+        return window
+
+    def key(self, title, *keys):
+        """Presses keys (xdotool names: ctrl+q, alt+F4, Delete) in the window."""
+        self.activate(title)
+        self.xdotool("key", "--clearmodifiers", "--delay", "80", *keys)
+        time.sleep(0.3)
+
+    def type_text(self, title, text):
+        self.activate(title)
+        self.xdotool("type", "--delay", "60", text)
+
+    def click(self, x, y, button=1, double=False):
+        """A click of the mouse at screen point (x, y)."""
+        self.xdotool("mousemove", "--sync", str(int(x)), str(int(y)))
+        time.sleep(0.1)
+        for _ in range(2 if double else 1):
+            self.xdotool("mousedown", str(button))
+            time.sleep(0.05)
+            self.xdotool("mouseup", str(button))
+            time.sleep(0.1)
+        time.sleep(0.3)
+
+    def drag(self, start, end, steps=8):
+        """Presses the left button at start, moves to end in steps, releases."""
+        self.xdotool("mousemove", "--sync", str(int(start[0])), str(int(start[1])))
+        self.xdotool("mousedown", "1")
+        time.sleep(0.1)
+        for i in range(1, steps + 1):
+            x = start[0] + (end[0] - start[0]) * i / steps
+            y = start[1] + (end[1] - start[1]) * i / steps
+            self.xdotool("mousemove", "--sync", str(int(x)), str(int(y)))
+            time.sleep(0.05)
+        self.xdotool("mouseup", "1")
+        time.sleep(0.3)
+
+    @staticmethod
+    def center(rect):
+        return ((rect[0] + rect[2]) // 2, (rect[1] + rect[3]) // 2)
+
+    def screenshot(self, suffix=""):
+        """The whole display as <screenshots>/<test id><suffix>.png."""
+        folder = CONFIG["screenshots"]
+        os.makedirs(folder, exist_ok=True)
+        name = re.sub(r"[^A-Za-z0-9_.-]", "_", self.id()) + suffix + ".png"
+        target = os.path.join(folder, name)
+        try:
+            xwd = subprocess.run(["xwd", "-root", "-silent"], env=self.env, capture_output=True, timeout=30)
+            subprocess.run(["convert", "xwd:-", target], input=xwd.stdout, env=self.env,
+                           capture_output=True, timeout=60)
+        except (OSError, subprocess.TimeoutExpired) as error:
+            print("screenshot failed:", error, file=sys.stderr)
+        self.shot_taken = True
+        return target
+
+
+def main():
+    """Runs the tests of the calling module; takes --exe, --probe and
+    --screenshots, hands the rest to unittest."""
+    parser = argparse.ArgumentParser(add_help=False)
+    parser.add_argument("--exe")
+    parser.add_argument("--probe")
+    parser.add_argument("--screenshots")
+    known, rest = parser.parse_known_args()
+    CONFIG["exe"] = known.exe and os.path.abspath(known.exe)
+    CONFIG["probe"] = known.probe and os.path.abspath(known.probe)
+    if known.screenshots:
+        CONFIG["screenshots"] = os.path.abspath(known.screenshots)
+    unittest.main(module="__main__", argv=[sys.argv[0]] + rest, verbosity=2)

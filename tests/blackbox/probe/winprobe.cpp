@@ -1,0 +1,743 @@
+// winprobe: a console program run under Wine beside the program under test.
+// It finds the main window of class "ORVANEL Main Window", reports what it
+// shows as one line of JSON, and answers dialogs the way a person would.
+//
+// Usage: winprobe [--path <exe path prefix>] <command>...
+//   info                  print the state of the main window (always one JSON line)
+//   wait <ms>             wait until the main window is visible, then print info
+//   waitdialog <ms>       wait until a modal dialog of the window's thread is open
+//   waitnodialog <ms>     wait until no modal dialog is open
+//   click <id>            press the button <id> of the open dialog (WM_COMMAND)
+//   check <id> <0|1>      set the check state of a button of the open dialog
+//   settext <id> <text>   set the text of a control of the open dialog;
+//                         text "hex:8E8E" gives those CP932 bytes
+//   command <id>          post WM_COMMAND <id> to the main window
+//   close                 post WM_CLOSE to the main window
+//   sleep <ms>
+// Commands run left to right; the exit status is 0 when all succeeded,
+// 1 when a wait timed out or no window was found, 2 on a usage error.
+//
+// Every text is printed byte by byte: ASCII as itself, every other byte as
+// \u00XX, so a reader gets the CP932 bytes back by encoding the decoded
+// JSON string as Latin-1. Rectangles are screen coordinates, which are the
+// X11 root window's coordinates under Wine.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char kMainClass[] = "ORVANEL Main Window";
+const DWORD kSendTimeout = 5000;
+
+std::string g_pathPrefix;  // lower-case Windows path prefix, or empty
+bool g_trace = false;      // ORVANEL_PROBE_TRACE set: steps on stderr
+
+void Trace(const char* what) {
+    if (!g_trace) return;
+    fprintf(stderr, "winprobe %lu: %s\n", static_cast<unsigned long>(GetTickCount()), what);
+    fflush(stderr);
+}
+
+std::string Lower(std::string s) {
+    for (size_t i = 0; i < s.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(s[i]);
+        if (c >= 'A' && c <= 'Z') s[i] = static_cast<char>(c - 'A' + 'a');
+        if (c == '/') s[i] = '\\';
+    }
+    return s;
+}
+
+std::string ProcessImagePath(DWORD pid) {
+    std::string result;
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+    if (!process) process = OpenProcess(0x1000 /* PROCESS_QUERY_LIMITED_INFORMATION */, FALSE, pid);
+    if (!process) return result;
+    typedef BOOL(WINAPI * QueryFn)(HANDLE, DWORD, LPSTR, PDWORD);
+    QueryFn query = reinterpret_cast<QueryFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "QueryFullProcessImageNameA")));
+    char buffer[MAX_PATH * 2];
+    DWORD size = sizeof buffer;
+    if (query && query(process, 0, buffer, &size)) result.assign(buffer, size);
+    CloseHandle(process);
+    return result;
+}
+
+struct FindState {
+    HWND found;
+};
+
+BOOL CALLBACK FindMainProc(HWND window, LPARAM param) {
+    char cls[64];
+    if (!GetClassNameA(window, cls, sizeof cls) || strcmp(cls, kMainClass) != 0) return TRUE;
+    if (!g_pathPrefix.empty()) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(window, &pid);
+        std::string path = Lower(ProcessImagePath(pid));
+        if (path.compare(0, g_pathPrefix.size(), g_pathPrefix) != 0) return TRUE;
+    }
+    reinterpret_cast<FindState*>(param)->found = window;
+    return FALSE;
+}
+
+HWND FindMain() {
+    FindState state = {NULL};
+    EnumWindows(FindMainProc, reinterpret_cast<LPARAM>(&state));
+    return state.found;
+}
+
+// ---- JSON output -------------------------------------------------------
+
+std::string g_out;
+
+void Raw(const char* s) { g_out += s; }
+void Str(const char* bytes, size_t n) {
+    g_out += '"';
+    for (size_t i = 0; i < n; ++i) {
+        unsigned char c = static_cast<unsigned char>(bytes[i]);
+        if (c == '"' || c == '\\') {
+            g_out += '\\';
+            g_out += static_cast<char>(c);
+        } else if (c < 0x20 || c >= 0x7F) {
+            char esc[8];
+            snprintf(esc, sizeof esc, "\\u%04X", c);
+            g_out += esc;
+        } else {
+            g_out += static_cast<char>(c);
+        }
+    }
+    g_out += '"';
+}
+void Str(const std::string& s) { Str(s.data(), s.size()); }
+void Key(const char* k) {
+    if (!g_out.empty() && g_out[g_out.size() - 1] != '{' && g_out[g_out.size() - 1] != '[') g_out += ',';
+    Str(k, strlen(k));
+    g_out += ':';
+}
+void Int(long long v) {
+    char b[32];
+    snprintf(b, sizeof b, "%lld", v);
+    g_out += b;
+}
+void Bool(bool v) { g_out += v ? "true" : "false"; }
+void Comma() {
+    if (!g_out.empty() && g_out[g_out.size() - 1] != '{' && g_out[g_out.size() - 1] != '[') g_out += ',';
+}
+void Rect(const RECT& r) {
+    char b[96];
+    snprintf(b, sizeof b, "[%ld,%ld,%ld,%ld]", static_cast<long>(r.left), static_cast<long>(r.top),
+             static_cast<long>(r.right), static_cast<long>(r.bottom));
+    g_out += b;
+}
+void Flush() {
+    fputs(g_out.c_str(), stdout);
+    fputc('\n', stdout);
+    fflush(stdout);
+    g_out.clear();
+}
+
+// ---- Cross-process helpers ---------------------------------------------
+
+// Set once a window did not answer in time: the later messages of this run
+// are not sent, so that one report of a busy program stays short.
+bool g_unanswered = false;
+
+bool Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* result) {
+    DWORD_PTR r = 0;
+    if (g_unanswered) return false;
+    if (!SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG | SMTO_BLOCK, kSendTimeout, &r)) {
+        if (GetLastError() == ERROR_TIMEOUT || GetLastError() == 0) g_unanswered = true;
+        return false;
+    }
+    if (result) *result = r;
+    return true;
+}
+
+std::string WindowText(HWND window) {
+    char buffer[1024];
+    DWORD_PTR n = 0;
+    if (!Send(window, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer), &n)) return std::string();
+    if (n >= sizeof buffer) n = sizeof buffer - 1;
+    buffer[n] = 0;
+    return std::string(buffer, strlen(buffer));
+}
+
+std::string ClassOf(HWND window) {
+    char cls[128];
+    int n = GetClassNameA(window, cls, sizeof cls);
+    return std::string(cls, n > 0 ? n : 0);
+}
+
+// A page of memory in the process that owns a window, for messages whose
+// parameters point at buffers (list view and status bar messages are not
+// marshalled between processes).
+class Remote {
+public:
+    explicit Remote(HWND window) : process_(NULL), base_(NULL) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(window, &pid);
+        process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE | PROCESS_QUERY_INFORMATION,
+                               FALSE, pid);
+        if (process_) base_ = static_cast<char*>(VirtualAllocEx(process_, NULL, kSize, MEM_COMMIT, PAGE_READWRITE));
+    }
+    ~Remote() {
+        if (base_) VirtualFreeEx(process_, base_, 0, MEM_RELEASE);
+        if (process_) CloseHandle(process_);
+    }
+    bool ok() const { return base_ != NULL; }
+    char* at(size_t offset) const { return base_ + offset; }
+    bool Write(size_t offset, const void* data, size_t n) {
+        SIZE_T done = 0;
+        return WriteProcessMemory(process_, base_ + offset, data, n, &done) && done == n;
+    }
+    bool Read(const void* address, void* data, size_t n) {
+        SIZE_T done = 0;
+        return ReadProcessMemory(process_, address, data, n, &done) && done == n;
+    }
+    std::string ReadString(const void* address, size_t max) {
+        std::vector<char> b(max + 1, 0);
+        SIZE_T done = 0;
+        ReadProcessMemory(process_, address, &b[0], max, &done);
+        b[done < max ? done : max] = 0;
+        return std::string(&b[0], strlen(&b[0]));
+    }
+    static const size_t kSize = 8192;
+
+private:
+    HANDLE process_;
+    char* base_;
+};
+
+const size_t kItemAt = 0;      // LVITEMA / LVCOLUMNA / RECT
+const size_t kTextAt = 1024;   // text buffer
+const size_t kTextMax = 1024;
+
+RECT ScreenRect(HWND window) {
+    RECT r = {0, 0, 0, 0};
+    GetWindowRect(window, &r);
+    return r;
+}
+
+RECT ClientScreenRect(HWND window) {
+    RECT r = {0, 0, 0, 0};
+    GetClientRect(window, &r);
+    MapWindowPoints(window, NULL, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+std::string ItemText(Remote& remote, HWND list, int item, int subItem, int* image, UINT* state) {
+    LVITEMA it;
+    memset(&it, 0, sizeof it);
+    it.mask = LVIF_TEXT | (subItem == 0 ? (LVIF_IMAGE | LVIF_STATE) : 0);
+    it.iItem = item;
+    it.iSubItem = subItem;
+    it.stateMask = LVIS_SELECTED | LVIS_FOCUSED | LVIS_DROPHILITED | LVIS_CUT;
+    it.pszText = remote.at(kTextAt);
+    it.cchTextMax = kTextMax;
+    char zero = 0;
+    remote.Write(kTextAt, &zero, 1);
+    if (!remote.Write(kItemAt, &it, sizeof it)) return std::string();
+    DWORD_PTR ok = 0;
+    if (!Send(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote.at(kItemAt)), &ok) || !ok) return std::string();
+    LVITEMA back;
+    remote.Read(remote.at(kItemAt), &back, sizeof back);
+    if (image) *image = back.iImage;
+    if (state) *state = back.state;
+    if (!back.pszText || back.pszText == LPSTR_TEXTCALLBACKA) return std::string();
+    return remote.ReadString(back.pszText, kTextMax - 1);
+}
+
+bool ItemRect(Remote& remote, HWND list, int item, int code, RECT* out) {
+    RECT r = {code, 0, 0, 0};
+    if (!remote.Write(kItemAt, &r, sizeof r)) return false;
+    DWORD_PTR ok = 0;
+    if (!Send(list, LVM_GETITEMRECT, item, reinterpret_cast<LPARAM>(remote.at(kItemAt)), &ok) || !ok) return false;
+    remote.Read(remote.at(kItemAt), &r, sizeof r);
+    MapWindowPoints(list, NULL, reinterpret_cast<POINT*>(&r), 2);
+    *out = r;
+    return true;
+}
+
+void EmitListView(HWND list) {
+    Key("list");
+    if (!list) {
+        Raw("null");
+        return;
+    }
+    Raw("{");
+    LONG style = GetWindowLongA(list, GWL_STYLE);
+    Key("rect");
+    Rect(ScreenRect(list));
+    Key("client");
+    Rect(ClientScreenRect(list));
+    Key("visible");
+    Bool(IsWindowVisible(list) != 0);
+    Key("style");
+    Int(static_cast<unsigned long>(style));
+    Key("view");
+    Int(style & LVS_TYPEMASK);
+    DWORD_PTR count = 0;
+    Send(list, LVM_GETITEMCOUNT, 0, 0, &count);
+    Key("count");
+    Int(static_cast<long long>(count));
+    DWORD_PTR selected = 0;
+    Send(list, LVM_GETSELECTEDCOUNT, 0, 0, &selected);
+    Key("selected_count");
+    Int(static_cast<long long>(selected));
+    Remote remote(list);
+    Key("remote_ok");
+    Bool(remote.ok());
+    Key("columns");
+    Raw("[");
+    for (int c = 0; remote.ok() && c < 16; ++c) {
+        LVCOLUMNA col;
+        memset(&col, 0, sizeof col);
+        col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
+        col.pszText = remote.at(kTextAt);
+        col.cchTextMax = kTextMax;
+        remote.Write(kItemAt, &col, sizeof col);
+        DWORD_PTR ok = 0;
+        if (!Send(list, LVM_GETCOLUMNA, c, reinterpret_cast<LPARAM>(remote.at(kItemAt)), &ok) || !ok) break;
+        LVCOLUMNA back;
+        remote.Read(remote.at(kItemAt), &back, sizeof back);
+        Comma();
+        Raw("{");
+        Key("text");
+        Str(back.pszText ? remote.ReadString(back.pszText, kTextMax - 1) : std::string());
+        Key("width");
+        Int(back.cx);
+        Key("fmt");
+        Int(back.fmt & LVCFMT_JUSTIFYMASK);
+        Raw("}");
+    }
+    Raw("]");
+    Key("items");
+    Raw("[");
+    for (int i = 0; remote.ok() && i < static_cast<int>(count) && i < 1000; ++i) {
+        Comma();
+        Raw("{");
+        int image = -1;
+        UINT state = 0;
+        Key("texts");
+        Raw("[");
+        for (int c = 0; c < 4; ++c) {
+            Comma();
+            Str(ItemText(remote, list, i, c, c == 0 ? &image : NULL, c == 0 ? &state : NULL));
+        }
+        Raw("]");
+        Key("image");
+        Int(image);
+        Key("selected");
+        Bool((state & LVIS_SELECTED) != 0);
+        Key("focused");
+        Bool((state & LVIS_FOCUSED) != 0);
+        RECT r;
+        Key("bounds");
+        if (ItemRect(remote, list, i, LVIR_BOUNDS, &r)) Rect(r); else Raw("null");
+        Key("icon");
+        if (ItemRect(remote, list, i, LVIR_ICON, &r)) Rect(r); else Raw("null");
+        Key("label");
+        if (ItemRect(remote, list, i, LVIR_LABEL, &r)) Rect(r); else Raw("null");
+        Raw("}");
+    }
+    Raw("]");
+    // The in-place label editor, when one is open.
+    DWORD_PTR edit = 0;
+    Send(list, LVM_GETEDITCONTROL, 0, 0, &edit);
+    Key("editing");
+    if (edit) Str(WindowText(reinterpret_cast<HWND>(edit))); else Raw("null");
+    Raw("}");
+}
+
+void EmitStatusBar(HWND bar) {
+    Key("status");
+    if (!bar) {
+        Raw("null");
+        return;
+    }
+    Raw("{");
+    Key("rect");
+    Rect(ScreenRect(bar));
+    Key("visible");
+    Bool(IsWindowVisible(bar) != 0);
+    Remote remote(bar);
+    std::string text;
+    if (remote.ok()) {
+        char zero = 0;
+        remote.Write(kTextAt, &zero, 1);
+        DWORD_PTR r = 0;
+        if (Send(bar, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(remote.at(kTextAt)), &r))
+            text = remote.ReadString(remote.at(kTextAt), kTextMax - 1);
+    }
+    Key("text");
+    Str(text);
+    Raw("}");
+}
+
+void EmitMenuItems(HMENU menu, int depth) {
+    Raw("[");
+    int n = GetMenuItemCount(menu);
+    for (int i = 0; i < n && i < 64; ++i) {
+        char text[256] = "";
+        int len = GetMenuStringA(menu, i, text, sizeof text, MF_BYPOSITION);
+        Comma();
+        Raw("{");
+        Key("text");
+        Str(text, len > 0 ? static_cast<size_t>(len) : 0);
+        Key("id");
+        Int(static_cast<int>(GetMenuItemID(menu, i)));
+        HMENU sub = GetSubMenu(menu, i);
+        if (sub && depth < 3) {
+            Key("items");
+            EmitMenuItems(sub, depth + 1);
+        }
+        Raw("}");
+    }
+    Raw("]");
+}
+
+// Under Wine a menu of another process cannot be read (its items live in
+// that process), so the menu resources of the executable are reported too:
+// the main window's class menu is menu resource 1.
+void EmitMenuResources(const std::string& exePath) {
+    Key("menu_resources");
+    HMODULE module = exePath.empty() ? NULL : LoadLibraryExA(exePath.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+    if (!module) {
+        Raw("null");
+        return;
+    }
+    Raw("{");
+    for (int id = 1; id <= 2; ++id) {
+        HMENU menu = LoadMenuA(module, MAKEINTRESOURCEA(id));
+        if (!menu) continue;
+        char key[8];
+        snprintf(key, sizeof key, "%d", id);
+        Key(key);
+        EmitMenuItems(menu, 0);
+        DestroyMenu(menu);
+    }
+    Raw("}");
+    FreeLibrary(module);
+}
+
+void EmitMenu(HWND main) {
+    Key("has_menu");
+    Bool(GetMenu(main) != NULL);
+    Key("menu");
+    HMENU menu = GetMenu(main);
+    if (!menu) {
+        Raw("null");
+        return;
+    }
+    Raw("[");
+    int n = GetMenuItemCount(menu);
+    for (int i = 0; i < n && i < 32; ++i) {
+        char text[256] = "";
+        int len = GetMenuStringA(menu, i, text, sizeof text, MF_BYPOSITION);
+        Comma();
+        Str(text, len > 0 ? static_cast<size_t>(len) : 0);
+    }
+    Raw("]");
+}
+
+struct ThreadWindows {
+    std::vector<HWND> windows;
+};
+
+BOOL CALLBACK CollectProc(HWND window, LPARAM param) {
+    reinterpret_cast<ThreadWindows*>(param)->windows.push_back(window);
+    return TRUE;
+}
+
+// The visible dialogs ("#32770") among the top-level windows of the thread
+// that owns the main window.
+std::vector<HWND> Dialogs(HWND main) {
+    std::vector<HWND> result;
+    if (!main) return result;
+    DWORD thread = GetWindowThreadProcessId(main, NULL);
+    ThreadWindows all;
+    EnumThreadWindows(thread, CollectProc, reinterpret_cast<LPARAM>(&all));
+    for (size_t i = 0; i < all.windows.size(); ++i) {
+        HWND w = all.windows[i];
+        if (IsWindowVisible(w) && ClassOf(w) == "#32770") result.push_back(w);
+    }
+    return result;
+}
+
+BOOL CALLBACK ChildProc(HWND window, LPARAM param) {
+    reinterpret_cast<ThreadWindows*>(param)->windows.push_back(window);
+    return TRUE;
+}
+
+void EmitDialog(HWND main, HWND dialog) {
+    Raw("{");
+    Key("hwnd");
+    Int(reinterpret_cast<uintptr_t>(dialog));
+    Key("caption");
+    Str(WindowText(dialog));
+    Key("owned_by_main");
+    Bool(GetWindow(dialog, GW_OWNER) == main);
+    Key("rect");
+    Rect(ScreenRect(dialog));
+    std::string message;
+    ThreadWindows children;
+    EnumChildWindows(dialog, ChildProc, reinterpret_cast<LPARAM>(&children));
+    Key("controls");
+    Raw("[");
+    for (size_t i = 0; i < children.windows.size(); ++i) {
+        HWND c = children.windows[i];
+        int id = GetDlgCtrlID(c);
+        std::string cls = ClassOf(c);
+        std::string text = WindowText(c);
+        LONG style = GetWindowLongA(c, GWL_STYLE);
+        if (Lower(cls) == "static" && (id == 0xFFFF || id == 100) && GetParent(c) == dialog && message.empty() &&
+            (style & SS_TYPEMASK) != SS_ICON)
+            message = text;
+        Comma();
+        Raw("{");
+        Key("id");
+        Int(id);
+        Key("class");
+        Str(cls);
+        Key("text");
+        Str(text);
+        Key("visible");
+        Bool(IsWindowVisible(c) != 0);
+        Key("enabled");
+        Bool(IsWindowEnabled(c) != 0);
+        Key("style");
+        Int(static_cast<unsigned long>(style));
+        if (Lower(cls) == "button") {
+            DWORD_PTR checked = 0;
+            Send(c, BM_GETCHECK, 0, 0, &checked);
+            Key("checked");
+            Int(static_cast<long long>(checked));
+        }
+        Key("rect");
+        Rect(ScreenRect(c));
+        Raw("}");
+    }
+    Raw("]");
+    Key("text");
+    Str(message);
+    Raw("}");
+}
+
+void EmitInfo(HWND main) {
+    Raw("{");
+    Key("found");
+    Bool(main != NULL);
+    // The screen as the program sees it (same display, same values).
+    Key("metrics");
+    Raw("{");
+    Key("cxscreen");
+    Int(GetSystemMetrics(SM_CXSCREEN));
+    Key("cyscreen");
+    Int(GetSystemMetrics(SM_CYSCREEN));
+    Key("cxfullscreen");
+    Int(GetSystemMetrics(SM_CXFULLSCREEN));
+    Key("cyfullscreen");
+    Int(GetSystemMetrics(SM_CYFULLSCREEN));
+    Raw("}");
+    if (main) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(main, &pid);
+        Key("hwnd");
+        Int(reinterpret_cast<uintptr_t>(main));
+        Key("pid");
+        Int(pid);
+        Key("exe");
+        Str(ProcessImagePath(pid));
+        // Whether the window's thread takes messages (it does not while it
+        // is busy); when it does not, the texts below are left empty.
+        Key("responding");
+        Bool(Send(main, WM_NULL, 0, 0, NULL));
+        Key("title");
+        Str(WindowText(main));
+        Key("visible");
+        Bool(IsWindowVisible(main) != 0);
+        Key("iconic");
+        Bool(IsIconic(main) != 0);
+        Key("zoomed");
+        Bool(IsZoomed(main) != 0);
+        Key("enabled");
+        Bool(IsWindowEnabled(main) != 0);
+        Key("foreground");
+        Bool(GetForegroundWindow() == main);
+        Key("rect");
+        Rect(ScreenRect(main));
+        Key("client");
+        Rect(ClientScreenRect(main));
+        WINDOWPLACEMENT placement;
+        memset(&placement, 0, sizeof placement);
+        placement.length = sizeof placement;
+        Key("placement");
+        if (GetWindowPlacement(main, &placement)) {
+            Raw("{");
+            Key("show");
+            Int(placement.showCmd);
+            Key("normal");
+            Rect(placement.rcNormalPosition);
+            Raw("}");
+        } else {
+            Raw("null");
+        }
+        Trace("menu");
+        EmitMenu(main);
+        Trace("menu resources");
+        EmitMenuResources(ProcessImagePath(pid));
+        Trace("list");
+        EmitListView(GetDlgItem(main, 1));
+        Trace("status");
+        EmitStatusBar(GetDlgItem(main, 2));
+        Trace("dialogs");
+        std::vector<HWND> dialogs = Dialogs(main);
+        Key("dialogs");
+        Raw("[");
+        for (size_t i = 0; i < dialogs.size(); ++i) {
+            Comma();
+            EmitDialog(main, dialogs[i]);
+        }
+        Raw("]");
+    }
+    Raw("}");
+    Flush();
+}
+
+// A short check that the window's thread takes messages.
+bool Responds(HWND window) {
+    DWORD_PTR r = 0;
+    return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, 500, &r) != 0;
+}
+
+HWND TopDialog(HWND main) {
+    std::vector<HWND> dialogs = Dialogs(main);
+    if (dialogs.empty()) return NULL;
+    // Prefer the one that is enabled (a dialog over a dialog disables its owner).
+    for (size_t i = 0; i < dialogs.size(); ++i)
+        if (IsWindowEnabled(dialogs[i])) return dialogs[i];
+    return dialogs[0];
+}
+
+// A control of the dialog by id, searched among all descendants (the
+// common file dialogs keep their controls in a child dialog).
+HWND DialogControl(HWND dialog, int id) {
+    HWND direct = GetDlgItem(dialog, id);
+    if (direct) return direct;
+    ThreadWindows children;
+    EnumChildWindows(dialog, ChildProc, reinterpret_cast<LPARAM>(&children));
+    for (size_t i = 0; i < children.windows.size(); ++i)
+        if (GetDlgCtrlID(children.windows[i]) == id) return children.windows[i];
+    return NULL;
+}
+
+std::string DecodeTextArg(const char* arg) {
+    if (strncmp(arg, "hex:", 4) != 0) return std::string(arg);
+    std::string out;
+    const char* p = arg + 4;
+    while (p[0] && p[1]) {
+        char pair[3] = {p[0], p[1], 0};
+        out += static_cast<char>(strtoul(pair, NULL, 16));
+        p += 2;
+    }
+    return out;
+}
+
+void Error(const char* what) {
+    Raw("{");
+    Key("error");
+    Str(what, strlen(what));
+    Raw("}");
+    Flush();
+}
+
+int Run(int argc, char** argv) {
+    int status = 0;
+    g_trace = getenv("ORVANEL_PROBE_TRACE") != NULL;
+    Trace("start");
+    int i = 1;
+    if (i + 1 < argc && strcmp(argv[i], "--path") == 0) {
+        g_pathPrefix = Lower(argv[i + 1]);
+        i += 2;
+    }
+    if (i >= argc) {
+        Error("no command");
+        return 2;
+    }
+    for (; i < argc; ++i) {
+        std::string cmd = argv[i];
+        g_unanswered = false;
+        Trace(argv[i]);
+        bool hasArg = i + 1 < argc;
+        if (cmd == "info") {
+            EmitInfo(FindMain());
+        } else if (cmd == "wait" || cmd == "waitdialog" || cmd == "waitnodialog") {
+            if (!hasArg) return 2;
+            DWORD limit = strtoul(argv[++i], NULL, 10);
+            DWORD start = GetTickCount();
+            bool met = false;
+            for (;;) {
+                Trace("find");
+                HWND main = FindMain();
+                if (cmd == "wait") met = main && IsWindowVisible(main) && Responds(main);
+                else if (cmd == "waitdialog") met = main && TopDialog(main);
+                else met = main && !TopDialog(main);
+                if (met || GetTickCount() - start >= limit) break;
+                Sleep(50);
+            }
+            EmitInfo(FindMain());
+            if (!met) status = 1;
+        } else if (cmd == "click" || cmd == "check" || cmd == "settext") {
+            if (!hasArg || ((cmd == "check" || cmd == "settext") && i + 2 >= argc)) return 2;
+            int id = atoi(argv[++i]);
+            HWND main = FindMain();
+            HWND dialog = main ? TopDialog(main) : NULL;
+            if (!dialog) {
+                Error("no dialog");
+                status = 1;
+                if (cmd != "click") ++i;
+                continue;
+            }
+            HWND control = DialogControl(dialog, id);
+            if (cmd == "click") {
+                // The command goes to the dialog that holds the control (its parent).
+                HWND target = control ? GetParent(control) : dialog;
+                PostMessageA(target, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(control));
+            } else if (!control) {
+                Error("no such control");
+                status = 1;
+                ++i;
+            } else if (cmd == "check") {
+                Send(control, BM_SETCHECK, atoi(argv[++i]) ? BST_CHECKED : BST_UNCHECKED, 0, NULL);
+            } else {
+                std::string text = DecodeTextArg(argv[++i]);
+                DWORD_PTR r = 0;
+                if (!Send(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), &r)) status = 1;
+            }
+        } else if (cmd == "command") {
+            if (!hasArg) return 2;
+            HWND main = FindMain();
+            int id = atoi(argv[++i]);
+            if (!main || !PostMessageA(main, WM_COMMAND, MAKEWPARAM(id, 0), 0)) status = 1;
+        } else if (cmd == "close") {
+            HWND main = FindMain();
+            if (!main || !PostMessageA(main, WM_CLOSE, 0, 0)) status = 1;
+        } else if (cmd == "sleep") {
+            if (!hasArg) return 2;
+            Sleep(strtoul(argv[++i], NULL, 10));
+        } else {
+            Error("unknown command");
+            return 2;
+        }
+    }
+    return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) { return Run(argc, argv); }
