@@ -31,8 +31,13 @@ export WINEPREFIX="$ROOT/build/wineprefix"
 . scripts/wine-env.sh
 
 WINEBOOT_PID=""
+KEEPER_PID=""
 cleanup() {
     [ -n "$WINEBOOT_PID" ] && wait "$WINEBOOT_PID" 2>/dev/null
+    if [ -n "$KEEPER_PID" ]; then
+        kill "$KEEPER_PID" 2>/dev/null
+        wait "$KEEPER_PID" 2>/dev/null
+    fi
     orvanel_wineserver_stop
     orvanel_display_stop
 }
@@ -98,5 +103,18 @@ fi
 WINEBOOT_PID=""
 # One wineserver for the whole run, so that every test's wine starts fast.
 wineserver -p
+# And one wine process that lives through the run and starts Wine's desktop
+# process (explorer.exe) first, with its output in a log: the process that
+# starts it hands it its standard handles, and had that been a test, ctest
+# would wait for a pipe that explorer.exe keeps open.
+PROBE="build/win32/tests/blackbox/winprobe.exe"
+if [ -f "$PROBE" ]; then
+    wine "$PROBE" info sleep 2000000000 >build/logs/wine-keeper.log 2>&1 &
+    KEEPER_PID=$!
+    for _ in $(seq 1 300); do
+        grep -q '"found"' build/logs/wine-keeper.log 2>/dev/null && break
+        sleep 0.1
+    done
+fi
 
 ctest --test-dir build/all --output-on-failure -j "$JOBS"

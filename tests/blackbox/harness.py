@@ -423,7 +423,10 @@ class OrvanelTestCase(unittest.TestCase):
         """The whole display as <screenshots>/<test id><suffix>.png."""
         folder = CONFIG["screenshots"]
         os.makedirs(folder, exist_ok=True)
-        name = re.sub(r"[^A-Za-z0-9_.-]", "_", self.id()) + suffix + ".png"
+        test_id = self.id()
+        if test_id.startswith("__main__."):
+            test_id = os.path.splitext(os.path.basename(sys.argv[0]))[0] + test_id[len("__main__"):]
+        name = re.sub(r"[^A-Za-z0-9_.-]", "_", test_id) + suffix + ".png"
         target = os.path.join(folder, name)
         try:
             xwd = subprocess.run(["xwd", "-root", "-silent"], env=self.env, capture_output=True, timeout=30)
