@@ -1,29 +1,56 @@
 #!/usr/bin/env bash
-# Builds orvanel.exe and starts it under Wine: bash scripts/start.sh [FILE.D88]
-#
-# Installs what is missing first. When there is no display, it starts a
-# virtual one (Xvfb with openbox) and keeps it for as long as the program
-# runs; it says which display that is and how to take a screenshot of it.
-set -euo pipefail
+# Builds orvanel.exe (build/win32) and starts it under Wine in Japanese:
+#   bash scripts/start.sh [file.d88]
+# Without a $DISPLAY it starts a virtual display (Xvfb with openbox) of its
+# own, says which one, and how to look at it.
+set -uo pipefail
 
+CALLER_DIR="$(pwd)"
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$ROOT"
 
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh || { echo "start.sh: installing the dependencies failed" >&2; exit 1; }
 
-cmake -S . -B build/win32 -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DCMAKE_CROSSCOMPILING_EMULATOR="$ROOT/scripts/wine-run.sh" >/dev/null
-cmake --build build/win32 --target orvanel
+if [ ! -f build/win32/build.ninja ]; then
+    cmake -S . -B build/win32 -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" \
+        -DCMAKE_BUILD_TYPE=Release -DCMAKE_CROSSCOMPILING_EMULATOR="$ROOT/scripts/wine-run.sh" || exit 1
+fi
+cmake --build build/win32 --target orvanel || exit 1
 
+# A prefix of its own, apart from the one the tests start and stop.
+export WINEPREFIX="${WINEPREFIX:-$ROOT/build/wineprefix-run}"
 . scripts/wine-env.sh
-orvanel_wine_init
 
+OWN_DISPLAY=0
 if [ -z "${DISPLAY:-}" ]; then
-    orvanel_display_start
-    trap 'orvanel_wineserver_stop; orvanel_display_stop' EXIT
-    echo "start.sh: no display was set; Orvanel runs on the virtual display $DISPLAY."
-    echo "start.sh: to look at it: DISPLAY=$DISPLAY xwd -root -silent | convert xwd:- shot.png"
+    orvanel_display_start || exit 1
+    OWN_DISPLAY=1
+    echo "start.sh: no DISPLAY, so Orvanel runs on the virtual display $DISPLAY."
+    echo "start.sh: screenshot it with: DISPLAY=$DISPLAY xwd -root -silent | convert xwd:- shot.png"
+    echo "start.sh: drive it with e.g.:  DISPLAY=$DISPLAY xdotool search --name Orvanel"
+    echo "start.sh: the display ends when Orvanel does (or on Ctrl+C)."
+    trap 'orvanel_display_stop' EXIT
+    trap 'exit 130' INT TERM
 fi
 
-echo "start.sh: starting build/win32/orvanel.exe"
-wine "$ROOT/build/win32/orvanel.exe" "$@"
+echo "start.sh: preparing the Wine prefix $WINEPREFIX (the first time takes about 15 s)"
+orvanel_wine_init || exit 1
+
+ARGS=()
+if [ $# -gt 0 ]; then
+    # A path of this machine becomes the path Wine shows for it.
+    case "$1" in
+        /*) ARGS=("Z:${1//\//\\}") ;;
+        [A-Za-z]:*) ARGS=("$1") ;;
+        *) p="$CALLER_DIR/$1"; ARGS=("Z:${p//\//\\}") ;;
+    esac
+fi
+
+echo "start.sh: starting build/win32/orvanel.exe ${ARGS[*]:-}"
+if [ "$OWN_DISPLAY" = 1 ]; then
+    wine build/win32/orvanel.exe "${ARGS[@]}"
+    status=$?
+    orvanel_wineserver_stop
+    exit $status
+fi
+exec wine build/win32/orvanel.exe "${ARGS[@]}"
