@@ -9,6 +9,7 @@ namespace {
 // must stay up before it counts as a new dialog (a file dialog that stays
 // open after a rejected name, say) rather than one on its way out.
 const DWORD kPoll = 20;
+const DWORD kSettle = 250;
 const DWORD kReappearGrace = 400;
 
 std::string ClassOf(HWND window) {
@@ -334,6 +335,12 @@ void ModalWatcher::Run() {
         for (size_t i = 0; i < answered.size(); ++i)
             if (answered[i] == dialog) old = true;
         if (dialog && old && GetTickCount() - candidateSince < kReappearGrace) dialog = NULL;
+        // A new dialog is left to finish its own start first (the folder
+        // browser selects its initial folder only after it is shown).
+        if (dialog && GetTickCount() - candidateSince < kSettle) {
+            Sleep(kPoll);
+            continue;
+        }
 
         if (!dialog) {
             if (!guard && GetTickCount() - stepStart >= timeout_) {
