@@ -8,6 +8,7 @@ need_pkgs=(
   g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-tools
   wine wine32:i386 wine64 xvfb xdotool openbox imagemagick x11-apps
   locales fonts-ipafont-gothic mame-tools
+  python3 x11-utils util-linux
 )
 
 missing=()
