@@ -10,6 +10,43 @@ namespace {
 // open after a rejected name, say) rather than one on its way out.
 const DWORD kPoll = 20;
 const DWORD kSettle = 250;
+const DWORD kBrowserSettle = 5000;
+const DWORD kBrowserSteady = 400;
+
+BOOL CALLBACK FindTree(HWND child, LPARAM found) {
+    char cls[32];
+    if (GetClassNameA(child, cls, sizeof cls) && lstrcmpiA(cls, "SysTreeView32") == 0) {
+        *reinterpret_cast<bool*>(found) = true;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+bool IsFolderBrowser(HWND dialog) {
+    bool found = false;
+    EnumChildWindows(dialog, FindTree, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+BOOL CALLBACK FindPathText(HWND child, LPARAM found) {
+    char cls[32];
+    char text[300] = "";
+    if (GetClassNameA(child, cls, sizeof cls) && lstrcmpiA(cls, "Static") == 0 &&
+        SendMessageTimeoutA(child, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                            SMTO_NORMAL, 500, nullptr) &&
+        text[0] && text[1] == ':' && text[2] == '\\') {
+        *reinterpret_cast<std::string*>(found) = text;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The path the browser shows as its status text, or "".
+std::string ShownPath(HWND dialog) {
+    std::string found;
+    EnumChildWindows(dialog, FindPathText, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
 const DWORD kReappearGrace = 400;
 
 std::string ClassOf(HWND window) {
@@ -322,6 +359,8 @@ void ModalWatcher::Run() {
     DWORD candidateSince = 0;
     DWORD stepStart = GetTickCount();
     bool guard = false;  // every step is done or lost: close whatever comes
+    std::string browserPath;
+    DWORD browserSince = 0;
 
     while (!Stopping()) {
         if (!guard && next >= steps_.size()) guard = true;
@@ -340,6 +379,21 @@ void ModalWatcher::Run() {
         if (dialog && GetTickCount() - candidateSince < kSettle) {
             Sleep(kPoll);
             continue;
+        }
+        // The folder browser shows the selected folder's path as its status
+        // text once the selection was made: until then an answer would take
+        // the desktop. Wait for it, within bounds.
+        if (dialog && IsFolderBrowser(dialog) && GetTickCount() - candidateSince < kBrowserSettle) {
+            // ... and keeps it for a moment: the desktop comes first.
+            std::string shown = ShownPath(dialog);
+            if (shown != browserPath) {
+                browserPath = shown;
+                browserSince = GetTickCount();
+            }
+            if (shown.empty() || GetTickCount() - browserSince < kBrowserSteady) {
+                Sleep(kPoll);
+                continue;
+            }
         }
 
         if (!dialog) {
