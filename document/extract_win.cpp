@@ -20,13 +20,33 @@
 
 namespace {
 
+// The browser's start: the folder to select, and whether it has been
+// seen selected. Some browsers take the first selection request before
+// their tree is ready and stay on the desktop; the request is repeated on
+// the next selection changes until the folder shows, a few times at most.
+struct BrowseStart {
+    const char* folder;
+    bool reached;
+    int retries;
+};
+
 int CALLBACK BrowseCallback(HWND browser, UINT message, LPARAM item, LPARAM data) {
+    BrowseStart* start = reinterpret_cast<BrowseStart*>(data);
     if (message == BFFM_INITIALIZED) {
-        SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, data);
+        SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(start->folder));
     } else if (message == BFFM_SELCHANGED) {
         char path[MAX_PATH];
         if (!SHGetPathFromIDListA(reinterpret_cast<LPCITEMIDLIST>(item), path)) path[0] = '\0';
         SendMessageA(browser, BFFM_SETSTATUSTEXTA, 0, reinterpret_cast<LPARAM>(path));
+        if (!start->reached) {
+            if (lstrcmpiA(path, start->folder) == 0 || start->folder[0] == '\0') {
+                start->reached = true;
+            } else if (start->retries < 3) {
+                ++start->retries;
+                PostMessageA(browser, BFFM_SETSELECTIONA, TRUE,
+                             reinterpret_cast<LPARAM>(start->folder));
+            }
+        }
     }
     return 0;
 }
@@ -44,7 +64,8 @@ int ChooseExtractFolder(HWND owner, char* folder) {
     info.lpfn = BrowseCallback;
     char initial[MAX_PATH];
     lstrcpynA(initial, folder, MAX_PATH);
-    info.lParam = reinterpret_cast<LPARAM>(initial);
+    BrowseStart start = {initial, false, 0};
+    info.lParam = reinterpret_cast<LPARAM>(&start);
     LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
     if (!chosen) return 0;
     BOOL ok = SHGetPathFromIDListA(chosen, folder);

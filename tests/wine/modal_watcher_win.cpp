@@ -390,7 +390,10 @@ void ModalWatcher::Run() {
                 browserPath = shown;
                 browserSince = GetTickCount();
             }
-            if (shown.empty() || GetTickCount() - browserSince < kBrowserSteady) {
+            // The desktop is where every browser starts; the folder it was
+            // asked to select comes after it.
+            bool desktop = shown.size() >= 8 && lstrcmpiA(shown.c_str() + shown.size() - 8, "\\Desktop") == 0;
+            if (shown.empty() || desktop || GetTickCount() - browserSince < kBrowserSteady) {
                 Sleep(kPoll);
                 continue;
             }
