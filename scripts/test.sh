@@ -117,6 +117,8 @@ if [ -f "$PROBE" ]; then
     done
 fi
 
-# A GUI test that fails is run again (up to three times in all): under
-# Wine the folder browser now and then keeps the desktop selected.
+# A test that fails is run again, up to three times in all: under Wine the
+# folder browser now and then keeps the desktop selected. ctest repeats
+# every failing test this way, not only the GUI ones; a test that needed a
+# second run shows as "***Failed" above the summary.
 ctest --test-dir build/all --output-on-failure -j "$JOBS" --repeat until-pass:3
