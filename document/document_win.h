@@ -23,6 +23,9 @@ int NewDocument(HWND mainWindow);
 int AppendBlankDisk(HWND mainWindow);
 
 int ExtractDisks(HWND mainWindow);
+// The run of Disk > Extract once the folder is chosen: every selected disk,
+// in list order, to its file in `folder`, with the overwrite questions.
+int ExtractSelectedTo(HWND mainWindow, const char* folder);
 int ChooseExtractFolder(HWND owner, char* folder);
 int WriteDiskImage(HWND mainWindow, const char* target, uint32_t offset);
 

@@ -110,7 +110,13 @@ int ExtractDisks(HWND mainWindow) {
     TrimTrailingBackslash(params->lastDir);
     if (!ChooseExtractFolder(mainWindow, folder)) return 0;
     lstrcpynA(params->lastDir, folder, kPathMax);
+    return ExtractSelectedTo(mainWindow, params->lastDir);
+}
 
+int ExtractSelectedTo(HWND mainWindow, const char* folder) {
+    MainWindowParams* params = GetParams(mainWindow);
+    if (!params || !params->listView || !folder) return 0;
+    HWND list = params->listView;
     int answer = 0;
     for (int index = ListNextSelected(list, -1); index >= 0;
          index = ListNextSelected(list, index)) {
@@ -120,7 +126,7 @@ int ExtractDisks(HWND mainWindow) {
         if (!ReadHeader(*params->memory, params->buffer, params->bufferSize, offset, &fields))
             break;
         char target[kPathMax];
-        if (!BuildExtractTarget(params->lastDir, params->fileTitle, fields.name, target,
+        if (!BuildExtractTarget(folder, params->fileTitle, fields.name, target,
                                 sizeof target)) {
             ReportIoFailure(mainWindow, kIoNameTooLong, target);
             break;
