@@ -72,6 +72,21 @@ void SetBytes(benchmark::State& state) {
                             state.range(1));
 }
 
+// The container of a benchmark read into a block and walked, as an open does.
+struct Loaded {
+    uint8_t* block = nullptr;
+    uint32_t size = 0;
+    std::vector<uint32_t> offsets;
+    explicit Loaded(const std::string& path) {
+        bool opened = false;
+        ReadWholeFile(SystemFiles(), SystemMemory(), path.c_str(), &block, &size, &opened);
+        Walked w{block, size, {}};
+        WalkImages(0, size, Collect, &w);
+        offsets.swap(w.offsets);
+    }
+    ~Loaded() { ReleaseBlock(SystemMemory(), block, size); }
+};
+
 void BM_Open(benchmark::State& state) {
     std::string path = ContainerFor(state);
     for (auto _ : state) {
@@ -104,38 +119,25 @@ void BM_AddToItself(benchmark::State& state) {
 }
 
 void BM_Save(benchmark::State& state) {
-    std::string path = ContainerFor(state);
     std::string out = TempPath("out.d88");
-    uint8_t* block = nullptr;
-    uint32_t size = 0;
-    bool opened = false;
-    ReadWholeFile(SystemFiles(), SystemMemory(), path.c_str(), &block, &size, &opened);
-    Walked w{block, size, {}};
-    WalkImages(0, size, Collect, &w);
-    std::reverse(w.offsets.begin(), w.offsets.end());
+    Loaded doc(ContainerFor(state));
+    std::reverse(doc.offsets.begin(), doc.offsets.end());
     for (auto _ : state) {
-        WriteImages(SystemFiles(), SystemMemory(), block, size, w.offsets.data(),
-                    w.offsets.size(), out.c_str(), false);
+        WriteImages(SystemFiles(), SystemMemory(), doc.block, doc.size, doc.offsets.data(),
+                    doc.offsets.size(), out.c_str(), false);
     }
-    ReleaseBlock(SystemMemory(), block, size);
     std::remove(out.c_str());
     SetBytes(state);
 }
 
 void BM_ExtractAll(benchmark::State& state) {
-    std::string path = ContainerFor(state);
     std::string out = TempPath("x.d88");
-    uint8_t* block = nullptr;
-    uint32_t size = 0;
-    bool opened = false;
-    ReadWholeFile(SystemFiles(), SystemMemory(), path.c_str(), &block, &size, &opened);
-    Walked w{block, size, {}};
-    WalkImages(0, size, Collect, &w);
+    Loaded doc(ContainerFor(state));
     for (auto _ : state) {
-        for (uint32_t offset : w.offsets)
-            WriteImages(SystemFiles(), SystemMemory(), block, size, &offset, 1, out.c_str(), false);
+        for (uint32_t offset : doc.offsets)
+            WriteImages(SystemFiles(), SystemMemory(), doc.block, doc.size, &offset, 1,
+                        out.c_str(), false);
     }
-    ReleaseBlock(SystemMemory(), block, size);
     std::remove(out.c_str());
     SetBytes(state);
 }
