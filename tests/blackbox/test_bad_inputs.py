@@ -11,6 +11,7 @@ file as a Markdown table (scripts/bad-inputs.sh makes docs/bad-inputs.md)."""
 
 import os
 import random
+import shutil
 import subprocess
 import time
 
@@ -113,8 +114,10 @@ def mount_tmpfs(test, folder):
     if done.returncode != 0:
         test.skip_rows(["fullsave", "fullextract"], "mounting a tmpfs was refused (%s)"
                        % done.stderr.decode(errors="replace").strip())
-    # After the program has ended (cleanups run after tearDown's close); lazy,
-    # as Wine may still watch the folder.
+    # After the program has ended (cleanups run after tearDown's close, last
+    # added first): unmount, lazily as Wine may still watch the folder, then
+    # remove the test's folder, which tearDown could not while it was mounted.
+    test.addCleanup(shutil.rmtree, test.dir, True)
     test.addCleanup(subprocess.run, ["umount", "-l", folder], capture_output=True, timeout=30)
 
 
