@@ -438,6 +438,140 @@ class OrvanelTestCase(unittest.TestCase):
         return target
 
 
+    # -- dialogs, folders, selection and file snapshots -----------------------
+    # Shared helpers of the extract and bad-input tests.
+
+    BUTTON_NAMES = {1: "OK", 2: "Cancel", 6: "Yes", 7: "No", 101: "All yes"}
+
+    def message_box(self, timeout=10):
+        """Waits for a message box (or the prompt dialog) of the program and
+        returns {caption, text, icon, buttons, owned_by_main}: text is the
+        message, icon "warning", "information", "error" or None, told by the
+        colours of its icon on the screen (the icon cannot be read across
+        processes), buttons the names of its push buttons, left to right."""
+        deadline = time.monotonic() + timeout
+        while True:
+            info = self.wait_dialog(max(1, deadline - time.monotonic()))
+            for dialog in info["dialogs"]:
+                controls = dialog["controls"]
+                text = dialog["text"] or next(
+                    (c["text"] for c in controls if c["id"] == 102 and c["class"].lower() == "static"), "")
+                if text:
+                    break
+            else:
+                if time.monotonic() >= deadline:
+                    self.fail("no message box within %d s; dialogs: %s" % (timeout, info["dialogs"]))
+                time.sleep(0.2)
+                continue
+            break
+        buttons = sorted((c for c in controls if c["class"].lower() == "button" and c["visible"]
+                          and (c["style"] & 0xF) in (0, 1)), key=lambda c: c["rect"][0])
+        icons = [c for c in controls if c["class"].lower() == "static" and (c["style"] & 0x1F) == 3
+                 and c["visible"]]
+        time.sleep(0.3)  # painted
+        return {
+            "caption": dialog["caption"], "text": text, "owned_by_main": dialog["owned_by_main"],
+            "buttons": [self.BUTTON_NAMES.get(c["id"], c["text"]) for c in buttons],
+            "icon": self.icon_kind(icons[0]["rect"]) if icons else None,
+        }
+
+    def icon_kind(self, rect):
+        """What the icon at this screen rectangle shows, by its colours:
+        "warning" (yellow or orange), "information" (blue), "error" (red)."""
+        left, top, right, bottom = rect
+        width, height = right - left, bottom - top
+        if width <= 0 or height <= 0:
+            return None
+        try:
+            xwd = subprocess.run(["xwd", "-root", "-silent"], env=self.env, capture_output=True, timeout=30)
+            rgb = subprocess.run(["convert", "xwd:-", "-crop", "%dx%d+%d+%d" % (width, height, left, top),
+                                  "+repage", "-depth", "8", "rgb:-"],
+                                 input=xwd.stdout, capture_output=True, timeout=60).stdout
+        except (OSError, subprocess.TimeoutExpired):
+            return None
+        pixels = [rgb[i:i + 3] for i in range(0, len(rgb) - 2, 3)]
+        counts = {
+            "warning": sum(1 for r, g, b in pixels if r > 180 and g > 80 and b < 100),
+            "information": sum(1 for r, g, b in pixels if b > 150 and r < 120),
+            "error": sum(1 for r, g, b in pixels if r > 180 and g < 80 and b < 80),
+        }
+        kind = max(counts, key=counts.get)
+        return kind if counts[kind] >= len(pixels) // 20 else None
+
+    def answer(self, control_id, timeout=10):
+        """Presses a button of the open dialog and waits until no dialog is open."""
+        self.click_dialog_button(control_id)
+        self.probe("waitnodialog", str(int(timeout * 1000)), check=False)
+
+    def choose_folder(self, folder, timeout=20):
+        """Answers the folder browser: selects the folder (a Unix path) and
+        presses OK."""
+        answers = self.probe("selectfolder", str(int(timeout * 1000)),
+                             "hex:" + cp932(to_windows_path(folder)).hex(), check=False)
+        shown = answers and [c["text"] for d in decode_tree(answers[-1]).get("dialogs", [])
+                             for c in d["controls"]]
+        if not answers or not answers[-1].get("found") or shown is None or \
+                to_windows_path(folder).lower() not in [t.lower() for t in shown]:
+            self.screenshot("_browser")
+            self.fail("the folder browser did not come to %s; it shows %s" % (folder, shown))
+        self.click_dialog_button(1)
+
+    def choose_file(self, path, timeout=10):
+        """Answers an open or save dialog of the system with this file (a
+        Unix path): its full Windows path typed into the name box, then OK."""
+        self.wait_dialog(timeout)
+        self.probe("settext", "1148", "hex:" + cp932(to_windows_path(path)).hex())
+        self.click_dialog_button(1)
+
+    def select_items(self, indexes, timeout=10):
+        """Selects these list items (and no others) with the mouse: a click
+        on the first, Ctrl+click on the rest."""
+        info = self.info()
+        items = info["list"]["items"]
+        self.activate(info["title"])
+        for n, index in enumerate(indexes):
+            rect = items[index]["icon"]
+            if not rect or rect[2] <= rect[0]:
+                rect = items[index]["bounds"]
+            if n:
+                self.xdotool("keydown", "ctrl")
+            try:
+                self.click(*self.center(rect))
+            finally:
+                if n:
+                    self.xdotool("keyup", "ctrl")
+        wanted = sorted(indexes)
+        return self.wait_for(
+            lambda i: [k for k, it in enumerate(i["list"]["items"]) if it["selected"]] == wanted,
+            timeout, "items %s selected" % wanted)
+
+    @staticmethod
+    def document_of(info):
+        """What the window shows of its document: the title and each list
+        item's texts."""
+        return info["title"], [tuple(item["texts"]) for item in info["list"]["items"]]
+
+    @staticmethod
+    def snapshot(folder, skip=()):
+        """{relative path: bytes} of every file under folder (None for a
+        folder), the names in skip left out."""
+        found = {}
+        for root, dirs, files in os.walk(folder):
+            for name in dirs + files:
+                full = os.path.join(root, name)
+                rel = os.path.relpath(full, folder)
+                if rel in skip or os.path.islink(full):
+                    continue
+                if os.path.isdir(full):
+                    found[rel] = None
+                elif os.path.getsize(full) <= 64 << 20:
+                    with open(full, "rb") as f:
+                        found[rel] = f.read()
+                else:
+                    found[rel] = ("size", os.path.getsize(full))
+        return found
+
+
 def main():
     """Runs the tests of the calling module; takes --exe, --probe and
     --screenshots, hands the rest to unittest."""

@@ -14,6 +14,13 @@
 //   command <id>          post WM_COMMAND <id> to the main window
 //   close                 post WM_CLOSE to the main window
 //   sleep <ms>
+//   selectfolder <ms> <path>
+//                         wait for the folder browser (a dialog with a tree
+//                         view) and select <path> in it (by walking its tree
+//                         down the path's folders, else BFFM_SETSELECTIONA;
+//                         repeated until the browser's status text shows the
+//                         path and keeps it); text "hex:..." as for settext.
+//                         Press OK afterwards with "click 1".
 // Commands run left to right; the exit status is 0 when all succeeded,
 // 1 when a wait timed out or no window was found, 2 on a usage error.
 //
@@ -23,6 +30,7 @@
 // X11 root window's coordinates under Wine.
 #include <windows.h>
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -656,6 +664,151 @@ void Error(const char* what) {
     Flush();
 }
 
+// ---- The folder browser -------------------------------------------------
+
+bool HasTree(HWND dialog) {
+    ThreadWindows children;
+    EnumChildWindows(dialog, ChildProc, reinterpret_cast<LPARAM>(&children));
+    for (size_t i = 0; i < children.windows.size(); ++i)
+        if (Lower(ClassOf(children.windows[i])) == "systreeview32") return true;
+    return false;
+}
+
+// Whether a static text of the browser reads `path` (case ignored).
+bool ShowsPath(HWND dialog, const std::string& path) {
+    ThreadWindows children;
+    EnumChildWindows(dialog, ChildProc, reinterpret_cast<LPARAM>(&children));
+    for (size_t i = 0; i < children.windows.size(); ++i) {
+        HWND c = children.windows[i];
+        if (Lower(ClassOf(c)) == "static" && lstrcmpiA(WindowText(c).c_str(), path.c_str()) == 0) return true;
+    }
+    return false;
+}
+
+HWND TreeOf(HWND dialog) {
+    ThreadWindows children;
+    EnumChildWindows(dialog, ChildProc, reinterpret_cast<LPARAM>(&children));
+    for (size_t i = 0; i < children.windows.size(); ++i)
+        if (Lower(ClassOf(children.windows[i])) == "systreeview32") return children.windows[i];
+    return NULL;
+}
+
+HTREEITEM TreeNext(HWND tree, UINT how, HTREEITEM item) {
+    DWORD_PTR r = 0;
+    if (!Send(tree, TVM_GETNEXTITEM, how, reinterpret_cast<LPARAM>(item), &r)) return NULL;
+    return reinterpret_cast<HTREEITEM>(r);
+}
+
+std::string TreeText(Remote& remote, HWND tree, HTREEITEM item) {
+    TVITEMA it;
+    memset(&it, 0, sizeof it);
+    it.mask = TVIF_TEXT;
+    it.hItem = item;
+    it.pszText = remote.at(kTextAt);
+    it.cchTextMax = kTextMax;
+    char zero = 0;
+    remote.Write(kTextAt, &zero, 1);
+    if (!remote.Write(kItemAt, &it, sizeof it)) return std::string();
+    DWORD_PTR ok = 0;
+    if (!Send(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote.at(kItemAt)), &ok) || !ok) return std::string();
+    return remote.ReadString(remote.at(kTextAt), kTextMax - 1);
+}
+
+// The child of `parent` (the top level when NULL) whose text matches:
+// equal to `name` (case ignored), or holding "(<name>)" when `drive`.
+HTREEITEM TreeChild(Remote& remote, HWND tree, HTREEITEM parent, const std::string& name, bool drive) {
+    if (parent) Send(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(parent), NULL);
+    HTREEITEM item = parent ? TreeNext(tree, TVGN_CHILD, parent) : TreeNext(tree, TVGN_ROOT, NULL);
+    std::string wanted = Lower(drive ? "(" + name + ")" : name);
+    for (int n = 0; item && n < 2000; ++n, item = TreeNext(tree, TVGN_NEXT, item)) {
+        std::string text = Lower(TreeText(remote, tree, item));
+        if (drive ? text.find(wanted) != std::string::npos : text == wanted) return item;
+    }
+    return NULL;
+}
+
+// The drive's item: searched two levels down from each top-level item
+// (desktop, then the computer, then its drives).
+HTREEITEM TreeDrive(Remote& remote, HWND tree, const std::string& drive) {
+    for (HTREEITEM top = TreeNext(tree, TVGN_ROOT, NULL); top; top = TreeNext(tree, TVGN_NEXT, top)) {
+        if (HTREEITEM found = TreeChild(remote, tree, top, drive, true)) return found;
+        Send(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(top), NULL);
+        for (HTREEITEM mid = TreeNext(tree, TVGN_CHILD, top); mid; mid = TreeNext(tree, TVGN_NEXT, mid))
+            if (HTREEITEM found = TreeChild(remote, tree, mid, drive, true)) return found;
+    }
+    return NULL;
+}
+
+// Walks the browser's tree down the components of `path` (a drive path,
+// CP932 bytes), expanding each level, and selects the last one.
+bool SelectInTree(HWND dialog, const std::string& path) {
+    HWND tree = TreeOf(dialog);
+    if (!tree || path.size() < 2 || path[1] != ':') return false;
+    Remote remote(tree);
+    if (!remote.ok()) return false;
+    HTREEITEM item = TreeDrive(remote, tree, path.substr(0, 2));
+    size_t at = 2;
+    while (item && at < path.size()) {
+        while (at < path.size() && path[at] == '\\') ++at;
+        size_t end = at;
+        // A component ends at a backslash that is not the second byte of a
+        // double-byte character.
+        while (end < path.size() && path[end] != '\\') end += IsDBCSLeadByte(static_cast<BYTE>(path[end])) ? 2 : 1;
+        if (end > path.size()) end = path.size();
+        if (end > at) item = TreeChild(remote, tree, item, path.substr(at, end - at), false);
+        at = end;
+    }
+    if (!item) return false;
+    Send(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item), NULL);
+    Send(tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item), NULL);
+    return true;
+}
+
+// Selects `path` in the open folder browser: by its tree, level by level,
+// and with BFFM_SETSELECTIONA (the path written into the browser's process,
+// as the message carries a pointer). Under Wine a browser may take a
+// request before its tree is filled and stay where it was, so both are
+// repeated until the browser's status text shows the path and keeps it.
+bool SelectFolder(const std::string& path, DWORD limit) {
+    const DWORD kResend = 1500;
+    const DWORD kSteady = 400;
+    DWORD start = GetTickCount();
+    DWORD lastSent = 0;
+    bool sent = false;
+    DWORD shownSince = 0;
+    bool shown = false;
+    while (GetTickCount() - start < limit) {
+        g_unanswered = false;
+        HWND main = FindMain();
+        HWND dialog = main ? TopDialog(main) : NULL;
+        if (!dialog || !HasTree(dialog)) {
+            shown = false;
+            Sleep(50);
+            continue;
+        }
+        if (ShowsPath(dialog, path)) {
+            if (!shown) shownSince = GetTickCount();
+            shown = true;
+            if (GetTickCount() - shownSince >= kSteady) return true;
+        } else {
+            shown = false;
+            if (!sent || GetTickCount() - lastSent >= kResend) {
+                Trace("select in tree");
+                if (!SelectInTree(dialog, path)) {
+                    Trace("tree walk failed; BFFM_SETSELECTIONA");
+                    Remote remote(dialog);
+                    if (remote.ok() && remote.Write(kTextAt, path.c_str(), path.size() + 1))
+                        Send(dialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(remote.at(kTextAt)), NULL);
+                }
+                sent = true;
+                lastSent = GetTickCount();
+            }
+        }
+        Sleep(50);
+    }
+    return false;
+}
+
 int Run(int argc, char** argv) {
     int status = 0;
     g_trace = getenv("ORVANEL_PROBE_TRACE") != NULL;
@@ -727,6 +880,13 @@ int Run(int argc, char** argv) {
         } else if (cmd == "close") {
             HWND main = FindMain();
             if (!main || !PostMessageA(main, WM_CLOSE, 0, 0)) status = 1;
+        } else if (cmd == "selectfolder") {
+            if (i + 2 >= argc) return 2;
+            DWORD limit = strtoul(argv[++i], NULL, 10);
+            std::string path = DecodeTextArg(argv[++i]);
+            bool ok = SelectFolder(path, limit);
+            EmitInfo(FindMain());
+            if (!ok) status = 1;
         } else if (cmd == "sleep") {
             if (!hasArg) return 2;
             Sleep(strtoul(argv[++i], NULL, 10));
