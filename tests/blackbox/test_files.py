@@ -21,6 +21,8 @@ IDOK, IDCANCEL, IDYES, IDNO = 1, 2, 6, 7
 FOLDER_BOX = 1137
 FILE_NAME_BOX = 1148
 READ_ONLY_BOX = 1040
+FILE_TYPE_BOX = 1136
+D88_FILTER = "88ﾃﾞｨｽｸｲﾒｰｼﾞ(*.D88;*.88D)"
 
 BLANK_DISK = b"BlankDisk".ljust(28, b"\0") + (688).to_bytes(4, "little") + bytes(656)
 
@@ -50,6 +52,22 @@ class DocumentTestCase(harness.OrvanelTestCase):
         if self.log:
             self.log.close()
         return self.start(*args)
+
+    def focus_window(self, title):
+        """Activates the window of this title unless it is the active one
+        already (activation costs a round trip to the window manager)."""
+        window = self.x_window(title)
+        if self.xdotool("getactivewindow", check=False).strip() != window:
+            self.activate(title)
+
+    def key(self, title, *keys):
+        self.focus_window(title)
+        self.xdotool("key", "--clearmodifiers", "--delay", "60", *keys)
+        time.sleep(0.3)
+
+    def type_text(self, title, text):
+        self.focus_window(title)
+        self.xdotool("type", "--delay", "30", text)
 
     def read(self, name):
         with open(self.path(name), "rb") as f:
@@ -110,8 +128,10 @@ class DocumentTestCase(harness.OrvanelTestCase):
                 and self.control(d, FILE_NAME_BOX, "Edit")["text"] == "",
                 "the dialog showing the folder %s" % base)
         self.type_text(caption, name)
-        typed = self.wait_dialog_where(lambda d: d["caption"] == caption, "the file dialog")
-        self.assertEqual(self.control(typed, FILE_NAME_BOX, "Edit")["text"], name)
+        # Polled: the probe's question may be answered before the last keys.
+        self.wait_dialog_where(
+            lambda d: d["caption"] == caption and self.control(d, FILE_NAME_BOX, "Edit")["text"] == name,
+            "%r in the file name box" % name)
         self.key(caption, "Return")
 
     def cancel_file_dialog(self, dialog):
@@ -243,6 +263,8 @@ class FilesTest(DocumentTestCase):
 
         self.key(NEW_TITLE, "ctrl+o")
         dialog = self.wait_file_dialog("open")
+        self.assertEqual(self.control(dialog, FILE_TYPE_BOX)["text"], D88_FILTER)
+        self.assertEqual(self.control(dialog, FILE_NAME_BOX, "Edit")["text"], "")
         self.type_into_file_dialog(dialog, "one.d88", folder=self.path("disks"))
         self.wait_no_dialog()
         self.wait_items([row("ﾃﾞｨｽｸ1", 348848, 1, "2HD")], title=title_of("one.d88"))
@@ -253,11 +275,27 @@ class FilesTest(DocumentTestCase):
         dialog = self.wait_file_dialog("save")
         self.assertEqual(self.control(dialog, FOLDER_BOX)["text"], "disks")
         self.assertEqual(self.control(dialog, FILE_NAME_BOX, "Edit")["text"], "one.d88")
+        self.assertEqual(self.control(dialog, FILE_TYPE_BOX)["text"], D88_FILTER)
         self.type_into_file_dialog(dialog, harness.to_windows_path(self.path("copy.d88")))
         self.wait_no_dialog()
         self.wait_for(lambda i: i["title"] == title_of("copy.d88"), what="the new title")
         self.assertEqual(self.read("copy.d88"), original)
         self.assertEqual(self.read("disks/one.d88"), original)
+
+        # Save As onto an existing file: the dialog asks first (Wine's own
+        # question, which does not name the file); No goes back to it, and
+        # Esc leaves the file alone.
+        self.key(title_of("copy.d88"), "shift+ctrl+s")
+        dialog = self.wait_file_dialog("save")
+        self.type_into_file_dialog(dialog, harness.to_windows_path(self.path("disks/one.d88")))
+        self.wait_dialog_where(
+            lambda d: self.control(d, IDNO) is not None and d["caption"] != SAVE_CAPTION,
+            "the overwrite question")
+        self.screenshot("_overwrite")
+        self.answer(IDNO)
+        self.cancel_file_dialog(self.wait_file_dialog("save"))
+        self.assertEqual(self.read("disks/one.d88"), original)
+        self.assertEqual(self.info()["title"], title_of("copy.d88"))
         self.assertEqual(self.end_with(title_of("copy.d88"), "ctrl+q"), 0)
         self.assertFalse(os.path.exists(self.path("copy.bak")))
 
