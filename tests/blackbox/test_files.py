@@ -7,6 +7,7 @@ import os
 import random
 import shutil
 import subprocess
+import tempfile
 import time
 
 import harness
@@ -406,6 +407,51 @@ class FilesTest(DocumentTestCase):
         self.answer(IDYES)
         self.assertTrue(self.wait_exit(), "Yes did not let the program end")
         self.assertEqual(self.read("one.d88"), image("ONE", 1000, seed=8) + BLANK_DISK)
+
+    def test_yes_to_the_save_question_with_a_failing_write_keeps_the_window(self):
+        # The document's file lives on a file system too small for it.
+        small = tempfile.mkdtemp(prefix="orvanel-small-")
+        done = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=64k", "tmpfs", small],
+                              capture_output=True, text=True, timeout=30)
+        if done.returncode != 0:
+            os.rmdir(small)
+            self.skipTest("no small file system to fill: mounting a tmpfs was refused (%s)"
+                          % done.stderr.strip())
+        self.addCleanup(os.rmdir, small)
+        self.addCleanup(subprocess.run, ["umount", small], capture_output=True, timeout=30)
+        one = image("ONE", 1000, seed=15)
+        with open(os.path.join(small, "one.d88"), "wb") as f:
+            f.write(one)
+        self.write_file("big.d88", image("BIG", 100000, seed=16))
+        self.start()
+        self.key(NEW_TITLE, "ctrl+o")
+        target = harness.to_windows_path(os.path.join(small, "one.d88"))
+        self.type_into_file_dialog(self.wait_file_dialog("open"), target)
+        self.wait_no_dialog()
+        title = title_of("one.d88")
+        self.key(title, "Insert")
+        self.type_into_file_dialog(self.wait_file_dialog("open"), harness.to_windows_path(self.path("big.d88")))
+        self.wait_no_dialog()
+        changed = [row("ONE", 1000), row("BIG", 100000)]
+        self.wait_items(changed, title=title)
+
+        # Yes: the write fails and says so; the window stays, still modified.
+        self.key(title, "alt+F4")
+        self.wait_save_question("one.d88")
+        self.answer(IDYES)
+        failure = self.wait_dialog_where(lambda d: d["caption"] == "Orvanel", "the failure message")
+        self.assertEqual(failure["text"], "ﾌｧｲﾙの書き込みに失敗しました:\n" + target)
+        self.screenshot("_write_failed")
+        self.answer(IDOK)
+        self.wait_no_dialog()
+        self.assertIsNone(self.process.poll())
+        self.wait_items(changed, title=title)
+        # No partly written file is left behind.
+        self.assertLessEqual(set(os.listdir(small)), {"one.d88"})
+        self.key(title, "ctrl+q")
+        self.wait_save_question("one.d88")
+        self.answer(IDNO)
+        self.assertTrue(self.wait_exit(), "No did not let the program end")
 
     def test_backup_copy_when_saving_over_a_file(self):
         old = image("OLD", 2000, seed=9)
