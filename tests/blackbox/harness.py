@@ -50,6 +50,9 @@ PROBE_TIMEOUT = 30
 CONFIG = {
     "exe": None,
     "probe": None,
+    # The Windows build of the d88 command-line tool, for tests that compare
+    # the window's files with its output; None when not given.
+    "d88": None,
     "screenshots": os.path.join(REPO, "build", "screenshots"),
 }
 
@@ -573,13 +576,15 @@ class OrvanelTestCase(unittest.TestCase):
 
 
 def main():
-    """Runs the tests of the calling module; takes --exe, --probe and
+    """Runs the tests of the calling module; takes --exe, --probe, --d88 and
     --screenshots, hands the rest to unittest."""
     parser = argparse.ArgumentParser(add_help=False)
     parser.add_argument("--exe")
     parser.add_argument("--probe")
     parser.add_argument("--screenshots")
+    parser.add_argument("--d88")
     known, rest = parser.parse_known_args()
+    CONFIG["d88"] = known.d88 and os.path.abspath(known.d88)
     CONFIG["exe"] = known.exe and os.path.abspath(known.exe)
     CONFIG["probe"] = known.probe and os.path.abspath(known.probe)
     if known.screenshots:

@@ -21,6 +21,18 @@
 //                         repeated until the browser's status text shows the
 //                         path and keeps it); text "hex:..." as for settext.
 //                         Press OK afterwards with "click 1".
+//   focus                 print the window that has the keyboard focus in the main
+//                         window's thread: {"focus":{"id","class","text","dialog"}}
+//                         ("dialog" is the caption of the dialog that holds it),
+//                         or {"focus":null}
+//   windows               print every visible top-level window of the desktop, of
+//                         any process: {"windows":[{"hwnd","pid","exe","class",
+//                         "caption","texts"}]}, "texts" the texts of its static
+//                         controls (a message box's question among them)
+//   answer <hwnd> <id>    post WM_COMMAND <id> to the top-level window <hwnd> of
+//                         any process (a message box another program opened)
+//   helpquit <file>       ask the help viewer to close <file> and end (WinHelpA
+//                         with HELP_QUIT), as a program does when it ends
 // Commands run left to right; the exit status is 0 when all succeeded,
 // 1 when a wait timed out or no window was found, 2 on a usage error.
 //
@@ -809,6 +821,83 @@ bool SelectFolder(const std::string& path, DWORD limit) {
     return false;
 }
 
+// ---- Focus and the windows of other processes --------------------------
+
+// The keyboard focus of another thread is not GetFocus()'s to tell; the
+// thread's GUI information holds it.
+void EmitFocus(HWND main) {
+    Raw("{");
+    Key("focus");
+    GUITHREADINFO gui;
+    memset(&gui, 0, sizeof gui);
+    gui.cbSize = sizeof gui;
+    DWORD thread = main ? GetWindowThreadProcessId(main, NULL) : 0;
+    if (!thread || !GetGUIThreadInfo(thread, &gui) || !gui.hwndFocus) {
+        Raw("null}");
+        Flush();
+        return;
+    }
+    HWND focus = gui.hwndFocus;
+    Raw("{");
+    Key("id");
+    Int(GetDlgCtrlID(focus));
+    Key("class");
+    Str(ClassOf(focus));
+    Key("text");
+    Str(WindowText(focus));
+    HWND dialog = focus;
+    while (dialog && ClassOf(dialog) != "#32770") dialog = GetParent(dialog);
+    Key("dialog");
+    if (dialog) Str(WindowText(dialog)); else Raw("null");
+    Raw("}}");
+    Flush();
+}
+
+BOOL CALLBACK CollectTopProc(HWND window, LPARAM param) {
+    if (IsWindowVisible(window)) reinterpret_cast<ThreadWindows*>(param)->windows.push_back(window);
+    return TRUE;
+}
+
+void EmitWindows() {
+    ThreadWindows top;
+    EnumWindows(CollectTopProc, reinterpret_cast<LPARAM>(&top));
+    Raw("{");
+    Key("windows");
+    Raw("[");
+    for (size_t i = 0; i < top.windows.size(); ++i) {
+        HWND w = top.windows[i];
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        Comma();
+        Raw("{");
+        Key("hwnd");
+        Int(reinterpret_cast<uintptr_t>(w));
+        Key("pid");
+        Int(pid);
+        Key("exe");
+        Str(ProcessImagePath(pid));
+        Key("class");
+        Str(ClassOf(w));
+        Key("caption");
+        Str(WindowText(w));
+        Key("texts");
+        Raw("[");
+        ThreadWindows children;
+        EnumChildWindows(w, ChildProc, reinterpret_cast<LPARAM>(&children));
+        for (size_t c = 0; c < children.windows.size() && c < 64; ++c) {
+            if (Lower(ClassOf(children.windows[c])) != "static") continue;
+            std::string text = WindowText(children.windows[c]);
+            if (text.empty()) continue;
+            Comma();
+            Str(text);
+        }
+        Raw("]");
+        Raw("}");
+    }
+    Raw("]}");
+    Flush();
+}
+
 int Run(int argc, char** argv) {
     int status = 0;
     g_trace = getenv("ORVANEL_PROBE_TRACE") != NULL;
@@ -890,6 +979,18 @@ int Run(int argc, char** argv) {
         } else if (cmd == "sleep") {
             if (!hasArg) return 2;
             Sleep(strtoul(argv[++i], NULL, 10));
+        } else if (cmd == "focus") {
+            EmitFocus(FindMain());
+        } else if (cmd == "windows") {
+            EmitWindows();
+        } else if (cmd == "answer") {
+            if (i + 2 >= argc) return 2;
+            HWND target = reinterpret_cast<HWND>(static_cast<uintptr_t>(strtoul(argv[++i], NULL, 10)));
+            int id = atoi(argv[++i]);
+            if (!IsWindow(target) || !PostMessageA(target, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0)) status = 1;
+        } else if (cmd == "helpquit") {
+            if (!hasArg) return 2;
+            if (!WinHelpA(NULL, argv[++i], HELP_QUIT, 0)) status = 1;
         } else {
             Error("unknown command");
             return 2;
