@@ -50,7 +50,8 @@ class DragTest(harness.OrvanelTestCase):
         self.wait_for(lambda i: i["title"] == TITLE and i["list"]["count"] == 5,
                       what="five disks listed")
         mnemonic, bits = view
-        self.key(TITLE, "alt+v", mnemonic)
+        self.activate(TITLE)
+        self.keys("alt+v", mnemonic)
         return self.wait_for(lambda i: i["list"]["view"] == bits, what="view bits %d" % bits)
 
     @staticmethod
@@ -63,8 +64,7 @@ class DragTest(harness.OrvanelTestCase):
     def select(self, *names):
         """A click on the first disk, Ctrl+click on each other one."""
         info = self.info()
-        self.activate(TITLE)
-        self.click(*self.item_point(self.item(info, names[0])))
+        self.tap(*self.item_point(self.item(info, names[0])))
         for name in names[1:]:
             self.ctrl_click(*self.item_point(self.item(info, name)))
         return self.wait_for(
@@ -85,7 +85,7 @@ class DragTest(harness.OrvanelTestCase):
         info = self.wait_for(lambda i: self.names(i) == list(order), what="the order %s" % (order,))
         self.assertEqual([n for n, it in zip(self.names(info), info["list"]["items"]) if it["selected"]],
                          [n for n in order if n in selected])
-        saved = self.save_with_ctrl_s(TITLE, self.file, b"".join(cleared(IMAGES[n]) for n in order))
+        saved = self.save_with_ctrl_s(self.file, b"".join(cleared(IMAGES[n]) for n in order))
         for image in self.split_images(saved):
             self.assertEqual(image[22:26], bytes(4))
         return info
@@ -94,7 +94,7 @@ class DragTest(harness.OrvanelTestCase):
         """Ctrl+Q ends the program without a question: the last save left
         nothing unsaved."""
         self.screenshot()
-        self.key(TITLE, "ctrl+q")
+        self.keys("ctrl+q")
         if not self.wait_exit():
             self.fail("Ctrl+Q did not end the program; state: %s" % self.info())
 
@@ -196,7 +196,7 @@ class DragTest(harness.OrvanelTestCase):
         self.drag("W", ((status[0] + status[2]) // 2, (status[1] + status[3]) // 2))
         info = self.wait_for(lambda i: self.names(i) == order, what="the order unchanged")
         self.assertFalse(info["list"]["editing"])
-        self.assert_not_modified(TITLE, self.file)
+        self.assert_not_modified(self.file)
 
         # Into the selection: the lower half of X's row (position 3) gathers
         # W and Y before Z.
