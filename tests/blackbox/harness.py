@@ -440,6 +440,120 @@ class OrvanelTestCase(unittest.TestCase):
         self.shot_taken = True
         return target
 
+    # -- The disk list: selection gestures, drags held open, saved files -----
+    # Shared by the tests of work on the disks (test_disks.py, test_drag.py).
+
+    @staticmethod
+    def item_point(item):
+        """Where a person points at a list item: the middle of its icon,
+        or of its bounds when the view reports no icon."""
+        rect = item["icon"]
+        if not rect or rect[2] <= rect[0]:
+            rect = item["bounds"]
+        return OrvanelTestCase.center(rect)
+
+    def tap(self, x, y, button=1):
+        """A click like click(), but the pointer is moved without --sync:
+        xdotool's wait for the move then lasts seconds when the pointer is
+        at that point already (a second click on the same item)."""
+        self.xdotool("mousemove", str(int(x)), str(int(y)))
+        time.sleep(0.1)
+        self.xdotool("mousedown", str(button))
+        time.sleep(0.05)
+        self.xdotool("mouseup", str(button))
+        time.sleep(0.15)
+
+    def keys(self, *keys):
+        """Presses keys in whatever window has the keyboard focus (key()
+        first brings a window to the front, which takes a quarter second)."""
+        self.xdotool("key", "--clearmodifiers", "--delay", "40", *keys)
+        time.sleep(0.1)
+
+    def ctrl_click(self, x, y):
+        """A click with Ctrl held: adds an item to the selection or takes it out."""
+        self.xdotool("keydown", "ctrl")
+        try:
+            self.tap(x, y)
+        finally:
+            self.xdotool("keyup", "ctrl")
+
+    def press_and_move(self, start, end, steps=10):
+        """Presses the left button at start and moves to end in steps; the
+        button stays down until release_button()."""
+        # No --sync: xdotool then waits for a move to show, which takes
+        # seconds when the pointer is there already or is held by a capture.
+        self.xdotool("mousemove", str(int(start[0])), str(int(start[1])))
+        time.sleep(0.1)
+        self.xdotool("mousedown", "1")
+        time.sleep(0.15)
+        for i in range(1, steps + 1):
+            x = start[0] + (end[0] - start[0]) * i / steps
+            y = start[1] + (end[1] - start[1]) * i / steps
+            self.xdotool("mousemove", str(int(x)), str(int(y)))
+            time.sleep(0.05)
+        time.sleep(0.2)
+
+    def release_button(self):
+        self.xdotool("mouseup", "1")
+        time.sleep(0.4)
+
+    @staticmethod
+    def split_images(data):
+        """A container's images, found by the chain of sizes at offset 28."""
+        images, offset = [], 0
+        while offset + 32 <= len(data):
+            size = int.from_bytes(data[offset + 28:offset + 32], "little")
+            if size == 0:
+                break
+            images.append(data[offset:offset + size])
+            offset += size
+        return images
+
+    def wait_file(self, path, expected, timeout=10):
+        """Waits until the file holds exactly these bytes; fails showing the
+        images it holds instead."""
+        deadline = time.monotonic() + timeout
+        while True:
+            try:
+                with open(path, "rb") as f:
+                    data = f.read()
+            except OSError:
+                data = None
+            if data == expected:
+                return data
+            if time.monotonic() >= deadline:
+                held = None if data is None else [
+                    (bytes(i[:17]).split(b"\0")[0], i[22:27].hex(), len(i)) for i in self.split_images(data)]
+                want = [(bytes(i[:17]).split(b"\0")[0], i[22:27].hex(), len(i)) for i in self.split_images(expected)]
+                self.fail("%s does not hold the expected %d bytes within %d s:\n holds %s\n wanted %s"
+                          % (path, len(expected), timeout, held, want))
+            time.sleep(0.2)
+
+    def save_with_ctrl_s(self, path, expected):
+        """Ctrl+S (in the focused main window) on a modified document: the
+        file, first emptied here so that the write is seen, ends up holding
+        exactly `expected`."""
+        with open(path, "wb"):
+            pass
+        self.keys("ctrl+s")
+        return self.wait_file(path, expected)
+
+    def assert_not_modified(self, path, settle=0.7):
+        """Ctrl+S (in the focused main window) writes nothing when the
+        document is unchanged: the file, emptied first, stays empty. Its
+        contents are put back after."""
+        with open(path, "rb") as f:
+            before = f.read()
+        with open(path, "wb"):
+            pass
+        self.keys("ctrl+s")
+        time.sleep(settle)
+        with open(path, "rb") as f:
+            after = f.read()
+        with open(path, "wb") as f:
+            f.write(before)
+        self.assertEqual(after, b"", "Ctrl+S wrote the file: the document counts as modified")
+
 
     # -- dialogs, folders, selection and file snapshots -----------------------
     # Shared helpers of the extract and bad-input tests.

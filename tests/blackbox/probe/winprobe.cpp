@@ -33,6 +33,8 @@
 //                         any process (a message box another program opened)
 //   helpquit <file>       ask the help viewer to close <file> and end (WinHelpA
 //                         with HELP_QUIT), as a program does when it ends
+//   clipboard <text>      put text on the clipboard as CF_TEXT (a paste with
+//                         Ctrl+V then types it); "hex:..." as for settext
 // Commands run left to right; the exit status is 0 when all succeeded,
 // 1 when a wait timed out or no window was found, 2 on a usage error.
 //
@@ -668,6 +670,24 @@ std::string DecodeTextArg(const char* arg) {
     return out;
 }
 
+// The clipboard's CF_TEXT, replaced by these bytes and a NUL.
+bool SetClipboardText(const std::string& text) {
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    if (!memory) return false;
+    char* bytes = static_cast<char*>(GlobalLock(memory));
+    memcpy(bytes, text.c_str(), text.size() + 1);
+    GlobalUnlock(memory);
+    if (!OpenClipboard(NULL)) {
+        GlobalFree(memory);
+        return false;
+    }
+    EmptyClipboard();
+    bool set = SetClipboardData(CF_TEXT, memory) != NULL;
+    CloseClipboard();
+    if (!set) GlobalFree(memory);
+    return set;
+}
+
 void Error(const char* what) {
     Raw("{");
     Key("error");
@@ -991,6 +1011,12 @@ int Run(int argc, char** argv) {
         } else if (cmd == "helpquit") {
             if (!hasArg) return 2;
             if (!WinHelpA(NULL, argv[++i], HELP_QUIT, 0)) status = 1;
+        } else if (cmd == "clipboard") {
+            if (!hasArg) return 2;
+            if (!SetClipboardText(DecodeTextArg(argv[++i]))) {
+                Error("clipboard not set");
+                status = 1;
+            }
         } else {
             Error("unknown command");
             return 2;
