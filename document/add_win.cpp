@@ -11,6 +11,7 @@
 #include "list/disk_list_win.h"
 #include "shell/params_win.h"
 #include "shell/shell_win.h"
+#include "shell/texts.h"
 
 int AppendImageFile(HWND mainWindow, const char* path) {
     MainWindowParams* params = GetParams(mainWindow);
@@ -24,12 +25,14 @@ int AppendImageFile(HWND mainWindow, const char* path) {
         ReportIoFailure(mainWindow, result, path);
         return 0;
     }
+    bool complete = true;
     if (params->listView) {
-        ListImages(params->listView, block, oldSize + added, oldSize, oldSize + added);
+        complete = ListImages(params->listView, block, oldSize + added, oldSize, oldSize + added);
         RefitAfterLoad(params->listView);
     }
     InstallBlock(params, block, oldSize + added);
     params->modified = 1;
+    if (!complete) ShowWarning(mainWindow, TXT_WALK_STOPPED, path);
     return 1;
 }
 

@@ -41,8 +41,12 @@ int LoadDocumentFile(HWND mainWindow, const char* path, const char* title, unsig
 
     if (!params->listView) return 0;
     SendMessageA(params->listView, LVM_DELETEALLITEMS, 0, 0);
-    if (!ListImages(params->listView, params->buffer, params->bufferSize, 0, params->bufferSize))
+    if (!ListImages(params->listView, params->buffer, params->bufferSize, 0, params->bufferSize)) {
+        // The document stays loaded with the images found so far; the user
+        // is told that the rest of the file is not part of it.
+        ShowWarning(mainWindow, TXT_WALK_STOPPED, title);
         return 0;
+    }
     RefitAfterLoad(params->listView);
     return 1;
 }

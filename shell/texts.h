@@ -11,6 +11,9 @@
 #define TXT_NO_MEMORY "ﾒﾓﾘが確保できません."
 #define TXT_READ_FAILED "ﾌｧｲﾙの読み込みに失敗しました:\n%s"
 #define TXT_WRITE_FAILED "ﾌｧｲﾙの書き込みに失敗しました:\n%s"
+// A walk that stopped at a zero-size image: what follows it is not listed
+// and is not written by a save.
+#define TXT_WALK_STOPPED "%s\nにはｻｲｽﾞが0のﾃﾞｨｽｸｲﾒｰｼﾞがあります.\nそこから後ろは一覧に表示されず,保存すると失われます."
 #define TXT_NOT_D88_OPEN "%s\nはD88(88D)ﾌｧｲﾙではありません.開きますか?"
 #define TXT_NOT_D88_ADD "%s\nはD88(88D)ﾌｧｲﾙではありません.追加しますか?"
 #define TXT_FILE_CHECK "ﾌｧｲﾙの確認"

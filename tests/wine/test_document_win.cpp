@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "doc_helpers_win.h"
 #include "document/document_win.h"
 #include "document/file_api.h"
@@ -113,6 +115,41 @@ TEST_F(Document, AddAppendsAfterTheListedImagesAndKeepsOffsets) {
     EXPECT_EQ(1688u, GetItemImageOffset(list(), 2));
     EXPECT_EQ(1, params()->modified);
     EXPECT_EQ("\x90\x56\x8b\x4b\xc3\xde\xa8\xbd\xb8\xb2\xd2\xb0\xbc\xde - Orvanel", WindowText(main()));
+}
+
+// A zero-size image ends the walk: the images after it are not listed, so a
+// save would drop them. Open and add say so instead of keeping quiet.
+TEST_F(Document, AZeroSizeImageIsReportedOnOpenAndAdd) {
+    Bytes stopped = Join({MakeImage("FIRST", 688), MakeImage("EMPTY", 688), MakeImage("LOST", 688)});
+    stopped[688 + 28] = 0;
+    stopped[688 + 29] = 0;
+    std::string path = folder_.Write("STOP.D88", stopped);
+    std::string good = folder_.Write("GOOD.D88", TwoImages());
+
+    ModalWatcher watcher;
+    watcher.Expect("STOP.D88\n", IDOK);
+    watcher.Expect("STOP.D88\n", IDOK);
+    watcher.Start();
+    EXPECT_EQ(0, OpenFromCommandLine(main(), path.c_str()));
+    // Loaded with what was found, titled, not modified.
+    EXPECT_EQ((std::vector<std::string>{"FIRST", "EMPTY"}), names());
+    EXPECT_EQ("STOP.D88 - Orvanel", WindowText(main()));
+    EXPECT_EQ(0, params()->modified);
+
+    ASSERT_TRUE(OpenFromCommandLine(main(), good.c_str()));
+    EXPECT_EQ(1, AppendImageFile(main(), path.c_str()));
+    EXPECT_EQ((std::vector<std::string>{"GAME A", "GAME B", "FIRST", "EMPTY"}), names());
+    EXPECT_EQ(1, params()->modified);
+    ASSERT_TRUE(watcher.Finish()) << watcher.Report();
+    ASSERT_EQ(2u, watcher.seen().size());
+    EXPECT_EQ(std::string(TXT_APP_CAPTION), watcher.seen()[0].caption);
+    char expected[512];
+    std::snprintf(expected, sizeof expected, TXT_WALK_STOPPED, "STOP.D88");
+    EXPECT_EQ(std::string(expected), watcher.seen()[0].text);
+    EXPECT_EQ(0u, watcher.seen()[1].text.find(path + "\n"));
+
+    // A file that walks to its end asks nothing.
+    ASSERT_TRUE(OpenFromCommandLine(main(), good.c_str()));
 }
 
 TEST_F(Document, AddFailuresLeaveEverythingAsItWas) {

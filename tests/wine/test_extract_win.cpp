@@ -162,7 +162,14 @@ TEST_F(Extract, ImagesAreClampedToTheBufferAndEmptyNamesKeepTheSpace) {
 TEST_F(Extract, ADiskSizeOfZeroGivesAnEmptyFile) {
     Bytes one = MakeImage("ONE", 900);
     Bytes zero = MakeImage("ZERO", 0);  // a header alone whose diskSize is 0
-    Open({one, zero});
+    {
+        // The open says that the walk ended at the zero-size image.
+        ModalWatcher opening;
+        opening.Expect("GAME.D88\n", IDOK);
+        opening.Start();
+        Open({one, zero});
+        ASSERT_TRUE(opening.Finish()) << opening.Report();
+    }
     SelectOnly(list(), {0, 1});
     ModalWatcher watcher;
     ASSERT_TRUE(RunTo(watcher).Finish()) << watcher.Report();
