@@ -394,9 +394,23 @@ class OrvanelTestCase(unittest.TestCase):
         self.activate(title)
         self.xdotool("type", "--delay", "60", text)
 
+    def move_pointer(self, x, y):
+        """Moves the pointer to (x, y) and waits until it is there. Not
+        with xdotool's --sync, which waits seconds for a move to show when
+        the pointer is at that point already."""
+        x, y = int(x), int(y)
+        self.xdotool("mousemove", str(x), str(y))
+        deadline = time.monotonic() + 2
+        while time.monotonic() < deadline:
+            where = dict(line.split("=", 1) for line in
+                         self.xdotool("getmouselocation", "--shell", check=False).split() if "=" in line)
+            if where.get("X") == str(x) and where.get("Y") == str(y):
+                return
+            time.sleep(0.02)
+
     def click(self, x, y, button=1, double=False):
         """A click of the mouse at screen point (x, y)."""
-        self.xdotool("mousemove", "--sync", str(int(x)), str(int(y)))
+        self.move_pointer(x, y)
         time.sleep(0.1)
         for _ in range(2 if double else 1):
             self.xdotool("mousedown", str(button))
@@ -407,13 +421,13 @@ class OrvanelTestCase(unittest.TestCase):
 
     def drag(self, start, end, steps=8):
         """Presses the left button at start, moves to end in steps, releases."""
-        self.xdotool("mousemove", "--sync", str(int(start[0])), str(int(start[1])))
+        self.move_pointer(*start)
         self.xdotool("mousedown", "1")
         time.sleep(0.1)
         for i in range(1, steps + 1):
             x = start[0] + (end[0] - start[0]) * i / steps
             y = start[1] + (end[1] - start[1]) * i / steps
-            self.xdotool("mousemove", "--sync", str(int(x)), str(int(y)))
+            self.move_pointer(x, y)
             time.sleep(0.05)
         self.xdotool("mouseup", "1")
         time.sleep(0.3)

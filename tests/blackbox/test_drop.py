@@ -34,7 +34,7 @@ class DropTest(harness.OrvanelTestCase):
         info = self.info()
         window = self.activate(title + " - Orvanel")
         point = self.center(info["list"]["rect"])
-        self.xdotool("mousemove", "--sync", str(point[0]), str(point[1]))
+        self.move_pointer(*point)
         if ctrl:
             self.xdotool("keydown", "ctrl")
             time.sleep(0.3)
