@@ -4,7 +4,8 @@
 # Builds bench_win.exe (build/win32, target bench_win; not part of the
 # default build), starts an Xvfb display and a Wine prefix of its own
 # (build/wineprefix-bench), generates the containers in build/bench-wine/,
-# measures cat, cp and cp with an fsync of the same bytes, runs the
+# measures cat, cp, cp with an fsync, and split into one flushed file per
+# image, of the same bytes, runs the
 # benchmark on each container under Wine and writes the results as Markdown
 # to build/bench-wine/results.md (raw lines in build/bench-wine/raw-*.txt).
 #
@@ -26,7 +27,7 @@ export WINEPREFIX="$ROOT/build/wineprefix-bench"
 cleanup() {
     orvanel_wineserver_stop
     orvanel_display_stop
-    rm -rf "$OUT/work" "$OUT/copy.d88"
+    rm -rf "$OUT/work" "$OUT/copy.d88" "$OUT/split"
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
@@ -77,6 +78,11 @@ best_ms() {
     printf '%d.%03d' $((best / 1000)) $((best % 1000))
 }
 cp_fsync() { cp "$1" "$2" && sync "$2"; }
+# split_fsync FILE SIZE DIR: the container cut into files of SIZE bytes, each
+# flushed: the bytes of an extraction, written the way it writes them.
+split_fsync() {
+    rm -rf "$3" && mkdir -p "$3" && split -b "$2" -a 5 -d "$1" "$3/p" && find "$3" -type f -exec sync {} +
+}
 
 winpath() { echo "Z:$(echo "$1" | tr / '\\')"; }
 
@@ -97,8 +103,10 @@ for shape in $SHAPES; do
     cat_ms=$(best_ms sh -c "cat '$file' >/dev/null")
     cp_ms=$(best_ms cp "$file" "$OUT/copy.d88")
     cps_ms=$(best_ms cp_fsync "$file" "$OUT/copy.d88")
-    rm -f "$OUT/copy.d88"
-    printf '%s\t%s\t%s\t%s\t%s\t%s\n' "$shape" "$count" "$size" "$cat_ms" "$cp_ms" "$cps_ms" >>"$OUT/yardsticks.tsv"
+    split_ms=$(best_ms split_fsync "$file" "$size" "$OUT/split")
+    rm -rf "$OUT/copy.d88" "$OUT/split"
+    printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$shape" "$count" "$size" "$cat_ms" "$cp_ms" "$cps_ms" "$split_ms" \
+        >>"$OUT/yardsticks.tsv"
     rm -rf "$OUT/work"
     mkdir -p "$OUT/work"
     start=$SECONDS
@@ -109,104 +117,5 @@ for shape in $SHAPES; do
     grep -c RESULT "$OUT/raw-$shape.txt" >/dev/null || echo "bench-wine: no results for $shape" >&2
 done
 
-python3 - "$OUT" "$SHAPES" <<'EOF'
-import os, platform, subprocess, sys
-out, shapes = sys.argv[1], sys.argv[2].split()
-
-def sh(cmd):
-    try:
-        return subprocess.run(cmd, shell=True, capture_output=True, text=True).stdout.strip()
-    except Exception:
-        return ''
-
-yard = {}
-for line in open(os.path.join(out, 'yardsticks.tsv')):
-    s, count, size, cat, cp, cps = line.rstrip('\n').split('\t')
-    yard[s] = dict(count=int(count), size=int(size), cat=float(cat), cp=float(cp), cps=float(cps))
-
-results = {}
-for s in shapes:
-    path = os.path.join(out, 'raw-%s.txt' % s)
-    if not os.path.exists(path):
-        continue
-    for line in open(path, encoding='latin-1'):
-        f = line.rstrip('\n').split('\t')
-        if f[0] != 'RESULT' or len(f) < 9:
-            continue
-        results.setdefault(s, {})[f[2]] = dict(min=float(f[3]), median=float(f[4]), ok=f[5] == 'ok',
-                                               items=int(f[6]), changed=int(f[7]), note=f[8])
-
-# The yardstick each operation is set against: the plain copy of the same
-# bytes, or a copy that is flushed for the operations that flush their files.
-yardstick = {'open': 'cp', 'open-icon': 'cp', 'add': 'cp', 'addgrow': 'cp', 'save': 'cps',
-             'extract': 'cps'}
-ops = ['open', 'open-icon', 'fitcolumns', 'add', 'addgrow', 'save', 'selectall', 'extract', 'select4',
-       'reorder', 'reorder-icon', 'insert-redraw', 'insert-noredraw', 'lockpair']
-label = {'1m': '1 MiB, 1 image', '64m': '64 MiB, 64 images', '512m': '512 MiB, 512 images',
-         '1k': '1,000 images of 1 KiB', '10k': '10,000 images of 1 KiB'}
-
-def ms(v):
-    return '%.1f' % v if v < 100 else '{:,.0f}'.format(v)
-
-lines = []
-lines.append('# Orvanel under Wine: measured commands')
-lines.append('')
-lines.append('Command: `bash scripts/bench-wine.sh` (%s)' % sh('date -u "+%Y-%m-%d %H:%M UTC"'))
-lines.append('')
-cpu = sh("grep -m1 'model name' /proc/cpuinfo | cut -d: -f2").strip()
-lines.append('Machine: %s, %s CPUs, %s RAM, %s, %s; file system of build/: %s.' % (
-    cpu, sh('nproc'), sh("free -h | awk '/Mem:/{print $2}'"), platform.platform(),
-    sh('wine --version'), sh("df -T %s | awk 'NR==2{print $2}'" % out)))
-lines.append('')
-lines.append('Times in milliseconds, the least of the runs (median beside it). "cp" is `cp` of the '
-             'container on the same machine, "cp+fsync" the same followed by `sync FILE`; the ratio '
-             'is against cp+fsync for save and extract (the program flushes every file it writes) '
-             'and against cp otherwise. "changes" counts LVN_ITEMCHANGED notifications (each one '
-             'recomposes the status text).')
-for s in shapes:
-    if s not in yard:
-        continue
-    y = yard[s]
-    lines.append('')
-    lines.append('## %s (%s bytes)' % (label.get(s, s), '{:,}'.format(y['count'] * y['size'])))
-    lines.append('')
-    lines.append('Yardsticks: cat > /dev/null %s ms, cp %s ms, cp+fsync %s ms.' % (ms(y['cat']), ms(y['cp']), ms(y['cps'])))
-    lines.append('')
-    lines.append('| operation | min ms | median ms | per image | yardstick ms | ratio | items | changes | note |')
-    lines.append('|---|---|---|---|---|---|---|---|---|')
-    for op in ops:
-        r = results.get(s, {}).get(op)
-        if not r:
-            continue
-        key = yardstick.get(op, 'cp')
-        ys = y[key]
-        per = r['min'] / y['count'] * 1000.0
-        note = r['note'] if r['ok'] else ('FAILED: ' + r['note'])
-        lines.append('| %s | %s | %s | %s µs | %s (%s) | %s | %d | %d | %s |' % (
-            op, ms(r['min']), ms(r['median']), '{:,.0f}'.format(per), ms(ys),
-            'cp+fsync' if key == 'cps' else 'cp', '%.1f' % (r['min'] / ys) if ys > 0 else '-',
-            r['items'], r['changed'], note))
-
-# Growth: 1 -> 64 -> 512 MiB, and per image at 1,000 and 10,000 images.
-lines.append('')
-lines.append('## Growth')
-lines.append('')
-lines.append('| operation | 1 MiB | 64 MiB | 512 MiB | 64→512 factor (bytes ×8) | per image, 1,000 | per image, 10,000 | 1k→10k factor (×10) |')
-lines.append('|---|---|---|---|---|---|---|---|')
-def get(s, op):
-    r = results.get(s, {}).get(op)
-    return r['min'] if r and r['ok'] else None
-for op in ops:
-    a, b, c, d, e = (get(s, op) for s in ('1m', '64m', '512m', '1k', '10k'))
-    def cell(v):
-        return ms(v) if v is not None else '-'
-    f1 = '%.1f' % (c / b) if b and c else '-'
-    f2 = '%.1f' % (e / d) if d and e else '-'
-    pd = '{:,.0f} µs'.format(d / 1000 * 1000) if d is not None else '-'
-    pe = '{:,.0f} µs'.format(e / 10000 * 1000) if e is not None else '-'
-    lines.append('| %s | %s | %s | %s | %s | %s | %s | %s |' % (op, cell(a), cell(b), cell(c), f1, pd, pe, f2))
-
-open(os.path.join(out, 'results.md'), 'w').write('\n'.join(lines) + '\n')
-print('\n'.join(lines))
-EOF
+python3 scripts/bench_wine_report.py "$OUT" "$SHAPES"
 echo "bench-wine: results in $OUT/results.md"

@@ -28,6 +28,10 @@
 //   select4      every fourth item selected, one item at a time
 //   reorder      MoveSelectedDisks with every fourth item selected, moved to
 //                the top and to the end in turn (the drop of a drag)
+//   selectall-nobar   the same with the status bar hidden
+//   lookup-full, lookup-empty   one look-up (GetFileAttributes) of a missing
+//                name in the folder holding the extracted files, and in
+//                an empty folder (per look-up)
 //   add          AppendImageFile on an empty document (Disk > Add)
 //   addgrow      AppendImageFile on the document that holds the container
 //                already: the buffer grows to twice its size
@@ -462,6 +466,18 @@ int main(int argc, char** argv) {
             Check(r, r.items == n, "not all selected");
         }
         Print("selectall", r);
+        // The same with the status bar hidden: the program still sets its
+        // text on every change, but the hidden bar is not repainted.
+        ToggleStatusBar(g_main);
+        Result hidden;
+        for (int k = 0; k < repeat; ++k) {
+            SelectNone();
+            Pump();
+            Timed(hidden, [&] { return SelectAll(); });
+            hidden.items = static_cast<int>(ListSelectedCount(List()));
+        }
+        ToggleStatusBar(g_main);
+        Print("selectall-nobar", hidden);
     }
     if (Wanted("extract")) {
         Result r;
@@ -474,8 +490,26 @@ int main(int argc, char** argv) {
             Check(r, r.items == n, "wrong number of files extracted");
             if (!r.ok) break;
         }
-        EmptyFolder(extractTo);
         Print("extract", r);
+        // Looking up a name that is not there, in the folder that now holds
+        // every extracted file and in an empty one: the extraction makes
+        // several such look-ups per file (the target, the temporary file).
+        for (int full = 1; full >= 0; --full) {
+            if (!full) EmptyFolder(extractTo);
+            Result lookups;
+            const int count = 200;
+            Timed(lookups, [&] {
+                for (int i = 0; i < count; ++i) {
+                    char name[64];
+                    std::snprintf(name, sizeof name, "\\MISSING %05d.D88", i);
+                    GetFileAttributesA((extractTo + name).c_str());
+                }
+                return 1;
+            });
+            lookups.items = full ? CountFiles(extractTo) : 0;
+            lookups.times[0] /= count;
+            Print(full ? "lookup-full" : "lookup-empty", lookups);
+        }
     }
     if (Wanted("select4")) {
         Result r;
