@@ -70,7 +70,14 @@ uint32_t AddDiskItem(HWND list, const uint8_t* base, uint32_t size, uint32_t off
 
 bool ListImages(HWND list, const uint8_t* base, uint32_t size, uint32_t start, uint32_t end) {
     WalkContext walk = {list, base, size};
-    return WalkImages(start, end, ListOneImage, &walk);
+    // Drawing is off while the items go in and the list is drawn once at
+    // the end: drawn item by item, a container of 10,000 images took well
+    // over a minute to list under Wine.
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    bool complete = WalkImages(start, end, ListOneImage, &walk);
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, NULL, TRUE);
+    return complete;
 }
 
 int RefreshDiskItem(HWND list, int index) {

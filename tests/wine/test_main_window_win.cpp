@@ -97,6 +97,32 @@ TEST_F(MainWindow, HeaderCutShortAtTheBufferEndIsListedWithZeros) {
     EXPECT_EQ((std::vector<std::string>{"688Bytes"}), ListColumn(list(), 3));
 }
 
+// Listing turns drawing off while the items go in; the list must come out
+// of it shown, with its items laid out and waiting to be drawn.
+TEST_F(MainWindow, ListingLeavesTheListDrawnAgain) {
+    Bytes buffer;
+    for (int i = 0; i < 40; ++i) {
+        Bytes image = MakeImage("DISK", 700);
+        buffer.insert(buffer.end(), image.begin(), image.end());
+    }
+    ASSERT_TRUE(IsWindowVisible(list()));
+    UpdateWindow(list());
+    ASSERT_TRUE(ListImages(list(), &buffer[0], static_cast<uint32_t>(buffer.size()), 0,
+                           static_cast<uint32_t>(buffer.size())));
+    EXPECT_EQ(40, ListView_GetItemCount(list()));
+    EXPECT_TRUE(IsWindowVisible(list()));
+    RECT pending;
+    EXPECT_TRUE(GetUpdateRect(list(), &pending, FALSE)) << "nothing left to draw";
+    RECT last;
+    EXPECT_TRUE(ListView_GetItemRect(list(), 39, &last, LVIR_BOUNDS));
+    EXPECT_GT(last.bottom - last.top, 0);
+    // A later single insertion still draws.
+    UpdateWindow(list());
+    AddDiskItem(list(), &buffer[0], static_cast<uint32_t>(buffer.size()), 0);
+    EXPECT_EQ(41, ListView_GetItemCount(list()));
+    EXPECT_TRUE(IsWindowVisible(list()));
+}
+
 TEST_F(MainWindow, LayoutGivesTheListTheClientAreaAboveTheStatusBar) {
     RECT client, listRect, barRect;
     auto measure = [&]() {
