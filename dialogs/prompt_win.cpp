@@ -6,6 +6,7 @@
 #include "list/listview_win.h"
 #include "resources/resource.h"
 #include "shell/params_win.h"
+#include "shell/shell_win.h"
 #include "shell/texts.h"
 #include "store/d88.h"
 
@@ -47,6 +48,7 @@ int DeleteDisks(HWND mainWindow) {
     HWND list = params->listView;
     if (ListSelectedCount(list) == 0) return 0;
     int answer = 0;
+    bool deleted = false;
     int index = ListNextSelected(list, -1);
     while (index >= 0) {
         if (answer != IDC_ALLYES) {
@@ -63,8 +65,16 @@ int DeleteDisks(HWND mainWindow) {
         }
         SendMessageA(list, LVM_DELETEITEM, static_cast<WPARAM>(index), 0);
         params->modified = 1;
+        deleted = true;
         // The next selected item now stands where this one stood, or later.
         index = ListNextSelected(list, index - 1);
+    }
+    if (deleted) {
+        // Removing items sends no item change, so the status text would go
+        // on counting the removed ones: say what is selected now.
+        NMLISTVIEW change = {};
+        change.iItem = ListNextSelected(list, -1);
+        UpdateStatusText(list, &change);
     }
     return 1;
 }

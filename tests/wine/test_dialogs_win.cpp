@@ -207,6 +207,11 @@ protected:
     MainWindowParams* params() { return GetParams(main()); }
     HWND list() { return params()->listView; }
     std::vector<std::string> names() { return ListColumn(list(), 0); }
+    std::string StatusText() {
+        char text[256] = "";
+        SendMessageA(params()->statusBar, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+        return text;
+    }
 
     // Opens a file DISKS.D88 holding the images; not modified afterwards.
     std::string Open(const std::vector<Bytes>& images) {
@@ -287,6 +292,7 @@ TEST_F(Dialogs, DeleteYesNoYesRemovesTheFirstAndThirdAndTheSecondStaysSelected) 
     EXPECT_TRUE(ListIsSelected(list(), 0));
     EXPECT_FALSE(ListIsSelected(list(), 1));
     EXPECT_EQ(1, params()->modified);
+    EXPECT_EQ(0u, StatusText().find("1 個のｲﾒｰｼﾞを選択    2D(")) << StatusText();
     // The removed images stay in the buffer; the save leaves them out.
     EXPECT_EQ(Join(disks).size(), params()->bufferSize);
     ASSERT_TRUE(SaveDocument(main()));
@@ -306,6 +312,7 @@ TEST_F(Dialogs, DeleteAllYesAtTheFirstQuestionRemovesTheRestWithoutAsking) {
     ASSERT_TRUE(watcher.Finish()) << watcher.Report();
     EXPECT_EQ(1u, watcher.seen().size());
     EXPECT_EQ((std::vector<std::string>{"DISK-2"}), names());
+    EXPECT_EQ(std::string("1 個のｲﾒｰｼﾞ"), StatusText());
     ASSERT_TRUE(SaveDocument(main()));
     Bytes saved;
     ASSERT_TRUE(ReadAll(path, &saved));
