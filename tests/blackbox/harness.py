@@ -475,6 +475,7 @@ class OrvanelTestCase(unittest.TestCase):
         self.xdotool("mousedown", str(button))
         time.sleep(0.05)
         self.xdotool("mouseup", str(button))
+        self.last_tap = time.monotonic()
         time.sleep(0.15)
 
     def keys(self, *keys):
@@ -498,6 +499,11 @@ class OrvanelTestCase(unittest.TestCase):
         # seconds when the pointer is there already or is held by a capture.
         self.xdotool("mousemove", str(int(start[0])), str(int(start[1])))
         time.sleep(0.1)
+        # A press soon after a click on the same item is a double click,
+        # which starts no drag: wait out the double-click time (500 ms).
+        since = time.monotonic() - getattr(self, "last_tap", 0)
+        if since < 0.7:
+            time.sleep(0.7 - since)
         self.xdotool("mousedown", "1")
         time.sleep(0.15)
         for i in range(1, steps + 1):
