@@ -384,15 +384,23 @@ class OrvanelTestCase(unittest.TestCase):
         time.sleep(0.2)
         return window
 
+    def focus_window(self, title):
+        """Activates the window of this title unless it is the active one
+        already (activation costs a round trip to the window manager)."""
+        window = self.x_window(title)
+        if self.xdotool("getactivewindow", check=False).strip() != window:
+            self.activate(title)
+        return window
+
     def key(self, title, *keys):
         """Presses keys (xdotool names: ctrl+q, alt+F4, Delete) in the window."""
-        self.activate(title)
-        self.xdotool("key", "--clearmodifiers", "--delay", "80", *keys)
+        self.focus_window(title)
+        self.xdotool("key", "--clearmodifiers", "--delay", "60", *keys)
         time.sleep(0.3)
 
     def type_text(self, title, text):
-        self.activate(title)
-        self.xdotool("type", "--delay", "60", text)
+        self.focus_window(title)
+        self.xdotool("type", "--delay", "30", text)
 
     def move_pointer(self, x, y):
         """Moves the pointer to (x, y) and waits until it is there. Not

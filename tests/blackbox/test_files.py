@@ -54,22 +54,6 @@ class DocumentTestCase(harness.OrvanelTestCase):
             self.log.close()
         return self.start(*args)
 
-    def focus_window(self, title):
-        """Activates the window of this title unless it is the active one
-        already (activation costs a round trip to the window manager)."""
-        window = self.x_window(title)
-        if self.xdotool("getactivewindow", check=False).strip() != window:
-            self.activate(title)
-
-    def key(self, title, *keys):
-        self.focus_window(title)
-        self.xdotool("key", "--clearmodifiers", "--delay", "60", *keys)
-        time.sleep(0.3)
-
-    def type_text(self, title, text):
-        self.focus_window(title)
-        self.xdotool("type", "--delay", "30", text)
-
     def read(self, name):
         with open(self.path(name), "rb") as f:
             return f.read()
