@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Remakes docs/bad-inputs.md: bash scripts/bad-inputs.sh
 #
-# Builds orvanel.exe and the probe (build/win32), starts a display and the
+# Builds orvanel.exe and the probe (the Windows tree Wine runs here, see
+# scripts/wine-env.sh), starts a display and the
 # Wine prefix of scripts/test.sh, and runs tests/blackbox/test_bad_inputs.py
 # with ORVANEL_BAD_INPUT_TABLE set, so that the test writes the table of
 # what it observed. Exit status: the test's.
@@ -18,7 +19,6 @@ if ! flock -n 9; then
     flock 9
 fi
 
-export WINEPREFIX="$ROOT/build/wineprefix"
 . scripts/wine-env.sh
 
 KEEPER_PID=""
@@ -34,9 +34,8 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM
 
 echo "bad-inputs.sh: building orvanel.exe and winprobe.exe (log: build/logs/bad-inputs-build.log)"
-if ! { cmake -S . -B build/win32 -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" \
-        -DCMAKE_BUILD_TYPE=Release -DCMAKE_CROSSCOMPILING_EMULATOR="$ROOT/scripts/wine-run.sh" &&
-        cmake --build build/win32 -j 2 --target orvanel winprobe; } >build/logs/bad-inputs-build.log 2>&1; then
+TREE="build/$ORVANEL_WINBUILD"
+if ! { orvanel_wintree_configure && cmake --build "$TREE" -j 2 --target orvanel winprobe; } >build/logs/bad-inputs-build.log 2>&1; then
     tail -n 25 build/logs/bad-inputs-build.log
     echo "bad-inputs.sh: the build failed" >&2
     exit 1
@@ -47,7 +46,7 @@ orvanel_wine_init >build/logs/wineprefix.log 2>&1 || { cat build/logs/wineprefix
 wineserver -p
 # A wine process that lives through the run starts Wine's desktop process
 # first, with its output in a log (see scripts/test.sh).
-PROBE="build/win32/tests/blackbox/winprobe.exe"
+PROBE="$TREE/tests/blackbox/winprobe.exe"
 wine "$PROBE" info sleep 2000000000 >build/logs/wine-keeper.log 2>&1 &
 KEEPER_PID=$!
 for _ in $(seq 1 300); do
@@ -57,7 +56,7 @@ done
 
 echo "bad-inputs.sh: running tests/blackbox/test_bad_inputs.py on display $DISPLAY"
 ORVANEL_BAD_INPUT_TABLE="$ROOT/docs/bad-inputs.md" python3 tests/blackbox/test_bad_inputs.py \
-    --exe build/win32/orvanel.exe --probe "$PROBE" --screenshots build/screenshots
+    --exe "$TREE/orvanel.exe" --probe "$PROBE" --screenshots build/screenshots
 status=$?
 echo "bad-inputs.sh: wrote docs/bad-inputs.md (test exit status $status)"
 exit $status

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The benchmark of the real program under Wine: bash scripts/bench-wine.sh
 #
-# Builds bench_win.exe (build/win32, target bench_win; not part of the
+# Builds bench_win.exe (in the Windows tree Wine runs here, target bench_win; not part of the
 # default build), starts an Xvfb display and a Wine prefix of its own
 # (build/wineprefix-bench), generates the containers in build/bench-wine/,
 # measures cat, cp, cp with an fsync, and split into one flushed file per
@@ -21,7 +21,7 @@ OUT="$ROOT/build/bench-wine"
 mkdir -p "$OUT" build/logs
 SHAPES="${BENCH_SHAPES:-1m 64m 512m 1k 10k}"
 
-export WINEPREFIX="$ROOT/build/wineprefix-bench"
+export ORVANEL_PREFIX_NAME=bench
 . scripts/wine-env.sh
 
 cleanup() {
@@ -33,14 +33,11 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM
 
 echo "bench-wine: building bench_win"
-if [ ! -f build/win32/build.ninja ]; then
-    cmake -S . -B build/win32 -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" \
-        -DCMAKE_BUILD_TYPE=Release -DCMAKE_CROSSCOMPILING_EMULATOR="$ROOT/scripts/wine-run.sh" \
-        >build/logs/bench-wine-build.log 2>&1 || { tail -n 30 build/logs/bench-wine-build.log; exit 1; }
-fi
-cmake --build build/win32 -j 2 --target bench_win >>build/logs/bench-wine-build.log 2>&1 ||
+orvanel_wintree_configure >build/logs/bench-wine-build.log 2>&1 ||
     { tail -n 30 build/logs/bench-wine-build.log; exit 1; }
-EXE="$ROOT/build/win32/tests/bench/bench_win.exe"
+cmake --build "build/$ORVANEL_WINBUILD" -j 2 --target bench_win >>build/logs/bench-wine-build.log 2>&1 ||
+    { tail -n 30 build/logs/bench-wine-build.log; exit 1; }
+EXE="$ROOT/build/$ORVANEL_WINBUILD/tests/bench/bench_win.exe"
 
 orvanel_display_start || exit 1
 echo "bench-wine: display $DISPLAY, WINEPREFIX $WINEPREFIX"

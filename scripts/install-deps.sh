@@ -1,15 +1,26 @@
 #!/usr/bin/env bash
 # Installs what building and testing Orvanel needs on a Debian 12 machine.
 # Skips the work when everything is present already.
+#
+# Both Windows builds are made on every host: the 32-bit one (i686) and
+# the 64-bit one (x86_64). Wine's 32-bit loader (wine32:i386) is installed
+# only where the host runs i386 programs at all; elsewhere the Wine tests
+# run the 64-bit build under wine64 (scripts/wine-env.sh).
 set -euo pipefail
+
+. "$(dirname "${BASH_SOURCE[0]}")/host-i386.sh"
 
 need_pkgs=(
   cmake ninja-build g++ clang googletest libgtest-dev libbenchmark-dev libclang-rt-14-dev
-  g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-tools
-  wine wine32:i386 wine64 xvfb xdotool openbox imagemagick x11-apps
+  g++-mingw-w64-i686-posix binutils-mingw-w64-i686
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
+  wine wine64 xvfb xdotool openbox imagemagick x11-apps
   locales fonts-ipafont-gothic mame-tools
   python3 x11-utils util-linux
 )
+if orvanel_host_runs_i386; then
+  need_pkgs+=(wine32:i386)
+fi
 
 missing=()
 for p in "${need_pkgs[@]}"; do
@@ -21,7 +32,7 @@ SUDO=""
 
 if [ ${#missing[@]} -gt 0 ]; then
   echo "install-deps: installing ${missing[*]}"
-  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
     $SUDO dpkg --add-architecture i386
   fi
   $SUDO apt-get update -qq

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Builds orvanel.exe (build/win32) and starts it under Wine in Japanese:
+# Builds orvanel.exe and starts it under Wine in Japanese:
 #   bash scripts/start.sh [file.d88]
-# Without a $DISPLAY it starts a virtual display (Xvfb with openbox) of its
-# own, says which one, and how to look at it.
+# The 32-bit build (build/win32) where the host runs 32-bit code, else the
+# 64-bit one (build/win64) under wine64; ORVANEL_WINE64=1 asks for the
+# 64-bit one anywhere. It says which and why. Without a $DISPLAY it starts a
+# virtual display (Xvfb with openbox) of its own, says which one, and how to
+# look at it.
 set -uo pipefail
 
 CALLER_DIR="$(pwd)"
@@ -11,15 +14,13 @@ cd "$ROOT"
 
 bash scripts/install-deps.sh || { echo "start.sh: installing the dependencies failed" >&2; exit 1; }
 
-if [ ! -f build/win32/build.ninja ]; then
-    cmake -S . -B build/win32 -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" \
-        -DCMAKE_BUILD_TYPE=Release -DCMAKE_CROSSCOMPILING_EMULATOR="$ROOT/scripts/wine-run.sh" || exit 1
-fi
-cmake --build build/win32 --target orvanel || exit 1
-
 # A prefix of its own, apart from the one the tests start and stop.
-export WINEPREFIX="${WINEPREFIX:-$ROOT/build/wineprefix-run}"
+export ORVANEL_PREFIX_NAME=run
 . scripts/wine-env.sh
+TREE="build/$ORVANEL_WINBUILD"
+echo "start.sh: running $TREE/orvanel.exe, because $ORVANEL_WINBUILD_WHY"
+orvanel_wintree_configure || exit 1
+cmake --build "$TREE" --target orvanel || exit 1
 
 OWN_DISPLAY=0
 if [ -z "${DISPLAY:-}" ]; then
@@ -46,11 +47,11 @@ if [ $# -gt 0 ]; then
     esac
 fi
 
-echo "start.sh: starting build/win32/orvanel.exe ${ARGS[*]:-}"
+echo "start.sh: starting $TREE/orvanel.exe ${ARGS[*]:-}"
 if [ "$OWN_DISPLAY" = 1 ]; then
-    wine build/win32/orvanel.exe "${ARGS[@]}"
+    wine "$TREE/orvanel.exe" "${ARGS[@]}"
     status=$?
     orvanel_wineserver_stop
     exit $status
 fi
-exec wine build/win32/orvanel.exe "${ARGS[@]}"
+exec wine "$TREE/orvanel.exe" "${ARGS[@]}"

@@ -6,8 +6,15 @@
 Reads the PE file with the standard library only, walks its resource
 section and compares the menus, the accelerator table, the icon groups,
 the dialog templates and the version record with the tables below. Also
-checks that the file is a 32-bit i386 GUI program. Prints every mismatch
-and exits with status 1 when there is one, 0 when everything matches.
+checks that the file is a Windows GUI program, either a 32-bit i386 one
+(PE32) that is large-address-aware, or a 64-bit x86-64 one (PE32+).
+
+    python3 tests/resources/check_resources.py orvanel.exe d88.exe ...
+
+checks the headers of the executables after the first as well (the same
+width as the first, large-address-aware when 32-bit; any subsystem).
+Prints every mismatch and exits with status 1 when there is one, 0 when
+everything matches.
 """
 
 import struct
@@ -242,6 +249,31 @@ class Failure(Exception):
     pass
 
 
+PE32, PE32_PLUS = 0x10B, 0x20B
+MACHINE_I386, MACHINE_AMD64 = 0x14C, 0x8664
+LARGE_ADDRESS_AWARE = 0x0020
+# What each width must be: machine, optional header magic.
+WIDTHS = {MACHINE_I386: ('i386', PE32), MACHINE_AMD64: ('x86-64', PE32_PLUS)}
+
+
+def header_errors(img, name, machine=None):
+    """What is wrong with the headers of a built executable: an unknown
+    machine, a machine other than `machine` when given, a magic that does
+    not fit the machine, or a 32-bit program that is not large-address-aware
+    (it could hold only 2 GiB of disk images on 64-bit Windows)."""
+    errors = []
+    if img.machine not in WIDTHS:
+        return ['%s: machine 0x%X, expected 0x14C (i386) or 0x8664 (x86-64)' % (name, img.machine)]
+    if machine is not None and img.machine != machine:
+        errors.append('%s: machine 0x%X, expected 0x%X like the program' % (name, img.machine, machine))
+    width, magic = WIDTHS[img.machine]
+    if img.magic != magic:
+        errors.append('%s: %s with optional header magic 0x%X' % (name, width, img.magic))
+    if img.machine == MACHINE_I386 and not img.characteristics & LARGE_ADDRESS_AWARE:
+        errors.append('%s: a 32-bit program without the large-address-aware flag' % name)
+    return errors
+
+
 class Image:
     """The parts of a PE file the checks need."""
 
@@ -256,14 +288,15 @@ class Image:
          self.characteristics) = struct.unpack_from('<HHIIIHH', data, pe + 4)
         opt = pe + 24
         self.magic = struct.unpack_from('<H', data, opt)[0]
-        if self.magic != 0x10B:
-            raise Failure('optional header magic 0x%X, expected 0x10B (PE32)'
+        if self.magic not in (PE32, PE32_PLUS):
+            raise Failure('optional header magic 0x%X, expected 0x10B (PE32) or 0x20B (PE32+)'
                           % self.magic)
         self.subsystem = struct.unpack_from('<H', data, opt + 68)[0]
-        ndirs = struct.unpack_from('<I', data, opt + 92)[0]
+        dirs = opt + (96 if self.magic == PE32 else 112)
+        ndirs = struct.unpack_from('<I', data, dirs - 4)[0]
         if ndirs <= 2:
             raise Failure('no resource directory entry')
-        self.rsrc_rva, self.rsrc_size = struct.unpack_from('<II', data, opt + 96 + 2 * 8)
+        self.rsrc_rva, self.rsrc_size = struct.unpack_from('<II', data, dirs + 2 * 8)
         self.sections = []
         sec = opt + opt_size
         for i in range(nsections):
@@ -504,8 +537,8 @@ class Checker:
         return langs[0][1]
 
     def check_pe(self):
-        if self.img.machine != 0x14C:
-            self.fail('machine 0x%X, expected 0x14C (i386)' % self.img.machine)
+        for e in header_errors(self.img, 'the program'):
+            self.fail(e)
         if self.img.subsystem != 2:
             self.fail('subsystem %d, expected 2 (Windows GUI)' % self.img.subsystem)
 
@@ -731,11 +764,15 @@ def main(argv):
         # Messages quote Japanese texts; never fail on a console that
         # cannot show them.
         stream.reconfigure(errors='backslashreplace')
-    if len(argv) != 2:
-        print('usage: check_resources.py ORVANEL.EXE', file=sys.stderr)
+    if len(argv) < 2:
+        print('usage: check_resources.py ORVANEL.EXE [OTHER.EXE ...]', file=sys.stderr)
         return 2
     try:
-        errors = Checker(argv[1]).run()
+        checker = Checker(argv[1])
+        errors = checker.run()
+        for other in argv[2:]:
+            with open(other, 'rb') as f:
+                errors += header_errors(Image(f.read()), other, checker.img.machine)
     except (OSError, Failure, struct.error) as e:
         print('%s: %s' % (argv[1], e), file=sys.stderr)
         return 1
@@ -744,7 +781,7 @@ def main(argv):
             print('FAIL: ' + e, file=sys.stderr)
         print('%s: %d resource mismatch(es)' % (argv[1], len(errors)), file=sys.stderr)
         return 1
-    print('%s: resources match' % argv[1])
+    print('%s: resources match (%s)' % (argv[1], WIDTHS[checker.img.machine][0]))
     return 0
 
 
