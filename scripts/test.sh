@@ -1,15 +1,23 @@
 #!/usr/bin/env bash
 # The one test command: bash scripts/test.sh
 #
-# Installs what is missing, builds the three trees and runs every test of
-# all three in one ctest run, whose summary ends the output and whose exit
-# status is this script's:
+# Installs what is missing, builds the trees and runs every test of all of
+# them in one ctest run, whose exit status is this script's:
 #   build/native  host g++, Debug, ASan+UBSan: the unit tests
-#   build/win32   MinGW-w64 i686, Release: the in-process Win32 tests and the
-#                 black-box tests of orvanel.exe, run under Wine
+#   build/win32   MinGW-w64 i686, Release: the 32-bit orvanel.exe (the
+#                 product) and d88.exe
+#   build/win64   MinGW-w64 x86_64, Release: the same sources at 64 bits
 #   build/fuzz    clang, libFuzzer (when tests/fuzz/CMakeLists.txt exists)
-# The Wine tests run on an Xvfb display of their own (with openbox) and a
-# WINEPREFIX of their own (build/wineprefix), both stopped at the end.
+# Both Windows trees are built and their executables checked on every host.
+# The tests that run under Wine (in process, and black-box) run from the one
+# tree that Wine runs here: build/win32 where the host runs 32-bit code,
+# build/win64 under wine64 where it does not, or when ORVANEL_WINE64=1
+# (see scripts/wine-env.sh). They run on an Xvfb display of their own (with
+# openbox) and a WINEPREFIX of their own, both stopped at the end.
+#
+# A test that fails once fails the run: nothing is run again. The output
+# ends with the skipped tests named and a line
+#   summary: P passed, F failed, S skipped
 set -uo pipefail
 exec </dev/null
 
@@ -27,8 +35,9 @@ if ! flock -n 9; then
     flock 9
 fi
 
-export WINEPREFIX="$ROOT/build/wineprefix"
 . scripts/wine-env.sh
+WINE_LINE="test.sh: the Wine levels run build/$ORVANEL_WINBUILD, because $ORVANEL_WINBUILD_WHY"
+echo "$WINE_LINE"
 
 WINEBOOT_PID=""
 KEEPER_PID=""
@@ -78,8 +87,12 @@ build_tree() {
 
 build_tree native -DCMAKE_BUILD_TYPE=Debug -DORVANEL_SANITIZE=ON \
     -DCMAKE_C_COMPILER=gcc -DCMAKE_CXX_COMPILER=g++
+# wine_tree NAME: whether the Wine levels run from build/NAME.
+wine_tree() { [ "$1" = "$ORVANEL_WINBUILD" ] && echo ON || echo OFF; }
 build_tree win32 -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_CROSSCOMPILING_EMULATOR="$ROOT/scripts/wine-run.sh"
+    -DCMAKE_CROSSCOMPILING_EMULATOR="$ROOT/scripts/wine-run.sh" -DORVANEL_WINE_TESTS="$(wine_tree win32)"
+build_tree win64 -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_CROSSCOMPILING_EMULATOR="$ROOT/scripts/wine-run.sh" -DORVANEL_WINE_TESTS="$(wine_tree win64)"
 if [ -f tests/fuzz/CMakeLists.txt ]; then
     build_tree fuzz -DORVANEL_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang
@@ -107,7 +120,7 @@ wineserver -p
 # process (explorer.exe) first, with its output in a log: the process that
 # starts it hands it its standard handles, and had that been a test, ctest
 # would wait for a pipe that explorer.exe keeps open.
-PROBE="build/win32/tests/blackbox/winprobe.exe"
+PROBE="build/$ORVANEL_WINBUILD/tests/blackbox/winprobe.exe"
 if [ -f "$PROBE" ]; then
     wine "$PROBE" info sleep 2000000000 >build/logs/wine-keeper.log 2>&1 &
     KEEPER_PID=$!
@@ -117,8 +130,8 @@ if [ -f "$PROBE" ]; then
     done
 fi
 
-# A test that fails is run again, up to three times in all: under Wine the
-# folder browser now and then keeps the desktop selected. ctest repeats
-# every failing test this way, not only the GUI ones; a test that needed a
-# second run shows as "***Failed" above the summary.
-ctest --test-dir build/all --output-on-failure -j "$JOBS" --repeat until-pass:3
+echo "$WINE_LINE"
+ctest --test-dir build/all --output-on-failure -j "$JOBS" 2>&1 | tee build/logs/ctest.log
+status=${PIPESTATUS[0]}
+python3 scripts/ctest_summary.py build/logs/ctest.log build/all/Testing/Temporary/LastTest.log
+exit "$status"

@@ -118,10 +118,21 @@ def d88_header(name, disk_size, write_protect=0, media_type=0):
     return bytes(header)
 
 
-def d88_image(name, disk_size, write_protect=0, media_type=0, fill=0):
-    """One whole image: its header and disk_size - 688 bytes of track data."""
-    body = bytes([fill]) * max(0, disk_size - 688)
-    return d88_header(name, disk_size, write_protect, media_type) + body
+def d88_image(name, disk_size, write_protect=0, media_type=0, fill=0, body=None,
+              name_field=None, reserved=None, first_track=None):
+    """One whole image: its header and disk_size - 688 bytes of track data,
+    all `fill`, or the bytes body(n) gives for n bytes. name_field gives
+    all 17 name bytes (for bytes after the name's NUL), reserved bytes 17 to
+    25, first_track the first entry of the track table (offset 32)."""
+    n = max(0, disk_size - 688)
+    header = bytearray(d88_header(name, disk_size, write_protect, media_type))
+    if name_field is not None:
+        header[0:17] = name_field
+    if reserved is not None:
+        header[17:26] = reserved
+    if first_track is not None:
+        header[32:36] = first_track.to_bytes(4, "little")
+    return bytes(header) + (body(n) if body else bytes([fill]) * n)
 
 
 # ---------------------------------------------------------------------------
@@ -566,22 +577,45 @@ class OrvanelTestCase(unittest.TestCase):
         self.keys("ctrl+s")
         return self.wait_file(path, expected)
 
-    def assert_not_modified(self, path, settle=0.7):
+    def handled(self, timeout=10):
+        """Proves that the window has handled every key and click sent so
+        far, so that a check that something did not happen can follow:
+        F10, pressed after them, opens the menu bar only once the window
+        has taken them all (the input queue is one line); Escape then
+        closes it again. Fails when F10 is not taken, naming any dialog
+        that holds the keyboard instead."""
+        self.xdotool("key", "F10")
+        answers = self.probe("menumode", str(int(timeout * 1000)), "1", check=False)
+        if not answers or not self.probe_met(answers):
+            info = self.info()
+            self.fail("the window did not take F10 within %d s; dialogs: %s"
+                      % (timeout, [d["caption"] for d in info.get("dialogs", [])]))
+        self.xdotool("key", "Escape")
+        answers = self.probe("menumode", str(int(timeout * 1000)), "0", check=False)
+        if not answers or not self.probe_met(answers):
+            self.fail("the menu bar stayed in menu mode after Escape")
+
+    @staticmethod
+    def probe_met(answers):
+        """Whether a probe wait ended with its condition met (it prints
+        the window's info either way; a timeout adds an error line)."""
+        return not any("error" in a for a in answers)
+
+    def assert_not_modified(self, path):
         """Ctrl+S (in the focused main window) writes nothing when the
-        document is unchanged: the file, emptied first, stays empty. Its
-        contents are put back after."""
+        document is unchanged: the file, emptied first, is still empty once
+        the window has handled the key. Its contents are put back after."""
         with open(path, "rb") as f:
             before = f.read()
         with open(path, "wb"):
             pass
         self.keys("ctrl+s")
-        time.sleep(settle)
+        self.handled()
         with open(path, "rb") as f:
             after = f.read()
         with open(path, "wb") as f:
             f.write(before)
         self.assertEqual(after, b"", "Ctrl+S wrote the file: the document counts as modified")
-
 
     # -- dialogs, folders, selection and file snapshots -----------------------
     # Shared helpers of the extract and bad-input tests.
@@ -717,18 +751,51 @@ class OrvanelTestCase(unittest.TestCase):
         return found
 
 
+# ctest's SKIP_RETURN_CODE: a run whose tests were all skipped.
+EXIT_SKIPPED = 77
+
+
+def test_ids(suite):
+    """The ids (Class.method) of every test in a suite, in order."""
+    for test in suite:
+        if isinstance(test, unittest.TestSuite):
+            yield from test_ids(test)
+        else:
+            yield test.id().split(".", 1)[1]
+
+
 def main():
     """Runs the tests of the calling module; takes --exe, --probe, --d88 and
-    --screenshots, hands the rest to unittest."""
+    --screenshots, and the test names (Class or Class.method) to run.
+    --list prints the id of each test, one a line, and runs none.
+    Exits 0 when every test ran and passed, 1 on any failure or when no test
+    ran, and EXIT_SKIPPED when every test that ran was skipped."""
     parser = argparse.ArgumentParser(add_help=False)
     parser.add_argument("--exe")
     parser.add_argument("--probe")
     parser.add_argument("--screenshots")
     parser.add_argument("--d88")
+    parser.add_argument("--list", action="store_true")
     known, rest = parser.parse_known_args()
+    module = sys.modules["__main__"]
+    loader = unittest.TestLoader()
+    if known.list:
+        for test_id in test_ids(loader.loadTestsFromModule(module)):
+            print(test_id)
+        sys.exit(0)
     CONFIG["d88"] = known.d88 and os.path.abspath(known.d88)
     CONFIG["exe"] = known.exe and os.path.abspath(known.exe)
     CONFIG["probe"] = known.probe and os.path.abspath(known.probe)
     if known.screenshots:
         CONFIG["screenshots"] = os.path.abspath(known.screenshots)
-    unittest.main(module="__main__", argv=[sys.argv[0]] + rest, verbosity=2)
+    names = [n for n in rest if not n.startswith("-")]
+    if names:
+        suite = loader.loadTestsFromNames(names, module)
+    else:
+        suite = loader.loadTestsFromModule(module)
+    result = unittest.TextTestRunner(verbosity=2).run(suite)
+    if not result.wasSuccessful() or result.testsRun == 0:
+        sys.exit(1)
+    if len(result.skipped) == result.testsRun:
+        sys.exit(EXIT_SKIPPED)
+    sys.exit(0)

@@ -19,10 +19,8 @@ def make_image(index, name):
     sort key, included) and track data of its own."""
     size = (1000, 1200, 688, 2048, 1500)[index]
     media = (0x00, 0x10, 0x20, 0x00, 0x30)[index]
-    header = bytearray(harness.d88_header(name, size, media_type=media))
-    header[17:26] = bytes(0xA0 + 16 * index + k for k in range(9))
-    header[32:36] = (688).to_bytes(4, "little")
-    return bytes(header) + bytes([0x41 + index]) * (size - 688)
+    return harness.d88_image(name, size, media_type=media, fill=0x41 + index, first_track=688,
+                             reserved=bytes(0xA0 + 16 * index + k for k in range(9)))
 
 
 IMAGES = {name: make_image(i, name) for i, name in enumerate(NAMES)}

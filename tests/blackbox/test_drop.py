@@ -139,8 +139,11 @@ class DropTest(harness.OrvanelTestCase):
         # find no pending drop.
         self.drop("a.d88", [b], ctrl=True)
         self.xdotool("key", "Up", "Return")
-        time.sleep(0.5)
-        self.probe("command", str(IDM_DROP_ADD), "command", str(IDM_DROP_OPEN), "sleep", "500")
+        self.handled()
+        self.probe("command", str(IDM_DROP_ADD), "command", str(IDM_DROP_OPEN))
+        # Posted commands are taken before keys: F10 after them shows that
+        # both were handled.
+        self.handled()
         info = self.info()
         self.assertEqual(names(info), ["A1", "B1", "B2"])
 

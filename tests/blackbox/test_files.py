@@ -35,8 +35,8 @@ def title_of(name):
 def image(name, size, write_protect=0, media_type=0, seed=0):
     """A disk image whose track bytes are not all alike, so that a shift or a
     mix-up of images shows in a byte comparison."""
-    body = random.Random(seed).randbytes(max(0, size - 688))
-    return harness.d88_header(name, size, write_protect, media_type) + body
+    return harness.d88_image(name, size, write_protect, media_type,
+                             body=random.Random(seed).randbytes)
 
 
 def row(name, size, write_protect=0, media="2D"):

@@ -35,6 +35,10 @@
 //                         with HELP_QUIT), as a program does when it ends
 //   clipboard <text>      put text on the clipboard as CF_TEXT (a paste with
 //                         Ctrl+V then types it); "hex:..." as for settext
+//   menumode <ms> <0|1>   wait until the main window's thread is (1) or is not
+//                         (0) in menu mode (GetGUIThreadInfo's GUI_INMENUMODE):
+//                         a key that opens the menu bar, pressed after other
+//                         input, shows that the input before it was handled
 // Commands run left to right; the exit status is 0 when all succeeded,
 // 1 when a wait timed out or no window was found, 2 on a usage error.
 //
@@ -1005,12 +1009,32 @@ int Run(int argc, char** argv) {
             EmitWindows();
         } else if (cmd == "answer") {
             if (i + 2 >= argc) return 2;
-            HWND target = reinterpret_cast<HWND>(static_cast<uintptr_t>(strtoul(argv[++i], NULL, 10)));
+            HWND target = reinterpret_cast<HWND>(static_cast<uintptr_t>(strtoull(argv[++i], NULL, 10)));
             int id = atoi(argv[++i]);
             if (!IsWindow(target) || !PostMessageA(target, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0)) status = 1;
         } else if (cmd == "helpquit") {
             if (!hasArg) return 2;
             if (!WinHelpA(NULL, argv[++i], HELP_QUIT, 0)) status = 1;
+        } else if (cmd == "menumode") {
+            if (i + 2 >= argc) return 2;
+            DWORD limit = strtoul(argv[++i], NULL, 10);
+            bool wanted = atoi(argv[++i]) != 0;
+            DWORD start = GetTickCount();
+            bool met = false;
+            for (;;) {
+                HWND main = FindMain();
+                GUITHREADINFO gui = {};
+                gui.cbSize = sizeof gui;
+                if (main && GetGUIThreadInfo(GetWindowThreadProcessId(main, NULL), &gui))
+                    met = ((gui.flags & GUI_INMENUMODE) != 0) == wanted;
+                if (met || GetTickCount() - start >= limit) break;
+                Sleep(20);
+            }
+            EmitInfo(FindMain());
+            if (!met) {
+                Error("menu mode not reached");
+                status = 1;
+            }
         } else if (cmd == "clipboard") {
             if (!hasArg) return 2;
             if (!SetClipboardText(DecodeTextArg(argv[++i]))) {
