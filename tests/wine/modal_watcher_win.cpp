@@ -96,6 +96,13 @@ std::string Printable(const std::string& bytes) {
 
 }  // namespace
 
+ModalStep ModalStep::Calling(const std::function<void(HWND)>& run) {
+    ModalStep step;
+    step.answer = 0;
+    step.run = run;
+    return step;
+}
+
 ModalStep& ModalStep::SetText(int id, const std::string& text) {
     ModalAction a = {ModalAction::kSetText, id, text, 0};
     actions.push_back(a);
@@ -115,13 +122,14 @@ ModalStep& ModalStep::Click(int id) {
 }
 
 ModalWatcher::ModalWatcher()
-    : uiThread_(GetCurrentThreadId()), timeout_(10000), thread_(NULL), stop_(NULL), stepsDone_(0), missed_(0),
-      failed_(false) {
+    : uiThread_(GetCurrentThreadId()), class_(kDialogClass), timeout_(10000), thread_(NULL), stop_(NULL),
+      stepsDone_(0), missed_(0), failed_(false) {
     InitializeCriticalSection(&lock_);
 }
 
-ModalWatcher::ModalWatcher(DWORD uiThread)
-    : uiThread_(uiThread), timeout_(10000), thread_(NULL), stop_(NULL), stepsDone_(0), missed_(0), failed_(false) {
+ModalWatcher::ModalWatcher(DWORD uiThread, const char* windowClass)
+    : uiThread_(uiThread), class_(windowClass), timeout_(10000), thread_(NULL), stop_(NULL), stepsDone_(0),
+      missed_(0), failed_(false) {
     InitializeCriticalSection(&lock_);
 }
 
@@ -211,12 +219,12 @@ std::string ModalWatcher::Report() const {
     return out;
 }
 
-HWND ModalWatcher::FindModal(DWORD thread) {
+HWND ModalWatcher::FindModal(DWORD thread, const char* windowClass) {
     WindowList list;
     EnumThreadWindows(thread, Collect, reinterpret_cast<LPARAM>(&list));
     for (size_t i = 0; i < list.windows.size(); ++i) {
         HWND w = list.windows[i];
-        if (IsWindowVisible(w) && IsWindowEnabled(w) && ClassOf(w) == "#32770") return w;
+        if (IsWindowVisible(w) && IsWindowEnabled(w) && ClassOf(w) == windowClass) return w;
     }
     return NULL;
 }
@@ -335,7 +343,7 @@ bool ModalWatcher::WaitGone(HWND dialog, DWORD milliseconds) {
     DWORD start = GetTickCount();
     for (;;) {
         if (!IsWindow(dialog) || !IsWindowVisible(dialog)) return true;
-        HWND front = FindModal(uiThread_);
+        HWND front = FindModal(uiThread_, class_.c_str());
         if (front && front != dialog) return true;
         if (GetTickCount() - start >= milliseconds) return false;
         Sleep(kPoll);
@@ -343,6 +351,11 @@ bool ModalWatcher::WaitGone(HWND dialog, DWORD milliseconds) {
 }
 
 void ModalWatcher::CloseUnexpected(HWND dialog) {
+    if (class_ == kMenuClass) {
+        PostMessageA(dialog, WM_KEYDOWN, VK_ESCAPE, 0);
+        if (!WaitGone(dialog, 2000)) notes_.push_back("a menu could not be closed");
+        return;
+    }
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     if (WaitGone(dialog, 2000)) return;
     PostMessageA(dialog, WM_CLOSE, 0, 0);
@@ -364,7 +377,7 @@ void ModalWatcher::Run() {
 
     while (!Stopping()) {
         if (!guard && next >= steps_.size()) guard = true;
-        HWND dialog = FindModal(uiThread_);
+        HWND dialog = FindModal(uiThread_, class_.c_str());
         if (dialog != candidate) {
             candidate = dialog;
             candidateSince = GetTickCount();
@@ -445,13 +458,17 @@ void ModalWatcher::Run() {
         }
 
         const ModalStep& step = steps_[next];
-        for (size_t i = 0; i < step.actions.size(); ++i) Perform(dialog, step.actions[i]);
         seen.expected = true;
         seen.answer = step.answer;
-        Answer(dialog, step.answer);
+        if (step.run) {
+            step.run(dialog);
+        } else {
+            for (size_t i = 0; i < step.actions.size(); ++i) Perform(dialog, step.actions[i]);
+            Answer(dialog, step.answer);
+        }
         seen.closed = WaitGone(dialog, timeout_);
         if (!seen.closed) {
-            notes_.push_back("step " + std::to_string(next) + ": the dialog stayed open after the answer");
+            notes_.push_back("step " + std::to_string(next) + ": the window stayed open after the answer");
             failed_ = true;
             CloseUnexpected(dialog);
         }

@@ -1,5 +1,6 @@
 // Answers modal windows (message boxes, the common file dialogs, the
-// program's own dialogs) that the code under test opens on the UI thread.
+// program's own dialogs, popup menus) that the code under test opens on the
+// UI thread.
 //
 // The UI thread sits in the modal loop while a dialog is open, so the
 // answers come from a watcher thread: it looks for the visible "#32770"
@@ -17,13 +18,25 @@
 //     RunCodeThatAsks();
 //     EXPECT_TRUE(watcher.Finish()) << watcher.Report();
 //     EXPECT_EQ(1u, watcher.seen().size());
+//
+// A step may instead run a function of its own on the window (real clicks,
+// keys, a look at the focus), which must end the window:
+//
+//     watcher.Expect(ModalStep::Calling([](HWND d) { PostMessageA(d, WM_CLOSE, 0, 0); }));
+//
+// and a watcher of popup menus (class "#32768") is made with
+// ModalWatcher(GetCurrentThreadId(), kMenuClass).
 #ifndef ORVANEL_TESTS_WINE_MODAL_WATCHER_WIN_H
 #define ORVANEL_TESTS_WINE_MODAL_WATCHER_WIN_H
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
+
+const char kDialogClass[] = "#32770";
+const char kMenuClass[] = "#32768";
 
 // The control id that stands for the file name box of a common file dialog
 // (an edit of id 0x47C, or the edit inside the combo box of that id).
@@ -46,6 +59,12 @@ struct ModalStep {
     // Posted as WM_COMMAND (IDOK, IDCANCEL, IDYES, IDNO or the dialog's own
     // control id).
     int answer;
+    // When set, called with the window instead of the actions and the
+    // answer; it must end the window.
+    std::function<void(HWND)> run;
+
+    // A step that accepts any window and hands it to `run`.
+    static ModalStep Calling(const std::function<void(HWND)>& run);
 
     ModalStep& SetText(int id, const std::string& text);
     ModalStep& SetCheck(int id, bool checked);
@@ -65,9 +84,10 @@ struct ModalSeen {
 
 class ModalWatcher {
 public:
-    // Watches the windows of the calling thread.
+    // Watches the dialogs of the calling thread.
     ModalWatcher();
-    explicit ModalWatcher(DWORD uiThread);
+    // Watches the windows of that class (kDialogClass, kMenuClass) of a thread.
+    explicit ModalWatcher(DWORD uiThread, const char* windowClass = kDialogClass);
     ~ModalWatcher();
 
     // Bound of each wait (for a dialog to appear, and to go away).
@@ -93,8 +113,9 @@ public:
     // A readable account of what happened, for failure messages.
     std::string Report() const;
 
-    // The visible, enabled "#32770" window of a thread, or null.
-    static HWND FindModal(DWORD thread);
+    // The visible, enabled window of the class ("#32770" unless given) of a
+    // thread, or null.
+    static HWND FindModal(DWORD thread, const char* windowClass = kDialogClass);
     // A control of a dialog by id, searched through nested child dialogs.
     static HWND FindControl(HWND dialog, int id);
     // The text of a window of any thread (bounded).
@@ -113,6 +134,7 @@ private:
     bool WaitGone(HWND dialog, DWORD milliseconds);
 
     DWORD uiThread_;
+    std::string class_;
     DWORD timeout_;
     std::vector<ModalStep> steps_;
     std::vector<ModalSeen> seen_;

@@ -1,8 +1,8 @@
 // The prompt and Disk > Delete, renaming in place, write protection, the
 // context menus, and the properties, settings and version dialogs, in
 // process on the real main window. Dialogs are answered from another
-// thread: by the ModalWatcher, or by a DialogScript where a step needs
-// real clicks, keys or a look at the keyboard focus.
+// thread by the ModalWatcher, with a function of the test's own where a step
+// needs real clicks, keys or a look at the keyboard focus.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -28,146 +28,6 @@
 #include "window_fixture_win.h"
 
 namespace {
-
-// Runs one function per window that the UI thread opens (dialogs, or the
-// popup menu windows of class "#32768"), in order, on a thread of its own.
-// Each function gets the window once it is up and must end it. A window
-// beyond the list, or one that stays up after its function, is closed with
-// IDCANCEL (menus with Escape), so the UI thread never waits for a person.
-class DialogScript {
-public:
-    typedef std::function<void(HWND)> Step;
-
-    explicit DialogScript(const char* windowClass = "#32770")
-        : class_(windowClass), ui_(GetCurrentThreadId()), thread_(NULL), stop_(NULL), done_(0), extra_(0),
-          failed_(false) {}
-    ~DialogScript() { Finish(); }
-
-    DialogScript& Add(const Step& step) {
-        steps_.push_back(step);
-        return *this;
-    }
-    void Start() {
-        stop_ = CreateEventA(NULL, TRUE, FALSE, NULL);
-        thread_ = CreateThread(NULL, 0, ThreadMain, this, 0, NULL);
-    }
-    // True when every step met its window, each went away, and no other
-    // window came.
-    bool Finish() {
-        if (thread_) {
-            SetEvent(stop_);
-            for (;;) {
-                DWORD r = MsgWaitForMultipleObjects(1, &thread_, FALSE, 30000, QS_SENDMESSAGE);
-                if (r == WAIT_OBJECT_0 + 1) {
-                    MSG msg;
-                    PeekMessageA(&msg, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-                    continue;
-                }
-                if (r == WAIT_TIMEOUT) {
-                    notes_ += "the script thread did not stop\n";
-                    failed_ = true;
-                    TerminateThread(thread_, 1);
-                }
-                break;
-            }
-            CloseHandle(thread_);
-            CloseHandle(stop_);
-            thread_ = NULL;
-        }
-        return !failed_ && extra_ == 0 && done_ == steps_.size();
-    }
-    std::string Report() const {
-        char line[96];
-        wsprintfA(line, "%d of %d step(s) done, %d other window(s)\n", static_cast<int>(done_),
-                  static_cast<int>(steps_.size()), static_cast<int>(extra_));
-        return line + notes_;
-    }
-
-    // The visible window of the class among the thread's windows.
-    static HWND FindWindowOf(DWORD thread, const std::string& windowClass) {
-        struct Search {
-            std::string cls;
-            HWND found;
-            static BOOL CALLBACK Visit(HWND w, LPARAM p) {
-                Search* s = reinterpret_cast<Search*>(p);
-                char name[64] = "";
-                GetClassNameA(w, name, sizeof name);
-                if (s->cls == name && IsWindowVisible(w) && IsWindowEnabled(w)) {
-                    s->found = w;
-                    return FALSE;
-                }
-                return TRUE;
-            }
-        } search = {windowClass, NULL};
-        EnumThreadWindows(thread, Search::Visit, reinterpret_cast<LPARAM>(&search));
-        return search.found;
-    }
-    DWORD ui() const { return ui_; }
-
-private:
-    static DWORD WINAPI ThreadMain(void* self) {
-        static_cast<DialogScript*>(self)->Run();
-        return 0;
-    }
-    bool Stopping() { return WaitForSingleObject(stop_, 0) == WAIT_OBJECT_0; }
-    bool WaitGone(HWND w, DWORD ms) {
-        DWORD start = GetTickCount();
-        while (IsWindow(w) && IsWindowVisible(w)) {
-            if (GetTickCount() - start >= ms) return false;
-            Sleep(20);
-        }
-        return true;
-    }
-    void Close(HWND w) {
-        if (class_ == "#32768") {
-            PostMessageA(w, WM_KEYDOWN, VK_ESCAPE, 0);
-        } else {
-            PostMessageA(w, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-            if (WaitGone(w, 2000)) return;
-            PostMessageA(w, WM_CLOSE, 0, 0);
-        }
-        WaitGone(w, 2000);
-    }
-    void Run() {
-        DWORD since = GetTickCount();
-        while (!Stopping()) {
-            HWND w = FindWindowOf(ui_, class_);
-            if (!w) {
-                if (done_ < steps_.size() && !failed_ && GetTickCount() - since > 10000) {
-                    notes_ += "a window did not come\n";
-                    failed_ = true;
-                }
-                WaitForSingleObject(stop_, 20);
-                continue;
-            }
-            DWORD_PTR ignored = 0;
-            SendMessageTimeoutA(w, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
-            if (done_ < steps_.size() && !failed_) {
-                steps_[done_](w);
-                ++done_;
-                if (!WaitGone(w, 5000)) {
-                    notes_ += "a window stayed up after its step\n";
-                    failed_ = true;
-                    Close(w);
-                }
-            } else {
-                ++extra_;
-                Close(w);
-            }
-            since = GetTickCount();
-        }
-    }
-
-    std::string class_;
-    DWORD ui_;
-    std::vector<Step> steps_;
-    HANDLE thread_;
-    HANDLE stop_;
-    size_t done_;
-    size_t extra_;
-    bool failed_;
-    std::string notes_;
-};
 
 // Messages to a window of the UI thread from the script thread, bounded.
 LRESULT Send(HWND w, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
@@ -263,10 +123,10 @@ TEST_F(Dialogs, PromptShowsCaptionAndQuestionAndAnswersWithTheButtonId) {
 }
 
 TEST_F(Dialogs, PromptEscapeAndTheCloseBoxAnswerCancel) {
-    DialogScript script;
-    script.Add([](HWND d) { PostMessageA(d, WM_KEYDOWN, VK_ESCAPE, 0); });
-    script.Add([](HWND d) { PostMessageA(d, WM_SYSCOMMAND, SC_CLOSE, 0); });
-    script.Add([](HWND d) { PostMessageA(d, WM_CLOSE, 0, 0); });
+    ModalWatcher script;
+    script.Expect(ModalStep::Calling([](HWND d) { PostMessageA(d, WM_KEYDOWN, VK_ESCAPE, 0); }));
+    script.Expect(ModalStep::Calling([](HWND d) { PostMessageA(d, WM_SYSCOMMAND, SC_CLOSE, 0); }));
+    script.Expect(ModalStep::Calling([](HWND d) { PostMessageA(d, WM_CLOSE, 0, 0); }));
     script.Start();
     EXPECT_EQ(IDCANCEL, ShowPrompt(main(), "Q", "C"));
     EXPECT_EQ(IDCANCEL, ShowPrompt(main(), "Q", "C"));
@@ -362,8 +222,8 @@ TEST_F(Dialogs, DeleteWithNothingSelectedAsksNothing) {
 TEST_F(Dialogs, DeleteTheCloseBoxOfTheQuestionEndsTheRun) {
     Open(FourDisks());
     SelectOnly(list(), {0, 1});
-    DialogScript script;
-    script.Add([](HWND d) { PostMessageA(d, WM_SYSCOMMAND, SC_CLOSE, 0); });
+    ModalWatcher script;
+    script.Expect(ModalStep::Calling([](HWND d) { PostMessageA(d, WM_SYSCOMMAND, SC_CLOSE, 0); }));
     script.Start();
     DeleteDisks(main());
     EXPECT_TRUE(script.Finish()) << script.Report();
@@ -559,15 +419,15 @@ TEST_F(Dialogs, TheContextMenuDependsOnWhatLiesUnderThePointer) {
     ClientToScreen(list(), &empty);
 
     std::vector<UINT> disk, space;
-    DialogScript script("#32768");
-    script.Add([&](HWND m) {
+    ModalWatcher script(GetCurrentThreadId(), kMenuClass);
+    script.Expect(ModalStep::Calling([&](HWND m) {
         disk = MenuIds(m);
         PostMessageA(m, WM_KEYDOWN, VK_ESCAPE, 0);
-    });
-    script.Add([&](HWND m) {
+    }));
+    script.Expect(ModalStep::Calling([&](HWND m) {
         space = MenuIds(m);
         PostMessageA(m, WM_KEYDOWN, VK_ESCAPE, 0);
-    });
+    }));
     script.Start();
     SetCursorPos(onItem.x, onItem.y);
     EXPECT_EQ(0, ShowDiskContextMenu(list()));
@@ -594,7 +454,7 @@ struct PropertiesSeen {
     HWND ok = NULL;
 };
 
-DialogScript::Step LookAt(PropertiesSeen* seen, DWORD ui, const std::function<void(HWND)>& then) {
+std::function<void(HWND)> LookAt(PropertiesSeen* seen, DWORD ui, const std::function<void(HWND)>& then) {
     return [=](HWND d) {
         seen->caption = ModalWatcher::TextOf(d);
         seen->name = TextOf(d, IDC_DISKNAME);
@@ -612,9 +472,9 @@ TEST_F(Dialogs, PropertiesShowMediaTypeAndExactSizeAndOkUntouchedIsNoChange) {
     SelectOnly(list(), {0});
     Bytes before = Header(0);
     PropertiesSeen seen, blank;
-    DialogScript script;
-    script.Add(LookAt(&seen, script.ui(), [](HWND d) { Answer(d, IDOK); }));
-    script.Add(LookAt(&blank, script.ui(), [](HWND d) { Answer(d, IDOK); }));
+    ModalWatcher script;
+    script.Expect(ModalStep::Calling(LookAt(&seen, GetCurrentThreadId(), [](HWND d) { Answer(d, IDOK); })));
+    script.Expect(ModalStep::Calling(LookAt(&blank, GetCurrentThreadId(), [](HWND d) { Answer(d, IDOK); })));
     script.Start();
     EXPECT_EQ(IDOK, ShowDiskProperties(main()));
     SelectOnly(list(), {1});
@@ -638,11 +498,11 @@ TEST_F(Dialogs, PropertiesStoreASixteenByteNameWithItsNulInTheSeventeenthByte) {
     std::memset(&image[0], 'Z', 17);  // a name field with no NUL at all
     Open({image});
     SelectOnly(list(), {0});
-    DialogScript script;
-    script.Add([](HWND d) {
+    ModalWatcher script;
+    script.Expect(ModalStep::Calling([](HWND d) {
         Send(GetDlgItem(d, IDC_DISKNAME), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("0123456789ABCDEF"));
         Answer(d, IDOK);
-    });
+    }));
     script.Start();
     EXPECT_EQ(IDOK, ShowDiskProperties(main()));
     ASSERT_TRUE(script.Finish()) << script.Report();
@@ -656,19 +516,19 @@ TEST_F(Dialogs, PropertiesStoreASixteenByteNameWithItsNulInTheSeventeenthByte) {
 TEST_F(Dialogs, PropertiesCheckBoxClickedTwiceMarksTheDocumentModified) {
     Open({MakeImage("A", 700), MakeImage("B", 700)});
     SelectOnly(list(), {0});
-    DialogScript script;
+    ModalWatcher script;
     bool afterOne = false, afterTwo = true;
-    script.Add([&](HWND d) {
+    script.Expect(ModalStep::Calling([&](HWND d) {
         Click(d, IDC_WRITEPROTECT);
         afterOne = Checked(d, IDC_WRITEPROTECT);
         Click(d, IDC_WRITEPROTECT);
         afterTwo = Checked(d, IDC_WRITEPROTECT);
         Answer(d, IDOK);
-    });
-    script.Add([](HWND d) {
+    }));
+    script.Expect(ModalStep::Calling([](HWND d) {
         Click(d, IDC_WRITEPROTECT);
         Answer(d, IDOK);
-    });
+    }));
     script.Start();
     EXPECT_EQ(IDOK, ShowDiskProperties(main()));
     EXPECT_TRUE(afterOne);
@@ -687,13 +547,13 @@ TEST_F(Dialogs, PropertiesTypingAndRestoringTheNameStillCountsAsAChange) {
     Open({MakeImage("SAME", 700)});
     SelectOnly(list(), {0});
     Bytes before = Header(0);
-    DialogScript script;
-    script.Add([](HWND d) {
+    ModalWatcher script;
+    script.Expect(ModalStep::Calling([](HWND d) {
         HWND box = GetDlgItem(d, IDC_DISKNAME);
         Send(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("OTHER"));
         Send(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("SAME"));
         Answer(d, IDOK);
-    });
+    }));
     script.Start();
     EXPECT_EQ(IDOK, ShowDiskProperties(main()));
     ASSERT_TRUE(script.Finish()) << script.Report();
@@ -705,16 +565,16 @@ TEST_F(Dialogs, PropertiesCancelAfterEditsChangesNothing) {
     Open({MakeImage("KEEP", 700)});
     SelectOnly(list(), {0});
     Bytes before = Header(0);
-    DialogScript script;
-    script.Add([](HWND d) {
+    ModalWatcher script;
+    script.Expect(ModalStep::Calling([](HWND d) {
         Send(GetDlgItem(d, IDC_DISKNAME), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("NEW NAME"));
         Click(d, IDC_WRITEPROTECT);
         Answer(d, IDCANCEL);
-    });
-    script.Add([](HWND d) {
+    }));
+    script.Expect(ModalStep::Calling([](HWND d) {
         Send(GetDlgItem(d, IDC_DISKNAME), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("NEW NAME"));
         PostMessageA(d, WM_SYSCOMMAND, SC_CLOSE, 0);
-    });
+    }));
     script.Start();
     EXPECT_EQ(IDCANCEL, ShowDiskProperties(main()));
     EXPECT_EQ(IDCANCEL, ShowDiskProperties(main()));
@@ -757,7 +617,7 @@ struct SettingsSeen {
     HWND focus = NULL, openButton = NULL;
 };
 
-DialogScript::Step LookAtSettings(SettingsSeen* seen, DWORD ui, const std::function<void(HWND)>& then) {
+std::function<void(HWND)> LookAtSettings(SettingsSeen* seen, DWORD ui, const std::function<void(HWND)>& then) {
     return [=](HWND d) {
         seen->open = Checked(d, IDC_DROP_OPEN);
         seen->add = Checked(d, IDC_DROP_ADD);
@@ -771,16 +631,16 @@ DialogScript::Step LookAtSettings(SettingsSeen* seen, DWORD ui, const std::funct
 TEST_F(Dialogs, SettingsShowTheBitsAndCancelLeavesThem) {
     params()->flags = kDefaultFlags;
     SettingsSeen seen;
-    DialogScript script;
-    script.Add(LookAtSettings(&seen, script.ui(), [](HWND d) {
+    ModalWatcher script;
+    script.Expect(ModalStep::Calling(LookAtSettings(&seen, GetCurrentThreadId(), [](HWND d) {
         Click(d, IDC_DROP_ADD);
         Click(d, IDC_MAKE_BACKUP);
         Answer(d, IDCANCEL);
-    }));
-    script.Add([](HWND d) {
+    })));
+    script.Expect(ModalStep::Calling([](HWND d) {
         Click(d, IDC_MAKE_BACKUP);
         PostMessageA(d, WM_KEYDOWN, VK_ESCAPE, 0);
-    });
+    }));
     script.Start();
     EXPECT_EQ(1, ShowSettingsDialog(main()));
     EXPECT_EQ(1, ShowSettingsDialog(main()));
@@ -796,17 +656,17 @@ TEST_F(Dialogs, SettingsOkSetsAndClearsBits30And31Only) {
     const uint32_t others = FLAG_STATUSBAR | 0x3u | 0x00F00000u;
     params()->flags = others;
     SettingsSeen first, second;
-    DialogScript script;
-    script.Add(LookAtSettings(&first, script.ui(), [](HWND d) {
+    ModalWatcher script;
+    script.Expect(ModalStep::Calling(LookAtSettings(&first, GetCurrentThreadId(), [](HWND d) {
         Click(d, IDC_DROP_ADD);
         Click(d, IDC_MAKE_BACKUP);
         Answer(d, IDOK);
-    }));
-    script.Add(LookAtSettings(&second, script.ui(), [](HWND d) {
+    })));
+    script.Expect(ModalStep::Calling(LookAtSettings(&second, GetCurrentThreadId(), [](HWND d) {
         Click(d, IDC_DROP_OPEN);
         Click(d, IDC_MAKE_BACKUP);
         Answer(d, IDOK);
-    }));
+    })));
     script.Start();
     SendMessageA(main(), WM_COMMAND, IDM_SETTINGS, 0);
     EXPECT_EQ(others | FLAG_DROP_ADDS | FLAG_MAKE_BACKUP, params()->flags);
@@ -822,8 +682,8 @@ TEST_F(Dialogs, SettingsOkSetsAndClearsBits30And31Only) {
 TEST_F(Dialogs, AboutShowsTheProductAndClosesOnOkEnterAndEscape) {
     std::string text;
     HANDLE icon = NULL;
-    DialogScript script;
-    script.Add([&](HWND d) {
+    ModalWatcher script;
+    script.Expect(ModalStep::Calling([&](HWND d) {
         struct Statics {
             static BOOL CALLBACK Visit(HWND w, LPARAM p) {
                 std::string t = ModalWatcher::TextOf(w);
@@ -834,10 +694,10 @@ TEST_F(Dialogs, AboutShowsTheProductAndClosesOnOkEnterAndEscape) {
         EnumChildWindows(d, Statics::Visit, reinterpret_cast<LPARAM>(&text));
         icon = reinterpret_cast<HANDLE>(Send(GetDlgItem(d, IDC_ABOUT_ICON), STM_GETICON));
         Answer(d, IDOK);
-    });
-    script.Add([](HWND d) { Answer(d, IDCANCEL); });
-    script.Add([](HWND d) { PostMessageA(d, WM_KEYDOWN, VK_RETURN, 0); });
-    script.Add([](HWND d) { PostMessageA(d, WM_KEYDOWN, VK_ESCAPE, 0); });
+    }));
+    script.Expect(ModalStep::Calling([](HWND d) { Answer(d, IDCANCEL); }));
+    script.Expect(ModalStep::Calling([](HWND d) { PostMessageA(d, WM_KEYDOWN, VK_RETURN, 0); }));
+    script.Expect(ModalStep::Calling([](HWND d) { PostMessageA(d, WM_KEYDOWN, VK_ESCAPE, 0); }));
     script.Start();
     EXPECT_EQ(IDOK, ShowAboutDialog(main()));
     EXPECT_EQ(IDCANCEL, ShowAboutDialog(main()));

@@ -59,63 +59,33 @@ std::string Format(const char* format, const std::string& text) {
 // wait after ten seconds.
 class MenuKeys {
 public:
-    explicit MenuKeys(const std::vector<WPARAM>& keys)
-        : keys_(keys), ui_(GetCurrentThreadId()), seen_(false) {
-        thread_ = CreateThread(NULL, 0, Main, this, 0, NULL);
+    explicit MenuKeys(const std::vector<WPARAM>& keys) : watcher_(GetCurrentThreadId(), kMenuClass) {
+        watcher_.SetTimeout(10000);
+        watcher_.Expect(ModalStep::Calling([this, keys](HWND menu) {
+            seen_ = true;
+            DWORD_PTR r = 0;
+            SendMessageTimeoutA(menu, MN_GETHMENU, 0, 0, SMTO_NORMAL, 5000, &r);
+            HMENU items = reinterpret_cast<HMENU>(r);
+            for (int i = 0; i < GetMenuItemCount(items); ++i) ids_.push_back(GetMenuItemID(items, i));
+            RECT rect;
+            GetWindowRect(menu, &rect);
+            corner_.x = rect.left;
+            corner_.y = rect.top;
+            for (WPARAM key : keys) {
+                PostMessageA(menu, WM_KEYDOWN, key, 0);
+                Sleep(50);
+            }
+        }));
+        watcher_.Start();
     }
-    ~MenuKeys() { Join(); }
-    void Join() {
-        if (!thread_) return;
-        while (MsgWaitForMultipleObjects(1, &thread_, FALSE, 20000, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
-            MSG msg;
-            PeekMessageA(&msg, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-        }
-        CloseHandle(thread_);
-        thread_ = NULL;
-    }
+    void Join() { watcher_.Finish(); }
     bool seen() const { return seen_; }
     const std::vector<UINT>& ids() const { return ids_; }
     POINT corner() const { return corner_; }
 
 private:
-    static BOOL CALLBACK Visit(HWND w, LPARAM p) {
-        char name[16] = "";
-        GetClassNameA(w, name, sizeof name);
-        if (std::strcmp(name, "#32768") == 0 && IsWindowVisible(w)) {
-            *reinterpret_cast<HWND*>(p) = w;
-            return FALSE;
-        }
-        return TRUE;
-    }
-    static DWORD WINAPI Main(void* self) {
-        static_cast<MenuKeys*>(self)->Run();
-        return 0;
-    }
-    void Run() {
-        HWND menu = NULL;
-        for (DWORD start = GetTickCount(); !menu && GetTickCount() - start < 10000; Sleep(20))
-            EnumThreadWindows(ui_, Visit, reinterpret_cast<LPARAM>(&menu));
-        if (!menu) return;
-        seen_ = true;
-        DWORD_PTR r = 0;
-        SendMessageTimeoutA(menu, MN_GETHMENU, 0, 0, SMTO_NORMAL, 5000, &r);
-        HMENU items = reinterpret_cast<HMENU>(r);
-        for (int i = 0; i < GetMenuItemCount(items); ++i) ids_.push_back(GetMenuItemID(items, i));
-        RECT rect;
-        GetWindowRect(menu, &rect);
-        corner_.x = rect.left;
-        corner_.y = rect.top;
-        for (WPARAM key : keys_) {
-            PostMessageA(menu, WM_KEYDOWN, key, 0);
-            Sleep(50);
-        }
-        for (DWORD start = GetTickCount(); IsWindowVisible(menu) && GetTickCount() - start < 5000;) Sleep(20);
-    }
-
-    std::vector<WPARAM> keys_;
-    DWORD ui_;
-    HANDLE thread_;
-    volatile bool seen_;
+    ModalWatcher watcher_;
+    volatile bool seen_ = false;
     std::vector<UINT> ids_;
     POINT corner_ = {0, 0};
 };
