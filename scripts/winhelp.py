@@ -305,7 +305,15 @@ def system_file(title, contents_offset):
     return (u16(0x036C) + u16(33) + u16(1) + u32(0) + u16(0)
             + record(1, sjis(title) + b"\0")
             + record(3, u32(contents_offset))
+            + record(6, main_window(title))
             + record(11, u16(SHIFTJIS_CHARSET)))
+
+
+def main_window(title):
+    """The window record of "main", which gives the viewer's caption:
+    type, name and caption set; place, size and colours the viewer's own."""
+    return (u16(0x0007) + b"primary".ljust(10, b"\0") + b"main".ljust(9, b"\0")
+            + sjis(title)[:50].ljust(51, b"\0") + b"\0" * 10 + u32(0xFFFFFF) + u32(0xFFFFFF))
 
 
 def font_file():
