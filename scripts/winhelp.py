@@ -332,7 +332,8 @@ def winhelp(title, topics):
     context = btree(b"L4", 0x0002, 2048,
                     [u32(h) + u32(o) for h, o in sorted((context_hash(t.ident), o)
                                                         for t, o in zip(topics, offsets))])
-    files = sorted({"|CONTEXT": context, "|FONT": font_file(),
+    titles = btree(b"Lz", 0x0002, 2048, [u32(o) + sjis(t.title) + b"\0" for t, o in zip(topics, offsets)])
+    files = sorted({"|CONTEXT": context, "|FONT": font_file(), "|TTLBTREE": titles,
                     "|SYSTEM": system_file(title, offsets[0]), "|TOPIC": topic}.items(),
                    key=lambda item: item[0].encode("ascii"))
     body, places, pos = b"", [], 16
