@@ -312,8 +312,11 @@ def system_file(title, contents_offset):
 def main_window(title):
     """The window record of "main", which gives the viewer's caption:
     type, name and caption set; place, size and colours the viewer's own."""
+    caption = sjis(title)
+    if len(caption) > 50:
+        raise ValueError("the title is longer than a window caption (50 bytes)")
     return (u16(0x0007) + b"primary".ljust(10, b"\0") + b"main".ljust(9, b"\0")
-            + sjis(title)[:50].ljust(51, b"\0") + b"\0" * 10 + u32(0xFFFFFF) + u32(0xFFFFFF))
+            + caption.ljust(51, b"\0") + b"\0" * 10 + u32(0xFFFFFF) + u32(0xFFFFFF))
 
 
 def font_file():
