@@ -28,7 +28,8 @@
 //   windows               print every visible top-level window of the desktop, of
 //                         any process: {"windows":[{"hwnd","pid","exe","class",
 //                         "caption","texts"}]}, "texts" the texts of its static
-//                         controls (a message box's question among them)
+//                         controls (a message box's question among them) and
+//                         rich edit controls (the help viewer's page)
 //   answer <hwnd> <id>    post WM_COMMAND <id> to the top-level window <hwnd> of
 //                         any process (a message box another program opened)
 //   helpquit <file>       ask the help viewer to close <file> and end (WinHelpA
@@ -909,7 +910,8 @@ void EmitWindows() {
         ThreadWindows children;
         EnumChildWindows(w, ChildProc, reinterpret_cast<LPARAM>(&children));
         for (size_t c = 0; c < children.windows.size() && c < 64; ++c) {
-            if (Lower(ClassOf(children.windows[c])) != "static") continue;
+            std::string cls = Lower(ClassOf(children.windows[c]));
+            if (cls != "static" && cls.find("richedit") == std::string::npos) continue;
             std::string text = WindowText(children.windows[c]);
             if (text.empty()) continue;
             Comma();
