@@ -116,6 +116,13 @@ void MsgDestroy(HWND window) {
         if (params->buffer) params->memory->Release(params->buffer, params->bufferSize);
         params->buffer = nullptr;
         params->bufferSize = 0;
+        // The list would destroy the image lists it holds once it goes
+        // itself (it does not share them): take them back first, so that
+        // each is destroyed here and only here.
+        if (params->listView) {
+            SendMessageA(params->listView, LVM_SETIMAGELIST, LVSIL_NORMAL, 0);
+            SendMessageA(params->listView, LVM_SETIMAGELIST, LVSIL_SMALL, 0);
+        }
         if (params->largeImages) ImageList_Destroy(params->largeImages);
         if (params->smallImages) ImageList_Destroy(params->smallImages);
         if (params->dropMenu) DestroyMenu(params->dropMenu);
