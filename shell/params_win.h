@@ -44,6 +44,9 @@ struct MainWindowParams {
     // The control of the main window that had the keyboard focus when the
     // window was last deactivated; it gets the focus back on activation.
     HWND focusBefore;
+    // Nonzero while a drop is being worked through (opened or added); new
+    // drops are refused until its run ends.
+    int32_t dropRunning;
 };
 
 // What a main window is created with. Production passes none and gets the
