@@ -115,9 +115,9 @@ int OpenDroppedFile(HWND mainWindow) {
     if (!drop) return 0;
     char path[kPathMax];
     char title[kPathMax];
-    bool take = GetDroppedFileName(drop, 0, path, title) &&
-                (HasContainerExtension(path) ||
-                 AskAboutExtension(mainWindow, TXT_NOT_D88_OPEN, title));
+    bool take =
+        GetDroppedFileName(drop, 0, path, title) &&
+        (HasContainerExtension(path) || AskAboutExtension(mainWindow, TXT_NOT_D88_OPEN, title));
     DragFinish(drop);
     int result = 0;
     if (take && (!params->modified || ConfirmSaveChanges(mainWindow))) {
