@@ -182,6 +182,34 @@ class ExtractTest(harness.OrvanelTestCase):
                 if os.path.exists(path):
                     os.remove(path)
 
+    def test_enter_takes_no_folder_while_the_start_folder_cannot_show(self):
+        # LastDir names a folder that is gone by the time Ctrl+E is pressed.
+        gone = self.path("gone")
+        os.mkdir(gone)
+        title = "GONE%d" % os.getpid()
+        game = os.path.join(gone, title + ".d88")
+        with open(game, "wb") as f:
+            f.write(b"".join(IMAGES))
+        self.start(harness.to_windows_path(game))
+        info = self.wait_for(lambda i: i["list"]["count"] == len(IMAGES), what="four disks listed")
+        shutil.rmtree(gone)
+        self.select_items([0])
+        self.key(info["title"], "ctrl+e")
+        self.wait_dialog()
+        # Enter is no OK while nothing is chosen; Esc then closes the browser.
+        self.keys("Return", "Escape")
+        self.wait_for(lambda i: i["responding"] and not i["dialogs"], what="the browser closed")
+        desktops = [os.path.join(users, name, "Desktop")
+                    for users in [os.path.join(self.env["WINEPREFIX"], "drive_c", "users")]
+                    for name in os.listdir(users)]
+        stray = [os.path.join(d, title + " DISK A.D88") for d in desktops]
+        written = [p for p in stray if os.path.exists(p)]
+        for path in written:
+            os.remove(path)
+        self.assertEqual(written, [], "Enter extracted into a folder nobody chose")
+        self.assertEqual(self.snapshot(self.dir, skip=("orvanel.exe", "wine.log")), {})
+        self.close_and_wait()
+
     def wait_browser_at(self, folder, what, timeout=10, shown=None):
         """Waits until the open folder browser shows this folder (a Unix
         path, or the Windows path `shown`) in its status line, as the
