@@ -26,6 +26,19 @@ bool AskAboutExtension(HWND mainWindow, const char* format, const char* title) {
            IDYES;
 }
 
+// Takes the pending drop for a run that works through it. The drop leaves
+// the property, so that no cancel and no later drop can release it while
+// the run asks its questions; the run gives it back itself (DragFinish)
+// and ends with EndDropRun.
+HDROP BeginDropRun(HWND mainWindow, MainWindowParams* params) {
+    if (!params || params->dropRunning) return nullptr;
+    HDROP drop = static_cast<HDROP>(RemovePropA(mainWindow, PROP_DROP_HANDLE));
+    if (drop) params->dropRunning = 1;
+    return drop;
+}
+
+void EndDropRun(MainWindowParams* params) { params->dropRunning = 0; }
+
 }  // namespace
 
 int CancelPendingDrop(HWND mainWindow) {
@@ -64,7 +77,10 @@ int GetDroppedFileName(HDROP drop, unsigned index, char* path, char* title) {
 
 int OnDropFiles(HWND mainWindow, HDROP drop) {
     MainWindowParams* params = GetParams(mainWindow);
-    if (!params) {
+    // A drop that arrives while another is worked through (in the loop of
+    // one of its questions) is refused: given back at once, the running
+    // one left alone.
+    if (!params || params->dropRunning) {
         DragFinish(drop);
         return 0;
     }
@@ -95,27 +111,26 @@ int OnDropFiles(HWND mainWindow, HDROP drop) {
 
 int OpenDroppedFile(HWND mainWindow) {
     MainWindowParams* params = GetParams(mainWindow);
-    HDROP drop = params ? PendingDrop(mainWindow) : nullptr;
+    HDROP drop = BeginDropRun(mainWindow, params);
     if (!drop) return 0;
     char path[kPathMax];
     char title[kPathMax];
-    if (!GetDroppedFileName(drop, 0, path, title)) {
-        CancelPendingDrop(mainWindow);
-        return 0;
+    bool take =
+        GetDroppedFileName(drop, 0, path, title) &&
+        (HasContainerExtension(path) || AskAboutExtension(mainWindow, TXT_NOT_D88_OPEN, title));
+    DragFinish(drop);
+    int result = 0;
+    if (take && (!params->modified || ConfirmSaveChanges(mainWindow))) {
+        unsigned nameOffset = static_cast<unsigned>(LastBackslash(path) + 1);
+        result = LoadDocumentFile(mainWindow, path, title, nameOffset);
     }
-    if (!HasContainerExtension(path) && !AskAboutExtension(mainWindow, TXT_NOT_D88_OPEN, title)) {
-        CancelPendingDrop(mainWindow);
-        return 0;
-    }
-    CancelPendingDrop(mainWindow);
-    unsigned nameOffset = static_cast<unsigned>(LastBackslash(path) + 1);
-    if (params->modified && !ConfirmSaveChanges(mainWindow)) return 0;
-    return LoadDocumentFile(mainWindow, path, title, nameOffset);
+    EndDropRun(params);
+    return result;
 }
 
 int AddDroppedFiles(HWND mainWindow) {
     MainWindowParams* params = GetParams(mainWindow);
-    HDROP drop = params ? PendingDrop(mainWindow) : nullptr;
+    HDROP drop = BeginDropRun(mainWindow, params);
     if (!drop) return 0;
     UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
     for (UINT i = count; i-- > 0;) {
@@ -126,6 +141,7 @@ int AddDroppedFiles(HWND mainWindow) {
             continue;
         AppendImageFile(mainWindow, path);
     }
-    CancelPendingDrop(mainWindow);
+    DragFinish(drop);
+    EndDropRun(params);
     return 1;
 }

@@ -20,34 +20,69 @@
 
 namespace {
 
-// The browser's start: the folder to select, and whether it has been
-// seen selected. Some browsers take the first selection request before
-// their tree is ready and stay on the desktop; the request is repeated on
-// the next selection changes until the folder shows, a few times at most.
+// The browser's start. Wine's browser walks its tree to a requested folder
+// by comparing the shell's item ids byte for byte, times of the folders
+// included; reading a folder may change its access time between the
+// request's own look-up and the tree's, so a first request can stop half
+// way and select nothing. The request is therefore repeated, while the
+// browser is being initialised and before the user can touch it, until the
+// folder shows; afterwards the program never moves the selection. Until
+// the folder has shown or the user has picked one, OK stays disabled, so
+// that OK never takes a folder nobody chose.
 struct BrowseStart {
-    const char* folder;
-    bool reached;
-    int retries;
+    char folder[MAX_PATH];  // the folder to select, as a full path
+    bool initialized;       // BFFM_INITIALIZED has come
+    bool requesting;        // inside a selection request of the program
+    bool shown;             // the start folder has been selected
+    bool chosen;            // the user has selected another folder
 };
+
+const int kSelectAttempts = 3;
+
+// The folder text as a full path for the selection request: a bare drive
+// such as "A:" is kept for its root, other relative texts (".") are taken
+// from the current folder.
+void StartFolderOf(const char* folder, char* out) {
+    lstrcpynA(out, folder, MAX_PATH);
+    if (out[0] == '\0') return;
+    if (out[1] == ':' && out[2] == '\0') {
+        lstrcatA(out, "\\");
+        return;
+    }
+    char full[MAX_PATH];
+    DWORD n = GetFullPathNameA(folder, MAX_PATH, full, nullptr);
+    if (n > 0 && n < MAX_PATH) lstrcpyA(out, full);
+}
+
+void OnBrowserInitialized(HWND browser, BrowseStart* start) {
+    start->initialized = true;
+    for (int i = 0; i < kSelectAttempts && start->folder[0] != '\0' && !start->shown; ++i) {
+        start->requesting = true;
+        SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(start->folder));
+        start->requesting = false;
+    }
+    if (!start->shown) SendMessageA(browser, BFFM_ENABLEOK, 0, FALSE);
+}
+
+void OnBrowserSelChanged(HWND browser, BrowseStart* start, LPCITEMIDLIST item) {
+    char path[MAX_PATH];
+    if (!item || !SHGetPathFromIDListA(item, path)) path[0] = '\0';
+    SendMessageA(browser, BFFM_SETSTATUSTEXTA, 0, reinterpret_cast<LPARAM>(path));
+    if (!start->initialized) return;
+    if (path[0] != '\0' && SameFolder(path, start->folder)) {
+        start->shown = true;
+    } else if (!start->requesting) {
+        start->chosen = true;
+    }
+    if (!start->requesting && path[0] != '\0') SendMessageA(browser, BFFM_ENABLEOK, 0, TRUE);
+}
 
 int CALLBACK BrowseCallback(HWND browser, UINT message, LPARAM item, LPARAM data) {
     BrowseStart* start = reinterpret_cast<BrowseStart*>(data);
-    if (message == BFFM_INITIALIZED) {
-        SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(start->folder));
-    } else if (message == BFFM_SELCHANGED) {
-        char path[MAX_PATH];
-        if (!SHGetPathFromIDListA(reinterpret_cast<LPCITEMIDLIST>(item), path)) path[0] = '\0';
-        SendMessageA(browser, BFFM_SETSTATUSTEXTA, 0, reinterpret_cast<LPARAM>(path));
-        if (!start->reached) {
-            if (lstrcmpiA(path, start->folder) == 0 || start->folder[0] == '\0') {
-                start->reached = true;
-            } else if (start->retries < 3) {
-                ++start->retries;
-                PostMessageA(browser, BFFM_SETSELECTIONA, TRUE,
-                             reinterpret_cast<LPARAM>(start->folder));
-            }
-        }
-    }
+    if (message == BFFM_INITIALIZED)
+        OnBrowserInitialized(browser, start);
+    else if (message == BFFM_SELCHANGED)
+        OnBrowserSelChanged(browser, start, reinterpret_cast<LPCITEMIDLIST>(item));
     return 0;
 }
 
@@ -55,6 +90,8 @@ int CALLBACK BrowseCallback(HWND browser, UINT message, LPARAM item, LPARAM data
 
 int ChooseExtractFolder(HWND owner, char* folder) {
     TrimTrailingBackslash(folder);
+    BrowseStart start = {};
+    StartFolderOf(folder, start.folder);
     BROWSEINFOA info = {};
     info.hwndOwner = owner;
     info.pidlRoot = nullptr;
@@ -62,14 +99,14 @@ int ChooseExtractFolder(HWND owner, char* folder) {
     info.lpszTitle = TXT_BROWSE_TITLE;
     info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_STATUSTEXT;
     info.lpfn = BrowseCallback;
-    char initial[MAX_PATH];
-    lstrcpynA(initial, folder, MAX_PATH);
-    BrowseStart start = {initial, false, 0};
     info.lParam = reinterpret_cast<LPARAM>(&start);
     LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
     if (!chosen) return 0;
     BOOL ok = SHGetPathFromIDListA(chosen, folder);
     CoTaskMemFree(chosen);
+    // A browser that let OK through while it showed neither the start
+    // folder nor one the user picked has chosen nothing.
+    if (!start.shown && !start.chosen) return 0;
     return ok ? 1 : 0;
 }
 

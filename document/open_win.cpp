@@ -23,11 +23,10 @@ int LoadDocumentFile(HWND mainWindow, const char* path, const char* title, unsig
     uint32_t size = 0;
     bool opened = false;
     IoResult result = ReadWholeFile(*params->files, *params->memory, path, &block, &size, &opened);
-    if (opened) {
-        // The folder is remembered even when reading fails later on.
-        lstrcpynA(params->lastDir, path, kPathMax);
-        if (nameOffset >= 1 && nameOffset <= std::strlen(params->lastDir))
-            params->lastDir[nameOffset - 1] = '\0';
+    if (opened && nameOffset >= 1 && nameOffset <= std::strlen(path) && nameOffset <= kPathMax) {
+        // The folder is remembered even when reading fails later on; a path
+        // without a folder part leaves it as it was.
+        lstrcpynA(params->lastDir, path, nameOffset);
     }
     if (result != kIoOk) {
         ReportIoFailure(mainWindow, result, title);
@@ -58,9 +57,10 @@ int OpenFromCommandLine(HWND mainWindow, const char* text) {
     CommandLinePath(text, given);
     if (given[0] == '\0') return 0;
 
-    // A bare name is taken from the current directory.
+    // A name without a backslash ("GAME.D88", or "C:GAME.D88" on a drive)
+    // is taken from the current folder, so that its folder is known.
     char full[kPathMax];
-    if (LastBackslash(given) < 0 && given[1] != ':') {
+    if (LastBackslash(given) < 0) {
         char* namePart = nullptr;
         DWORD n = GetFullPathNameA(given, kPathMax, full, &namePart);
         if (n == 0 || n >= kPathMax) return 0;

@@ -27,6 +27,8 @@ size_t FitLength(const char* s, size_t limit) {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
+char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
 }  // namespace
 
 bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
@@ -62,6 +64,28 @@ bool TrimTrailingBackslash(char* path) {
     if (path[lastChar] != '\\') return false;
     path[lastChar] = '\0';
     return true;
+}
+
+bool SameFolder(const char* a, const char* b) {
+    if (!a) a = "";
+    if (!b) b = "";
+    size_t i = 0;
+    size_t j = 0;
+    for (;;) {
+        bool aEnds = a[i] == '\0' || (a[i] == '\\' && a[i + 1] == '\0');
+        bool bEnds = b[j] == '\0' || (b[j] == '\\' && b[j + 1] == '\0');
+        if (aEnds || bEnds) return aEnds && bEnds;
+        size_t wa = CharWidth(a + i);
+        size_t wb = CharWidth(b + j);
+        if (wa != wb) return false;
+        if (wa == 2) {
+            if (a[i] != b[j] || a[i + 1] != b[j + 1]) return false;
+        } else {
+            if (UpperAscii(a[i]) != UpperAscii(b[j])) return false;
+        }
+        i += wa;
+        j += wb;
+    }
 }
 
 bool ReplaceExtension(const char* path, const char* ext, char* out, size_t outSize) {

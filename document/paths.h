@@ -19,6 +19,11 @@ int ExtensionDot(const char* path);
 // Removes one trailing backslash in place (not one that ends a double-byte
 // character). True when one was removed.
 bool TrimTrailingBackslash(char* path);
+// Whether two folder paths name the same folder as text: one trailing
+// backslash on either side does not count ("A:" is "A:\"), and letters of
+// single-byte characters match in either case (double-byte characters
+// match byte for byte).
+bool SameFolder(const char* a, const char* b);
 
 // Cuts `path` at the '.' of its extension (or keeps it whole) and appends
 // `ext`, into out of outSize bytes. A path whose last component starts with

@@ -70,8 +70,10 @@ LRESULT MsgCreate(HWND window, const CREATESTRUCTA* create) {
     params->keyState = services && services->keyState ? services->keyState : GetAsyncKeyState;
     SetPropA(window, PROP_MAIN_PARAMS, params);
 
+    // Resizing does not activate: the window is activated once it is shown
+    // and has the disk list to give the keyboard focus to.
     SetWindowPos(window, nullptr, 0, 0, GetSystemMetrics(SM_CXFULLSCREEN) / 3,
-                 GetSystemMetrics(SM_CYFULLSCREEN) / 3, SWP_NOMOVE | SWP_NOZORDER);
+                 GetSystemMetrics(SM_CYFULLSCREEN) / 3, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
     params->listView = CreateDiskList(window);
     if (!params->listView) return -1;
@@ -114,6 +116,13 @@ void MsgDestroy(HWND window) {
         if (params->buffer) params->memory->Release(params->buffer, params->bufferSize);
         params->buffer = nullptr;
         params->bufferSize = 0;
+        // The list would destroy the image lists it holds once it goes
+        // itself (it does not share them): take them back first, so that
+        // each is destroyed here and only here.
+        if (params->listView) {
+            SendMessageA(params->listView, LVM_SETIMAGELIST, LVSIL_NORMAL, 0);
+            SendMessageA(params->listView, LVM_SETIMAGELIST, LVSIL_SMALL, 0);
+        }
         if (params->largeImages) ImageList_Destroy(params->largeImages);
         if (params->smallImages) ImageList_Destroy(params->smallImages);
         if (params->dropMenu) DestroyMenu(params->dropMenu);
@@ -131,6 +140,31 @@ LRESULT MsgNotify(HWND window, NMHDR* header) {
     MainWindowParams* params = GetParams(window);
     if (!params || !header || header->idFrom != IDC_DISKLIST) return 0;
     return OnDiskListNotify(header->hwndFrom, header);
+}
+
+// The keyboard focus belongs to the disk list whenever the main window is
+// active. Deactivation keeps the control that had it (the list or its label
+// editor); activation gives it back, or to the list when that control is
+// gone. Activation while minimized leaves the focus to the platform.
+bool MsgActivate(HWND window, WPARAM wParam) {
+    MainWindowParams* params = GetParams(window);
+    if (!params || !params->listView) return false;
+    if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        params->focusBefore = focus && IsChild(window, focus) ? focus : nullptr;
+    } else if (!HIWORD(wParam)) {
+        HWND before = params->focusBefore;
+        SetFocus(before && IsWindow(before) && IsChild(window, before) ? before : params->listView);
+    }
+    return true;
+}
+
+// The main window itself never keeps the focus: it passes it to the list.
+bool MsgSetFocus(HWND window) {
+    MainWindowParams* params = GetParams(window);
+    if (!params || !params->listView) return false;
+    SetFocus(params->listView);
+    return true;
 }
 
 }  // namespace
@@ -166,6 +200,12 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     case WM_SIZE:
         if (GetParams(window) && GetParams(window)->listView && LayoutChildren(window)) return 0;
+        break;
+    case WM_ACTIVATE:
+        if (MsgActivate(window, wParam)) return 0;
+        break;
+    case WM_SETFOCUS:
+        if (MsgSetFocus(window)) return 0;
         break;
     case WM_CLOSE:
         if (ConfirmSaveChanges(window)) DestroyWindow(window);

@@ -41,6 +41,12 @@ struct MainWindowParams {
     // Set once the settings file has been read, so that a creation that
     // failed earlier does not overwrite it with zeros.
     int32_t settingsRead;
+    // The control of the main window that had the keyboard focus when the
+    // window was last deactivated; it gets the focus back on activation.
+    HWND focusBefore;
+    // Nonzero while a drop is being worked through (opened or added); new
+    // drops are refused until its run ends.
+    int32_t dropRunning;
 };
 
 // What a main window is created with. Production passes none and gets the

@@ -414,6 +414,35 @@ class DiskTest(harness.OrvanelTestCase):
         self.save_with_ctrl_s(self.file, images[3] + images[6])
         self.quit()
 
+    def test_the_keyboard_reaches_the_disks_without_a_click(self):
+        images = [image(n, 700 + 10 * k) for k, n in enumerate(["A", "B", "C", "D"])]
+        self.open_file(images)
+        self.assertEqual(self.probe("focus")[-1]["focus"]["class"], "SysListView32")
+
+        # End selects the last disk, Delete asks about it; Yes.
+        self.keys("End")
+        self.wait_for(lambda i: self.selected(i) == ["D"], what="D selected by End")
+        self.keys("Delete")
+        self.dialog(DELETE_CAPTION)
+        self.keys("y")
+        self.no_dialog()
+        # The list has the keys again once the question is closed.
+        self.keys("Home")
+        info = self.wait_for(lambda i: self.selected(i) == ["A"], what="A selected by Home")
+        self.assertEqual(self.names(info), ["A", "B", "C"])
+        self.keys("ctrl+p")
+        self.wait_for(lambda i: i["list"]["items"][0]["texts"][1] == "Yes", what="A protected")
+
+        # And after the properties dialog, closed with Esc.
+        self.keys("alt+d", "p")
+        self.dialog(PROPERTIES_CAPTION)
+        self.keys("Escape")
+        self.no_dialog()
+        self.keys("Right")
+        self.wait_for(lambda i: self.selected(i) == ["B"], what="B selected by Right")
+        self.save_with_ctrl_s(self.file, b"".join([with_byte(images[0], 26, 0x10)] + images[1:3]))
+        self.quit()
+
     def test_properties_dialog(self):
         images = [
             image("GAME 2DD", 737280, media=0x10),

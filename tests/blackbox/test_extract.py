@@ -124,6 +124,108 @@ class ExtractTest(harness.OrvanelTestCase):
                 self.assertEqual(f.read(), data, "the old %s survives as its backup" % disk)
         self.assert_unmodified_and_close(document)
 
+    def test_ctrl_e_then_enter_extracts_into_a_deep_last_dir_run_after_run(self):
+        # The file lives four folders down, so its folder is LastDir.
+        deep = self.path(os.path.join("Ebene1", "Ebene2", "Ebene3", "Ebene4"))
+        os.makedirs(deep)
+        game = os.path.join(deep, "GAME.d88")
+        with open(game, "wb") as f:
+            f.write(b"".join(IMAGES))
+        self.start(harness.to_windows_path(game))
+        info = self.wait_for(lambda i: i["list"]["count"] == len(IMAGES), what="four disks listed")
+        self.select_items([1, 3])
+        names = ["GAME DISK B.D88", "GAME DISK D.D88"]
+        for run in range(5):
+            self.key(info["title"], "ctrl+e")
+            self.wait_browser_at(deep, "run %d" % (run + 1))
+            self.keys("Return")
+            deadline = time.monotonic() + 10
+            while sorted(os.listdir(deep)) != sorted(names + ["GAME.d88"]):
+                if time.monotonic() >= deadline:
+                    self.fail("run %d: the folder holds %s" % (run + 1, sorted(os.listdir(deep))))
+                time.sleep(0.2)
+            self.wait_for(lambda i: i["responding"] and not i["dialogs"], what="run %d to end" % (run + 1))
+            with open(os.path.join(deep, "GAME DISK D.D88"), "rb") as f:
+                self.assertEqual(f.read(), IMAGES[3])
+            for name in names:
+                os.remove(os.path.join(deep, name))
+        self.close_and_wait()
+        self.assertEqual(harness.read_ini(self.ini)["File"]["LastDir"].lower(),
+                         harness.to_windows_path(deep).lower())
+
+    def test_ctrl_e_then_enter_extracts_into_a_drive_root(self):
+        # A file in the root of drive C: of the prefix: LastDir is "C:" alone.
+        root = os.path.join(self.env["WINEPREFIX"], "drive_c")
+        title = "ROOT%d" % os.getpid()
+        game = os.path.join(root, title + ".d88")
+        written = os.path.join(root, title + " DISK C.D88")
+        with open(game, "wb") as f:
+            f.write(b"".join(IMAGES))
+        try:
+            self.start("C:\\%s.d88" % title)
+            info = self.wait_for(lambda i: i["list"]["count"] == len(IMAGES), what="four disks listed")
+            self.select_items([2])
+            self.key(info["title"], "ctrl+e")
+            self.wait_browser_at(root, "the drive root", shown="C:\\")
+            self.keys("Return")
+            deadline = time.monotonic() + 10
+            while not os.path.exists(written):
+                if time.monotonic() >= deadline:
+                    self.fail("nothing was written to C:\\; the browser shows %s" % self.info()["dialogs"])
+                time.sleep(0.2)
+            self.wait_for(lambda i: i["responding"] and not i["dialogs"], what="the run to end")
+            with open(written, "rb") as f:
+                self.assertEqual(f.read(), IMAGES[2])
+            self.close_and_wait()
+        finally:
+            for path in (game, written):
+                if os.path.exists(path):
+                    os.remove(path)
+
+    def test_enter_takes_no_folder_while_the_start_folder_cannot_show(self):
+        # LastDir names a folder that is gone by the time Ctrl+E is pressed.
+        gone = self.path("gone")
+        os.mkdir(gone)
+        title = "GONE%d" % os.getpid()
+        game = os.path.join(gone, title + ".d88")
+        with open(game, "wb") as f:
+            f.write(b"".join(IMAGES))
+        self.start(harness.to_windows_path(game))
+        info = self.wait_for(lambda i: i["list"]["count"] == len(IMAGES), what="four disks listed")
+        shutil.rmtree(gone)
+        self.select_items([0])
+        self.key(info["title"], "ctrl+e")
+        self.wait_dialog()
+        # Enter is no OK while nothing is chosen; Esc then closes the browser.
+        self.keys("Return", "Escape")
+        self.wait_for(lambda i: i["responding"] and not i["dialogs"], what="the browser closed")
+        desktops = [os.path.join(users, name, "Desktop")
+                    for users in [os.path.join(self.env["WINEPREFIX"], "drive_c", "users")]
+                    for name in os.listdir(users)]
+        stray = [os.path.join(d, title + " DISK A.D88") for d in desktops]
+        written = [p for p in stray if os.path.exists(p)]
+        for path in written:
+            os.remove(path)
+        self.assertEqual(written, [], "Enter extracted into a folder nobody chose")
+        self.assertEqual(self.snapshot(self.dir, skip=("orvanel.exe", "wine.log")), {})
+        self.close_and_wait()
+
+    def wait_browser_at(self, folder, what, timeout=10, shown=None):
+        """Waits until the open folder browser shows this folder (a Unix
+        path, or the Windows path `shown`) in its status line, as the
+        program sets it for the selected folder."""
+        shown = (shown or harness.to_windows_path(folder)).lower()
+        deadline = time.monotonic() + timeout
+        while True:
+            info = self.wait_dialog(max(1, deadline - time.monotonic()))
+            texts = [c["text"].lower() for d in info["dialogs"] for c in d["controls"]]
+            if shown in texts:
+                return
+            if time.monotonic() >= deadline:
+                self.screenshot("_browser")
+                self.fail("%s: the folder browser does not show %s; it shows %s" % (what, folder, texts))
+            time.sleep(0.2)
+
 
 if __name__ == "__main__":
     harness.main()

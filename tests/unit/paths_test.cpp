@@ -65,6 +65,21 @@ TEST(Backslashes, FoundOnlyAsCharactersOfTheirOwn) {
     EXPECT_EQ(6, ExtensionDot("C:\\A\\B.C"));
 }
 
+TEST(SameFolder, OneTrailingBackslashAndTheCaseOfLettersDoNotCount) {
+    EXPECT_TRUE(SameFolder("A:", "A:\\"));  // a drive root as kept and as the shell reports it
+    EXPECT_TRUE(SameFolder("a:\\", "A:"));
+    EXPECT_TRUE(SameFolder("C:\\Disks\\Out", "c:\\DISKS\\out\\"));
+    EXPECT_FALSE(SameFolder("C:\\DISKS", "C:\\DISKS2"));
+    EXPECT_FALSE(SameFolder("C:\\DISKS\\", "C:\\"));
+    EXPECT_FALSE(SameFolder("C:\\DISKS\\\\", "C:\\DISKS"));  // only one backslash
+    // 表 ends in 0x5C, which is no trailing backslash; ア (83 41) and ヂ (83 61)
+    // differ only in a second byte that looks like a letter.
+    EXPECT_TRUE(SameFolder("C:\\表", "C:\\表\\"));
+    EXPECT_FALSE(SameFolder("C:\\表", "C:\\\x95"));
+    EXPECT_FALSE(SameFolder("C:\\ア", "C:\\ヂ"));
+    EXPECT_TRUE(SameFolder("C:\\アa", "C:\\アA"));
+}
+
 std::string Target(const char* folder, const char* title, const char* disk) {
     char out[kPathMax];
     EXPECT_TRUE(BuildExtractTarget(folder, title, disk, out, sizeof out));

@@ -50,6 +50,34 @@ TEST_F(Document, CommandLineOpensAPathWithOrWithoutQuotes) {
     EXPECT_EQ(2u, names().size());
 }
 
+// "GAME.D88" and "C:GAME.D88" (a drive, no backslash) both lie in the
+// current folder, which becomes lastDir; a load given no folder part keeps
+// lastDir as it was.
+TEST_F(Document, CommandLineNamesWithoutABackslashAreTakenFromTheCurrentFolder) {
+    std::string path = folder_.Write("GAME.D88", TwoImages());
+    char before[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, before);
+    ASSERT_TRUE(SetCurrentDirectoryA(folder_.path().c_str()));
+    std::string onDrive = folder_.path().substr(0, 2) + "GAME.D88";
+    bool bare = OpenFromCommandLine(main(), "GAME.D88") != 0;
+    std::string bareDir = params()->lastDir;
+    lstrcpyA(params()->lastDir, "C:\\ELSEWHERE");
+    bool drive = OpenFromCommandLine(main(), onDrive.c_str()) != 0;
+    std::string driveDir = params()->lastDir;
+    std::string drivePath = params()->filePath;
+    lstrcpyA(params()->lastDir, "C:\\ELSEWHERE");
+    bool noFolder = LoadDocumentFile(main(), "GAME.D88", "GAME.D88", 0) != 0;
+    SetCurrentDirectoryA(before);
+    EXPECT_TRUE(bare);
+    EXPECT_EQ(folder_.path(), bareDir);
+    ASSERT_TRUE(drive) << onDrive;
+    EXPECT_EQ(folder_.path(), driveDir);
+    EXPECT_EQ(path, drivePath);
+    EXPECT_EQ("GAME.D88 - Orvanel", WindowText(main()));
+    EXPECT_TRUE(noFolder);
+    EXPECT_STREQ("C:\\ELSEWHERE", params()->lastDir);
+}
+
 TEST_F(Document, CommandLineAsksAboutOtherExtensions) {
     std::string path = folder_.Write("NOTES.TXT", MakeImage("TEXT", 688));
     {

@@ -391,6 +391,43 @@ TEST_F(Drop, ANewDropReleasesTheOneThatWasPending) {
     EXPECT_EQ((std::vector<std::string>{"DISK X"}), names());
 }
 
+// A second drop posted before the first is sent arrives in the loop of the
+// first one's extension question: it is refused (and given back) while the
+// first is worked through to its end.
+TEST_F(Drop, ADropThatArrivesWhileAnotherAsksIsRefused) {
+    MakeXyz();
+    std::string notes = folder_.Write("notes.txt", MakeImage("TEXT", 688));
+    params()->flags |= FLAG_DROP_ADDS;
+    {
+        HGLOBAL first = MakeDrop({x_, y_, notes});  // asked about first, the rest read after
+        HGLOBAL second = MakeDrop({z_});
+        ModalWatcher watcher;
+        watcher.Expect(Format(TXT_NOT_D88_ADD, "notes.txt"), IDYES);
+        watcher.Start();
+        PostMessageA(main(), WM_DROPFILES, reinterpret_cast<WPARAM>(second), 0);
+        Send(first);
+        ASSERT_TRUE(watcher.Finish()) << watcher.Report();
+        EXPECT_EQ((std::vector<std::string>{"TEXT", "DISK Y1", "DISK Y2", "DISK X"}), names());
+        EXPECT_TRUE(Released(first));
+        EXPECT_TRUE(Released(second));
+        EXPECT_EQ(nullptr, pending());
+    }
+    params()->flags &= ~FLAG_DROP_ADDS;
+    HGLOBAL first = MakeDrop({notes});
+    HGLOBAL second = MakeDrop({z_});
+    ModalWatcher watcher;
+    watcher.Expect(Format(TXT_NOT_D88_OPEN, "notes.txt"), IDYES);
+    watcher.Expect(TXT_SAVE_CAPTION, IDNO);
+    watcher.Start();
+    PostMessageA(main(), WM_DROPFILES, reinterpret_cast<WPARAM>(second), 0);
+    Send(first);
+    ASSERT_TRUE(watcher.Finish()) << watcher.Report();
+    EXPECT_EQ((std::vector<std::string>{"TEXT"}), names());
+    EXPECT_EQ("notes.txt - Orvanel", WindowText(main()));
+    EXPECT_TRUE(Released(first));
+    EXPECT_TRUE(Released(second));
+}
+
 TEST_F(Drop, APendingDropIsReleasedWhenTheWindowCloses) {
     HGLOBAL drop = MakeDrop({folder_.File("ANY.D88")});
     SetPropA(main(), PROP_DROP_HANDLE, drop);

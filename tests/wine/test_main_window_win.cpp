@@ -244,6 +244,29 @@ TEST_F(MainWindow, DestructionReleasesTheImageBuffer) {
     EXPECT_EQ(0u, memory.liveBlocks());
 }
 
+// The image lists are COM objects: two references of the test's own on
+// each, and destroying the window may give back exactly the one that
+// creation made. A list destroyed twice would be left with one.
+TEST_F(MainWindow, DestructionDestroysEachImageListOnce) {
+    typedef HRESULT(WINAPI * QueryFn)(HIMAGELIST, REFIID, void**);
+    QueryFn query = reinterpret_cast<QueryFn>(
+        GetProcAddress(GetModuleHandleA("comctl32.dll"), "HIMAGELIST_QueryInterface"));
+    if (!query) GTEST_SKIP() << "this comctl32 has no HIMAGELIST_QueryInterface";
+    const GUID kUnknown = {0, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+    HIMAGELIST lists[2] = {params()->largeImages, params()->smallImages};
+    IUnknown* held[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_EQ(S_OK, query(lists[i], kUnknown, reinterpret_cast<void**>(&held[i])));
+        held[i]->AddRef();
+    }
+    DestroyMain();
+    for (int i = 0; i < 2; ++i) {
+        ULONG left = held[i]->Release();
+        EXPECT_EQ(1u, left) << (i ? "small" : "large") << " image list";
+        if (left) held[i]->Release();
+    }
+}
+
 void* RefuseRecord(size_t) { return nullptr; }
 
 TEST_F(MainWindow, RecordThatCannotBeAllocatedFailsCreationAndWritesNoSettings) {
