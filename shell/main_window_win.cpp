@@ -167,6 +167,14 @@ bool MsgSetFocus(HWND window) {
     return true;
 }
 
+// A close while a question of the program is open (its message boxes and
+// dialogs disable this window) waits for the question: destroying the
+// window there would free the record under the code that asked.
+void MsgClose(HWND window) {
+    if (!IsWindowEnabled(window)) return;
+    if (ConfirmSaveChanges(window)) DestroyWindow(window);
+}
+
 }  // namespace
 
 int LayoutChildren(HWND mainWindow) {
@@ -208,7 +216,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         if (MsgSetFocus(window)) return 0;
         break;
     case WM_CLOSE:
-        if (ConfirmSaveChanges(window)) DestroyWindow(window);
+        MsgClose(window);
         return 0;
     case WM_QUERYENDSESSION:
         return ConfirmSaveChanges(window) ? TRUE : FALSE;

@@ -179,6 +179,23 @@ TEST_F(Dialogs, DeleteAllYesAtTheFirstQuestionRemovesTheRestWithoutAsking) {
     EXPECT_TRUE(saved == disks[1]);
 }
 
+TEST_F(Dialogs, ACloseThatArrivesWhileAQuestionIsOpenWaitsForIt) {
+    Open(FourDisks());
+    SelectOnly(list(), {0, 1});
+    HWND window = main();
+    ModalWatcher watcher;
+    watcher.Expect(ModalStep::Calling([window](HWND d) {
+        PostMessageA(window, WM_CLOSE, 0, 0);
+        Answer(d, IDYES);
+    }));
+    watcher.Expect(Question("DISK-2"), IDYES);
+    watcher.Start();
+    DeleteDisks(window);
+    ASSERT_TRUE(watcher.Finish()) << watcher.Report();
+    ASSERT_TRUE(IsWindow(window));
+    EXPECT_EQ((std::vector<std::string>{"DISK-3", "DISK-4"}), names());
+}
+
 TEST_F(Dialogs, DeleteCancelAtTheSecondKeepsTheRest) {
     Open(FourDisks());
     SelectOnly(list(), {0, 1, 2});
