@@ -13,6 +13,7 @@
 #include <new>
 
 #include "document/file_api.h"
+#include "document/paths.h"
 
 namespace {
 
@@ -47,21 +48,21 @@ size_t FolderPrefix(const char* path) {
 // Creates a new file of its own name in the folder of `target`, readable and
 // writable as the umask allows. The name goes to tempPath.
 int CreateUniqueBeside(const char* target, char* tempPath) {
-    size_t prefix = FolderPrefix(target);
-    if (prefix + 40 >= kTempRoom) return -1;
-    unsigned long seed = static_cast<unsigned long>(getpid()) * 2654435761u ^
-                         static_cast<unsigned long>(time(nullptr)) ^
-                         static_cast<unsigned long>(reinterpret_cast<size_t>(tempPath));
-    for (unsigned attempt = 0; attempt < 1000; ++attempt) {
-        seed = seed * 1103515245u + 12345u;
-        std::memcpy(tempPath, target, prefix);
-        std::snprintf(tempPath + prefix, kTempRoom - prefix, ".orv%lx-%u.tmp",
-                      (seed >> 8) & 0xFFFFFFul, attempt);
+    static uint32_t calls = 0;
+    uint32_t seed = static_cast<uint32_t>(getpid()) * 2654435761u ^
+                    static_cast<uint32_t>(time(nullptr)) ^ (++calls * 40503u);
+    for (uint32_t attempt = 0; attempt < 1000; ++attempt) {
+        if (!NewFileNameBeside(target, seed, attempt, tempPath, kTempRoom, kPosixPaths)) {
+            errno = ENAMETOOLONG;
+            break;
+        }
         int fd = open(tempPath, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) return fd;
         if (errno != EEXIST) break;
     }
+    int error = errno;
     tempPath[0] = '\0';
+    errno = error;
     return -1;
 }
 
@@ -100,6 +101,7 @@ public:
         struct stat st;
         if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
             close(fd);
+            errno = EISDIR;
             return nullptr;
         }
         return Wrap(fd);
@@ -120,11 +122,25 @@ public:
             return true;
         }
     }
+    bool ReadAt(Handle h, uint64_t pos, uint8_t* dst, uint32_t n, uint32_t* got) override {
+        *got = 0;
+        for (;;) {
+            ssize_t done = pread(Fd(h), dst, n, static_cast<off_t>(pos));
+            if (done < 0 && errno == EINTR) continue;
+            if (done < 0) return false;
+            *got = static_cast<uint32_t>(done);
+            return true;
+        }
+    }
     Handle CreateTempBeside(const char* target, char* tempPath) override {
         tempPath[0] = '\0';
         struct stat st;
         bool exists = stat(target, &st) == 0;
-        if (exists && (S_ISDIR(st.st_mode) || access(target, W_OK) != 0)) return nullptr;
+        if (exists && S_ISDIR(st.st_mode)) {
+            errno = EISDIR;
+            return nullptr;
+        }
+        if (exists && access(target, W_OK) != 0) return nullptr;
         int fd = CreateUniqueBeside(target, tempPath);
         if (fd < 0) return nullptr;
         // The new file takes the place of the old one, so it keeps its mode.
@@ -140,6 +156,25 @@ public:
             *put = static_cast<uint32_t>(done);
             return true;
         }
+    }
+    bool CopyRange(Handle from, uint64_t pos, Handle to, uint32_t n, uint32_t* copied) override {
+        *copied = 0;
+#ifdef __linux__
+        loff_t at = static_cast<loff_t>(pos);
+        for (;;) {
+            ssize_t done = copy_file_range(Fd(from), &at, Fd(to), nullptr, n, 0);
+            if (done < 0 && errno == EINTR) continue;
+            if (done <= 0) return false;
+            *copied = static_cast<uint32_t>(done);
+            return true;
+        }
+#else
+        (void)from;
+        (void)pos;
+        (void)to;
+        (void)n;
+        return false;
+#endif
     }
     bool Flush(Handle h) override { return fsync(Fd(h)) == 0; }
     bool Close(Handle h) override {
@@ -202,6 +237,7 @@ public:
         struct stat st;
         return lstat(path, &st) == 0;
     }
+    int LastError() override { return errno; }
 };
 
 }  // namespace
