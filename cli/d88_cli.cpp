@@ -449,7 +449,10 @@ int Run::Extract(const Options& o) {
     // given only when all are complete.
     size_t written = 0, failed = 0;
     std::string error;
-    bool ok = c.WriteEach(order, targets, o.backup, &written, &failed, &error);
+    std::vector<size_t> noBackup;
+    bool ok = c.WriteEach(order, targets, o.backup, &written, &failed, &error, &noBackup);
+    for (size_t k = 0; k < noBackup.size(); ++k)
+        Warn(targets[noBackup[k]], "the backup copy could not be made");
     for (size_t k = 0; k < written; ++k) out_ << targets[k] << "\n";
     if (!ok) {
         Fail(targets[failed], error);

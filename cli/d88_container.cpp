@@ -154,6 +154,7 @@ bool Container::AppendFile(const std::string& path, std::string* error) {
         image.extent = WalkedExtent(found, walk.fileSize);
         FieldsFromBytes(found.header, &image.fields);
         std::memcpy(image.header, found.header, sizeof image.header);
+        std::memcpy(image.found, found.header, sizeof image.found);
         images_.push_back(image);
     }
     total_ += walk.fileSize;
@@ -175,6 +176,7 @@ bool Container::AppendBlankDisks(uint32_t n, std::string* error) {
     image.extent = kHeaderSize;
     FieldsFromBytes(blank, &image.fields);
     std::memcpy(image.header, blank, sizeof image.header);
+    std::memset(image.found, 0, sizeof image.found);  // none: the header is always written
     for (uint32_t i = 0; i < n; ++i) {
         image.offset = i * kHeaderSize;
         images_.push_back(image);
@@ -213,8 +215,12 @@ bool Container::Write(const std::vector<size_t>& order, const std::string& targe
             *error = Label(order[k]) + " has a disk size of 0 and would be left out";
             return false;
         }
-        Piece piece = PieceOf(image, HeaderLengthOf(order[k]));
-        if (reports_[image.source].path.empty()) piece.source = kZeroSource;
+        // Only edited header bytes are written from the copy; the others
+        // come from the file with the rest of the image.
+        bool blank = reports_[image.source].path.empty();
+        bool edited = blank || std::memcmp(image.header, image.found, HeaderLengthOf(order[k])) != 0;
+        Piece piece = PieceOf(image, edited ? HeaderLengthOf(order[k]) : 0);
+        if (blank) piece.source = kZeroSource;
         planned.Add(piece);
         expectOffsets.push_back(static_cast<uint32_t>(expectAt));
         expectSizes.push_back(image.fields.diskSize);
@@ -277,14 +283,15 @@ bool Container::Write(const std::vector<size_t>& order, const std::string& targe
 }
 
 bool Container::WriteEach(const std::vector<size_t>& order, const std::vector<std::string>& targets,
-                          bool backup, size_t* written, size_t* failed, std::string* error) {
+                          bool backup, size_t* written, size_t* failed, std::string* error,
+                          std::vector<size_t>* noBackup) {
     *written = 0;
     std::vector<const char*> sources;
     for (size_t i = 0; i < reports_.size(); ++i) sources.push_back(reports_[i].path.c_str());
     std::vector<std::string> temps;
     for (size_t k = 0; k < order.size(); ++k) {
         const Image& image = images_[order[k]];
-        Piece piece = PieceOf(image, HeaderLengthOf(order[k]));
+        Piece piece = PieceOf(image, 0);  // extracted as the file holds it
         char temp[2 * kPathMax];
         IoStatus status = WritePiecesBeside(files_, memory_, &sources[0], &piece,
                                             image.extent ? 1 : 0, targets[k].c_str(), temp);
@@ -300,18 +307,20 @@ bool Container::WriteEach(const std::vector<size_t>& order, const std::vector<st
         char stage[2 * kPathMax];
         bool staged = backup && StageBackupCopy(files_, memory_, targets[k].c_str(), stage,
                                                 kSystemPaths);
-        if (!files_.Replace(temps[k].c_str(), targets[k].c_str())) {
+        if (!files_.Rename(temps[k].c_str(), targets[k].c_str())) {
             if (staged) files_.Delete(stage);
+            if (k > 0) files_.SyncFolder(targets[0].c_str());
             for (size_t j = k; j < temps.size(); ++j) files_.Delete(temps[j].c_str());
             *failed = k;
             *error = "the new file could not take this name";
             return false;
         }
-        if (staged && !CommitBackupCopy(files_, stage, targets[k].c_str(), kSystemPaths)) {
-            // Reported by the caller as a warning; the file itself is written.
-        }
+        if (staged && !CommitBackupCopy(files_, stage, targets[k].c_str(), kSystemPaths))
+            noBackup->push_back(k);
         ++*written;
     }
+    // The new names reach the disk together: every target is in one folder.
+    if (!targets.empty()) files_.SyncFolder(targets[0].c_str());
     return true;
 }
 

@@ -24,6 +24,7 @@ struct Image {
     uint32_t extent;                // bytes of it that lie in the file (the bytes written)
     HeaderFields fields;            // as read when it was found
     uint8_t header[kHeaderAccess];  // its first bytes as they will be written
+    uint8_t found[kHeaderAccess];   // ... and as the file holds them
 };
 
 // What the walk over one appended file found.
@@ -75,9 +76,11 @@ public:
     // `targets`, then gives each its name, with its backup copy first when
     // `backup`. `written` gets how many took their names. False with a
     // message about targets[*failed] when one could not be written; none
-    // took its name then, unless naming itself failed half way.
+    // took its name then, unless naming itself failed half way. `noBackup`
+    // gets the targets whose backup copy could not take its name.
     bool WriteEach(const std::vector<size_t>& order, const std::vector<std::string>& targets,
-                   bool backup, size_t* written, size_t* failed, std::string* error);
+                   bool backup, size_t* written, size_t* failed, std::string* error,
+                   std::vector<size_t>* noBackup);
 
 private:
     Container(const Container&);

@@ -39,6 +39,10 @@ public:
     virtual bool Copy(const char* from, const char* to) = 0;
     // Puts `from` in the place of `to`, replacing it, written through.
     virtual bool Replace(const char* from, const char* to) = 0;
+    // The same for a `from` already flushed, without writing the folder's
+    // entry through: one SyncFolder after a run of them does that for all.
+    virtual bool Rename(const char* from, const char* to) = 0;
+    virtual bool SyncFolder(const char* pathInFolder) = 0;
     // True when something of that exact name exists (file or folder);
     // wildcards are not expanded.
     virtual bool Exists(const char* path) = 0;

@@ -233,6 +233,11 @@ public:
         SyncFolderOf(to);
         return true;
     }
+    bool Rename(const char* from, const char* to) override { return rename(from, to) == 0; }
+    bool SyncFolder(const char* pathInFolder) override {
+        SyncFolderOf(pathInFolder);
+        return true;
+    }
     bool Exists(const char* path) override {
         struct stat st;
         return lstat(path, &st) == 0;

@@ -89,6 +89,8 @@ public:
     bool Replace(const char* from, const char* to) override {
         return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
     }
+    bool Rename(const char* from, const char* to) override { return Replace(from, to); }
+    bool SyncFolder(const char*) override { return true; }  // each Rename is written through
     bool Exists(const char* path) override {
         return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
     }

@@ -127,4 +127,12 @@ bool FaultFiles::Replace(const char* from, const char* to) {
     return inner_.Replace(from, to);
 }
 
+bool FaultFiles::Rename(const char* from, const char* to) {
+    faulted_ = false;
+    if (failReplace) return Faulted();
+    return inner_.Rename(from, to);
+}
+
+bool FaultFiles::SyncFolder(const char* pathInFolder) { return inner_.SyncFolder(pathInFolder); }
+
 bool FaultFiles::Exists(const char* path) { return inner_.Exists(path); }

@@ -32,6 +32,8 @@ public:
     bool Delete(const char* path) override;
     bool Copy(const char* from, const char* to) override;
     bool Replace(const char* from, const char* to) override;
+    bool Rename(const char* from, const char* to) override;  // fails with failReplace
+    bool SyncFolder(const char* pathInFolder) override;
     bool Exists(const char* path) override;
     // `systemError` after a fault made here, else the inner one's.
     int LastError() override;
