@@ -37,9 +37,13 @@ class PlannedFile {
 public:
     PlannedFile(FileApi& files, const std::vector<const char*>& sources)
         : files_(files), sources_(sources) {}
-    ~PlannedFile() {
+    ~PlannedFile() { CloseFiles(); }
+    // Files are opened without sharing on Windows: they are closed before
+    // the write opens them again.
+    void CloseFiles() {
         for (std::map<size_t, FileApi::Handle>::iterator it = open_.begin(); it != open_.end(); ++it)
             if (it->second) files_.Close(it->second);
+        open_.clear();
     }
     void Add(const Piece& piece) {
         starts_.push_back(total_);
@@ -261,6 +265,7 @@ bool Container::Write(const std::vector<size_t>& order, const std::string& targe
         return false;
     }
 
+    planned.CloseFiles();
     char temp[2 * kPathMax];
     IoStatus status = WritePiecesBeside(files_, memory_, sources.empty() ? nullptr : &sources[0],
                                         planned.pieces().empty() ? nullptr : &planned.pieces()[0],
