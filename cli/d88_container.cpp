@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <map>
 
 #include "document/container_io.h"
 #include "document/document_io.h"
@@ -38,12 +37,11 @@ public:
     PlannedFile(FileApi& files, const std::vector<const char*>& sources)
         : files_(files), sources_(sources) {}
     ~PlannedFile() { CloseFiles(); }
-    // Files are opened without sharing on Windows: they are closed before
-    // the write opens them again.
+    // Files are opened without sharing on Windows, so one at a time (a file
+    // joined twice is two sources), and closed before the write opens them.
     void CloseFiles() {
-        for (std::map<size_t, FileApi::Handle>::iterator it = open_.begin(); it != open_.end(); ++it)
-            if (it->second) files_.Close(it->second);
-        open_.clear();
+        if (open_) files_.Close(open_);
+        open_ = nullptr;
     }
     void Add(const Piece& piece) {
         starts_.push_back(total_);
@@ -61,11 +59,14 @@ public:
         uint64_t rel = p - starts_[k];
         if (rel < piece.headerLength) return piece.header[rel];
         if (piece.source == kZeroSource) return 0;
-        FileApi::Handle& h = open_[piece.source];
-        if (!h) h = files_.OpenRead(sources_[piece.source]);
+        if (!open_ || openSource_ != piece.source) {
+            CloseFiles();
+            open_ = files_.OpenRead(sources_[piece.source]);
+            openSource_ = piece.source;
+        }
         uint8_t byte = 0;
         uint32_t got = 0;
-        if (!h || !files_.ReadAt(h, piece.offset + rel, &byte, 1, &got)) return 0;
+        if (!open_ || !files_.ReadAt(open_, piece.offset + rel, &byte, 1, &got)) return 0;
         return byte;
     }
     uint32_t Le32(uint64_t p) {
@@ -78,7 +79,8 @@ private:
     PlannedFile& operator=(const PlannedFile&);
     FileApi& files_;
     const std::vector<const char*>& sources_;
-    std::map<size_t, FileApi::Handle> open_;
+    FileApi::Handle open_ = nullptr;
+    size_t openSource_ = 0;
     std::vector<uint64_t> starts_;
     std::vector<Piece> pieces_;
     uint64_t total_ = 0;
