@@ -301,7 +301,7 @@ bool Container::WriteEach(const std::vector<size_t>& order, const std::vector<st
         Piece piece = PieceOf(image, 0);  // extracted as the file holds it
         char temp[2 * kPathMax];
         IoStatus status = WritePiecesBeside(files_, memory_, &sources[0], &piece,
-                                            image.extent ? 1 : 0, targets[k].c_str(), temp);
+                                            image.extent ? 1 : 0, targets[k].c_str(), temp, false);
         if (status.result != kIoOk) {
             for (size_t j = 0; j < temps.size(); ++j) files_.Delete(temps[j].c_str());
             *failed = k;
@@ -309,6 +309,17 @@ bool Container::WriteEach(const std::vector<size_t>& order, const std::vector<st
             return false;
         }
         temps.push_back(temp);
+    }
+    // All flushed before any takes its name: flushed one after another once
+    // all are written, the files' writes reach the disk together.
+    for (size_t k = 0; k < temps.size(); ++k) {
+        if (!files_.FlushNamed(temps[k].c_str())) {
+            IoStatus status = {kIoWriteFailed, files_.LastError()};
+            for (size_t j = 0; j < temps.size(); ++j) files_.Delete(temps[j].c_str());
+            *failed = k;
+            *error = WriteFailure(status, targets[k]) + "; nothing was written";
+            return false;
+        }
     }
     for (size_t k = 0; k < order.size(); ++k) {
         char stage[2 * kPathMax];

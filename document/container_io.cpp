@@ -255,7 +255,7 @@ IoStatus WalkContainerFile(FileApi& files, const char* path, FileWalk* out) {
 
 IoStatus WritePiecesBeside(FileApi& files, MemoryApi& mem, const char* const* sources,
                            const Piece* pieces, size_t count, const char* target,
-                           char* tempPath) {
+                           char* tempPath, bool flush) {
     tempPath[0] = '\0';
     FileApi::Handle out = files.CreateTempBeside(target, tempPath);
     if (!out) return Status(kIoOpenFailed, files.LastError());
@@ -265,7 +265,7 @@ IoStatus WritePiecesBeside(FileApi& files, MemoryApi& mem, const char* const* so
         for (size_t i = 0; status.result == kIoOk && i < count; ++i) status = writer.Add(pieces[i]);
         if (status.result == kIoOk) status = writer.Flush();
     }
-    if (status.result == kIoOk && !files.Flush(out)) status = Status(kIoWriteFailed, files.LastError());
+    if (status.result == kIoOk && flush && !files.Flush(out)) status = Status(kIoWriteFailed, files.LastError());
     // A close that fails may have lost buffered bytes.
     if (!files.Close(out) && status.result == kIoOk)
         status = Status(kIoWriteFailed, files.LastError());

@@ -56,14 +56,16 @@ struct Piece {
 };
 
 // Writes the pieces back to back to a new file beside `target` (the core's
-// CreateTempBeside; its name goes to tempPath, 520 bytes), flushed and
-// closed. The caller gives it the target's name (FileApi::Replace) or
-// deletes it. On failure nothing is left behind. Bytes move by the
+// CreateTempBeside; its name goes to tempPath, 520 bytes), flushed (unless
+// `flush` is false: the caller then flushes it with FlushNamed before it
+// takes its name) and closed. The caller gives it the target's name
+// (FileApi::Replace or Rename) or deletes it. On failure nothing is left behind. Bytes move by the
 // system's own copy where it has one, else through one block of
 // kStreamChunk bytes from `mem`: kIoNoMemory when that block is refused.
 // A source that ends before its pieces do is kIoReadFailed.
 IoStatus WritePiecesBeside(FileApi& files, MemoryApi& mem, const char* const* sources,
-                           const Piece* pieces, size_t count, const char* target, char* tempPath);
+                           const Piece* pieces, size_t count, const char* target, char* tempPath,
+                           bool flush = true);
 
 // A whole file copied the same way to a new file beside `besideOf`.
 IoStatus CopyToNewFileBeside(FileApi& files, MemoryApi& mem, const char* from,

@@ -33,6 +33,8 @@ public:
     virtual bool CopyRange(Handle from, uint64_t pos, Handle to, uint32_t n,
                            uint32_t* copied) = 0;
     virtual bool Flush(Handle h) = 0;
+    // Flushes the bytes of a closed file (one written without Flush).
+    virtual bool FlushNamed(const char* path) = 0;
     virtual bool Close(Handle h) = 0;
     virtual bool Delete(const char* path) = 0;
     // Copies a file over `to`, replacing it.

@@ -81,6 +81,16 @@ public:
         return false;
     }
     bool Flush(Handle h) override { return FlushFileBuffers(ToHandle(h)) != FALSE; }
+    bool FlushNamed(const char* path) override {
+        HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return false;
+        BOOL ok = FlushFileBuffers(h);
+        DWORD error = GetLastError();
+        CloseHandle(h);
+        SetLastError(error);
+        return ok != FALSE;
+    }
     bool Close(Handle h) override { return CloseHandle(ToHandle(h)) != FALSE; }
     bool Delete(const char* path) override { return DeleteFileA(path) != FALSE; }
     bool Copy(const char* from, const char* to) override {

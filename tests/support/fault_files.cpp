@@ -105,6 +105,12 @@ bool FaultFiles::Flush(Handle h) {
     return inner_.Flush(h);
 }
 
+bool FaultFiles::FlushNamed(const char* path) {
+    faulted_ = false;
+    if (failFlush) return Faulted();
+    return inner_.FlushNamed(path);
+}
+
 bool FaultFiles::Close(Handle h) {
     open_.erase(h);
     faulted_ = false;

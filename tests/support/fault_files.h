@@ -28,6 +28,7 @@ public:
     // Read and Write, where the faults are.
     bool CopyRange(Handle from, uint64_t pos, Handle to, uint32_t n, uint32_t* copied) override;
     bool Flush(Handle h) override;
+    bool FlushNamed(const char* path) override;  // fails with failFlush
     bool Close(Handle h) override;
     bool Delete(const char* path) override;
     bool Copy(const char* from, const char* to) override;
