@@ -43,9 +43,11 @@ public:
         if (open_) files_.Close(open_);
         open_ = nullptr;
     }
-    void Add(const Piece& piece) {
+    // `known` first bytes of the piece are in piece.header, edited or not.
+    void Add(const Piece& piece, uint32_t known) {
         starts_.push_back(total_);
         pieces_.push_back(piece);
+        known_.push_back(known);
         total_ += piece.length;
     }
     uint64_t total() const { return total_; }
@@ -57,7 +59,7 @@ public:
             std::upper_bound(starts_.begin(), starts_.end(), p) - starts_.begin() - 1);
         const Piece& piece = pieces_[k];
         uint64_t rel = p - starts_[k];
-        if (rel < piece.headerLength) return piece.header[rel];
+        if (rel < known_[k]) return piece.header[rel];
         if (piece.source == kZeroSource) return 0;
         if (!open_ || openSource_ != piece.source) {
             CloseFiles();
@@ -83,6 +85,7 @@ private:
     size_t openSource_ = 0;
     std::vector<uint64_t> starts_;
     std::vector<Piece> pieces_;
+    std::vector<uint32_t> known_;
     uint64_t total_ = 0;
 };
 
@@ -227,7 +230,7 @@ bool Container::Write(const std::vector<size_t>& order, const std::string& targe
         bool edited = blank || std::memcmp(image.header, image.found, HeaderLengthOf(order[k])) != 0;
         Piece piece = PieceOf(image, edited ? HeaderLengthOf(order[k]) : 0);
         if (blank) piece.source = kZeroSource;
-        planned.Add(piece);
+        planned.Add(piece, HeaderLengthOf(order[k]));
         expectOffsets.push_back(static_cast<uint32_t>(expectAt));
         expectSizes.push_back(image.fields.diskSize);
         expectAt += image.extent;

@@ -10,7 +10,9 @@
 # 1 MiB each), made in build/bench-d88/data. The file cache is warm: every
 # container is read once before the runs. Before each timed run its output
 # is removed and the disk settled with `sync` (not timed); the d88 command
-# and its yardstick take turns, so both meet the same machine.
+# and its yardstick take turns, so both meet the same machine. An edit
+# rewrites an existing file; its yardstick copies over an existing file of
+# the same size, so both pay for freeing the old blocks.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 cd "$ROOT"
@@ -92,7 +94,9 @@ OUT=$DATA/out.d88
 COPY=$DATA/copy.d88
 XDIR=$DATA/x
 clean='rm -rf "$OUT" "$XDIR" "$DATA"/copy.*; mkdir -p "$XDIR"'
-edit='rm -rf "$OUT" "$XDIR" "$DATA"/copy.*; mkdir -p "$XDIR"; cp "$BIG" "$COPY"'
+# An edit replaces a file of 512 MiB, whose blocks are freed when the new
+# one takes its name; its yardstick copies over a file of that size too.
+edit='rm -rf "$OUT" "$XDIR" "$DATA"/copy.*; mkdir -p "$XDIR"; cp "$BIG" "$COPY"; cp "$BIG" "$OUT"'
 export D88 BIG OUT COPY XDIR DATA
 SMALLQ=$(printf '"%s" ' "${SMALL[@]}")
 
@@ -107,13 +111,13 @@ pair "join OUT of 100 files of 2 MiB" "$clean" "\"\$D88\" join \"\$OUT\" $SMALLQ
 pair "extract FILE -o DIR (512 files)" "$clean" '"$D88" extract "$BIG" -o "$XDIR"' \
     "split -b 1M + sync" 'split -b 1M "$BIG" "$XDIR/x" && sync "$XDIR"/x*'
 pair "rename FILE 3 NAME" "$edit" '"$D88" rename "$COPY" 3 NEWNAME' \
-    "cp FILE OUT + sync OUT" 'cp "$COPY" "$OUT" && sync "$OUT"'
+    "cp FILE over OUT + sync OUT" 'cp "$COPY" "$OUT" && sync "$OUT"'
 pair "protect FILE 3 on" "$edit" '"$D88" protect "$COPY" 3 on' \
-    "cp FILE OUT + sync OUT" 'cp "$COPY" "$OUT" && sync "$OUT"'
+    "cp FILE over OUT + sync OUT" 'cp "$COPY" "$OUT" && sync "$OUT"'
 pair "move FILE 3 4 --to 0" "$edit" '"$D88" move "$COPY" 3 4 --to 0' \
-    "cp FILE OUT + sync OUT" 'cp "$COPY" "$OUT" && sync "$OUT"'
+    "cp FILE over OUT + sync OUT" 'cp "$COPY" "$OUT" && sync "$OUT"'
 pair "delete FILE 0" "$edit" '"$D88" delete "$COPY" 0' \
-    "cp FILE OUT + sync OUT" 'cp "$COPY" "$OUT" && sync "$OUT"'
+    "cp FILE over OUT + sync OUT" 'cp "$COPY" "$OUT" && sync "$OUT"'
 eval "$clean"
 
 echo
