@@ -1,6 +1,6 @@
-// The document's files on POSIX systems. A path may separate its folders
-// with '/' or with '\'; the folder of a new file is the text up to the last
-// of either. Replacing a file is a rename after its bytes reached the disk.
+// The document's files on POSIX systems. Paths are POSIX paths: UTF-8
+// bytes whose folders are separated by '/' alone. Replacing a file is a
+// rename after its bytes reached the disk.
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -33,16 +33,6 @@ FileApi::Handle Wrap(int fd) {
     }
     h->fd = fd;
     return h;
-}
-
-// Length of the folder part of `path`, its last separator included; 0 when
-// the path names a file in the current folder.
-size_t FolderPrefix(const char* path) {
-    size_t cut = 0;
-    for (size_t i = 0; path[i] != '\0'; ++i) {
-        if (path[i] == '/' || path[i] == '\\') cut = i + 1;
-    }
-    return cut;
 }
 
 // Creates a new file of its own name in the folder of `target`, readable and
@@ -80,7 +70,7 @@ bool WriteAll(int fd, const uint8_t* src, size_t n) {
 // Makes a finished rename last: the folder's entry is written through too.
 void SyncFolderOf(const char* path) {
     char folder[kTempRoom];
-    size_t prefix = FolderPrefix(path);
+    size_t prefix = FolderPartLength(path, kPosixPaths);
     if (prefix == 0 || prefix >= sizeof folder) {
         std::strcpy(folder, ".");
     } else {
