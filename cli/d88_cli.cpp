@@ -1,7 +1,8 @@
-// The commands of the d88 tool. Each one reads its files whole, works on
-// the block as the window works on its image buffer, and writes only
-// through Container::Write (the core's WriteImages) or, for extract, the
-// core's WriteImages under names of its own that are renamed at the end.
+// The commands of the d88 tool. Each one walks its files where they lie
+// (36 bytes of each header), edits copies of the header bytes with the
+// core's rules, and writes only through Container::Write or, for extract,
+// Container::WriteEach: the bytes stream from the files to new files beside
+// the targets, which take their names at the end.
 #include "cli/d88_cli.h"
 
 #include <sys/stat.h>
@@ -397,8 +398,10 @@ int Run::Extract(const Options& o) {
     std::vector<std::string> targets;
     for (size_t k = 0; k < order.size(); ++k) {
         const Image& image = c.images()[order[k]];
+        char part[kNameMax + 1];
+        ExtractNamePart(image.fields, part);
         std::string name, why, target;
-        if (!NameForFileName(image.fields.name, &name, &why))
+        if (!NameForFileName(part, &name, &why))
             return Fail(path, c.Label(order[k]) + ": its name " + why + "; nothing was written");
         if (!ExtractTarget(folder, path, name, &target, &why))
             return Fail(target, why + "; nothing was written");
@@ -442,36 +445,19 @@ int Run::Extract(const Options& o) {
         }
     }
 
-    // Each image to a new name of its own in the folder; the names are
+    // Each image to a new file of its own beside its target; the names are
     // given only when all are complete.
-    std::vector<std::string> stages;
-    for (size_t k = 0; k < order.size(); ++k) {
-        std::string stage = UniqueSibling(files_, targets[k]);
-        uint32_t offset = c.images()[order[k]].offset;
-        IoResult result = stage.empty() ? kIoOpenFailed
-                                        : WriteImages(files_, memory_, c.base(), c.size(), &offset,
-                                                      1, stage.c_str(), false);
-        if (result != kIoOk) {
-            for (size_t j = 0; j < stages.size(); ++j) files_.Delete(stages[j].c_str());
-            std::string why = result == kIoOpenFailed
-                                  ? "cannot create the file: " + DescribeCreateFailure(targets[k])
-                                  : std::string("writing the file failed");
-            return Fail(targets[k], why + "; nothing was written");
-        }
-        stages.push_back(stage);
-    }
-    for (size_t k = 0; k < order.size(); ++k) {
-        std::string stagedBackup = o.backup ? StageBackup(files_, targets[k]) : std::string();
-        if (!files_.Replace(stages[k].c_str(), targets[k].c_str())) {
-            if (!stagedBackup.empty()) files_.Delete(stagedBackup.c_str());
-            for (size_t j = k; j < stages.size(); ++j) files_.Delete(stages[j].c_str());
-            Fail(targets[k], "the new file could not take this name");
-            if (k > 0) err_ << "d88: the " << k << " files before it were written\n";
-            return kExitFailed;
-        }
-        if (!stagedBackup.empty() && !CommitBackup(files_, stagedBackup, targets[k]))
-            Warn(targets[k], "the backup copy could not be made");
-        out_ << targets[k] << "\n";
+    size_t written = 0, failed = 0;
+    std::string error;
+    std::vector<size_t> noBackup;
+    bool ok = c.WriteEach(order, targets, o.backup, &written, &failed, &error, &noBackup);
+    for (size_t k = 0; k < noBackup.size(); ++k)
+        Warn(targets[noBackup[k]], "the backup copy could not be made");
+    for (size_t k = 0; k < written; ++k) out_ << targets[k] << "\n";
+    if (!ok) {
+        Fail(targets[failed], error);
+        if (written > 0) err_ << "d88: the " << written << " files before it were written\n";
+        return kExitFailed;
     }
     return kExitOk;
 }
@@ -488,7 +474,7 @@ int Run::Join(const Options& o) {
         if (!report.complete) {
             const Image& last = c.images().back();
             return Fail(path, "image " + Number(report.imageCount - 1) + " at offset " +
-                                  Number(last.offset - (c.size() - report.fileSize)) +
+                                  Number(last.offset) +
                                   " has a disk size of 0, so the list of images ends there and "
                                   "the last " +
                                   Number(report.unlisted) +
@@ -517,7 +503,7 @@ int Run::Rename(const Options& o) {
         return Fail(path, c.Label(index) + " holds only " + Number(image.extent) +
                               " bytes, fewer than the name and its NUL; nothing was changed");
     }
-    WriteHeaderName(memory_, c.base(), c.size(), image.offset, cp932.c_str());
+    PutName(c.HeaderOf(index), c.HeaderLengthOf(index), cp932.c_str());
     std::vector<size_t> order;
     for (size_t i = 0; i < c.images().size(); ++i) order.push_back(i);
     return WriteAll(&c, order, path, o.backup);
@@ -540,7 +526,7 @@ int Run::Protect(const Options& o) {
                               " bytes and has no write-protect byte of its own; nothing was "
                               "changed");
     }
-    SetWriteProtect(memory_, c.base(), c.size(), image.offset, state == "on" ? kProtectBit : 0);
+    PutWriteProtect(c.HeaderOf(index), c.HeaderLengthOf(index), state == "on" ? kProtectBit : 0);
     std::vector<size_t> order;
     for (size_t i = 0; i < c.images().size(); ++i) order.push_back(i);
     return WriteAll(&c, order, path, o.backup);
@@ -560,27 +546,14 @@ int Run::Move(const Options& o) {
     std::vector<std::string> texts(o.positional.begin() + 1, o.positional.end());
     if (!ParseIndexes(path, c, texts, &selected)) return kExitFailed;
 
-    // The order of dragging: by (group, old position), groups being the
-    // unselected before T, the selected, the unselected from T on.
-    struct Less {
-        const std::set<size_t>* selected;
-        uint32_t insertAt;
-        bool operator()(size_t a, size_t b) const {
-            return CompareForMoveKeys(static_cast<uint32_t>(a), selected->count(a) != 0,
-                                      static_cast<uint32_t>(b), selected->count(b) != 0,
-                                      insertAt) < 0;
-        }
-    } less = {&selected, insertAt};
-    std::vector<size_t> order;
-    for (size_t i = 0; i < n; ++i) order.push_back(i);
-    std::sort(order.begin(), order.end(), less);
-
-    // The sort key bytes end up 0 in every header, but not in an image too
-    // short to own them.
+    // The order of dragging, and the sort key bytes 0 in every header that
+    // owns them, as the window leaves them.
+    std::vector<bool> isSelected(n, false);
+    for (std::set<size_t>::const_iterator it = selected.begin(); it != selected.end(); ++it)
+        isSelected[*it] = true;
+    std::vector<size_t> order = MoveOrder(isSelected, insertAt);
     for (size_t i = 0; i < n; ++i) {
-        const Image& image = c.images()[i];
-        if (image.fields.diskSize >= kOffSortKey + 4)
-            WriteSortKey(memory_, c.base(), c.size(), image.offset, 0);
+        if (OwnsSortKey(c.images()[i].extent)) PutSortKey(c.HeaderOf(i), c.HeaderLengthOf(i), 0);
     }
     return WriteAll(&c, order, path, o.backup);
 }

@@ -1,31 +1,21 @@
-// Reading container files into one block with the core's add, the walk over
-// their images, and writing a chosen order of images with the core's safe
-// write after checking that the result reads back as the same images.
+// Container files walked where they lie, and the write of a chosen order of
+// their images, streamed by the core after checking that the result reads
+// back as the same images.
 #include "cli/d88_container.h"
 
 #include <errno.h>
 #include <sys/stat.h>
 #include <sys/types.h>
-#include <time.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <cstring>
 
+#include "document/container_io.h"
 #include "document/document_io.h"
 #include "document/file_api.h"
 #include "document/paths.h"
 #include "store/image_buffer.h"
-#include "store/memory.h"
-
-#ifdef _WIN32
-#include <process.h>
-#define D88_GETPID _getpid
-#else
-#include <unistd.h>
-#define D88_GETPID getpid
-#endif
 
 namespace d88cli {
 
@@ -33,64 +23,74 @@ namespace {
 
 const uint64_t kFourGiB = 0x100000000ull;
 
-struct WalkContext {
-    MemoryApi* memory;
-    const uint8_t* base;
-    uint32_t size;
-    size_t source;
-    std::vector<Image>* images;
-    uint32_t last;  // offset of the last image handed to the step
-};
-
-uint32_t ListOne(void* ctx, uint32_t offset) {
-    WalkContext* walk = static_cast<WalkContext*>(ctx);
-    walk->last = offset;
-    Image image;
-    if (!ReadHeader(*walk->memory, walk->base, walk->size, offset, &image.fields)) return 0;
-    uint32_t left = walk->size - offset;
-    image.offset = offset;
-    image.extent = image.fields.diskSize < left ? image.fields.diskSize : left;
-    image.source = walk->source;
-    walk->images->push_back(image);
-    return image.fields.diskSize;
-}
-
 std::string Number(uint64_t n) {
     char text[24];
     std::snprintf(text, sizeof text, "%llu", static_cast<unsigned long long>(n));
     return text;
 }
 
-// The bytes a write would produce, as pieces of the block, read without
-// making them: enough to walk the result before it exists.
+// The bytes a write would produce, as its pieces, read without making
+// them: enough to walk the result before it exists. A byte inside a
+// piece's header bytes is the edited one; any other is read from its file.
 class PlannedFile {
 public:
-    void Add(const uint8_t* at, uint32_t n) {
+    PlannedFile(FileApi& files, const std::vector<const char*>& sources)
+        : files_(files), sources_(sources) {}
+    ~PlannedFile() { CloseFiles(); }
+    // Files are opened without sharing on Windows, so one at a time (a file
+    // joined twice is two sources), and closed before the write opens them.
+    void CloseFiles() {
+        if (open_) files_.Close(open_);
+        open_ = nullptr;
+    }
+    // `known` first bytes of the piece are in piece.header, edited or not.
+    void Add(const Piece& piece, uint32_t known) {
         starts_.push_back(total_);
-        pieces_.push_back(at);
-        total_ += n;
+        pieces_.push_back(piece);
+        known_.push_back(known);
+        total_ += piece.length;
     }
     uint64_t total() const { return total_; }
-    // The byte at position p, 0 past the end.
-    uint8_t At(uint64_t p) const {
+    const std::vector<Piece>& pieces() const { return pieces_; }
+    // The byte at position p, 0 past the end or where a file cannot be read.
+    uint8_t At(uint64_t p) {
         if (p >= total_) return 0;
         size_t k = static_cast<size_t>(
             std::upper_bound(starts_.begin(), starts_.end(), p) - starts_.begin() - 1);
-        return pieces_[k][p - starts_[k]];
+        const Piece& piece = pieces_[k];
+        uint64_t rel = p - starts_[k];
+        if (rel < known_[k]) return piece.header[rel];
+        if (piece.source == kZeroSource) return 0;
+        if (!open_ || openSource_ != piece.source) {
+            CloseFiles();
+            open_ = files_.OpenRead(sources_[piece.source]);
+            openSource_ = piece.source;
+        }
+        uint8_t byte = 0;
+        uint32_t got = 0;
+        if (!open_ || !files_.ReadAt(open_, piece.offset + rel, &byte, 1, &got)) return 0;
+        return byte;
     }
-    uint32_t Le32(uint64_t p) const {
+    uint32_t Le32(uint64_t p) {
         return static_cast<uint32_t>(At(p)) | (static_cast<uint32_t>(At(p + 1)) << 8) |
                (static_cast<uint32_t>(At(p + 2)) << 16) | (static_cast<uint32_t>(At(p + 3)) << 24);
     }
 
 private:
+    PlannedFile(const PlannedFile&);
+    PlannedFile& operator=(const PlannedFile&);
+    FileApi& files_;
+    const std::vector<const char*>& sources_;
+    FileApi::Handle open_ = nullptr;
+    size_t openSource_ = 0;
     std::vector<uint64_t> starts_;
-    std::vector<const uint8_t*> pieces_;
+    std::vector<Piece> pieces_;
+    std::vector<uint32_t> known_;
     uint64_t total_ = 0;
 };
 
 struct ReadBack {
-    const PlannedFile* file;
+    PlannedFile* file;
     std::vector<uint32_t> offsets;
     std::vector<uint32_t> sizes;
 };
@@ -103,133 +103,101 @@ uint32_t ReadBackOne(void* ctx, uint32_t offset) {
     return size;
 }
 
-bool SameNameIgnoringCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
+Piece PieceOf(const Image& image, uint32_t headerLength) {
+    Piece piece;
+    piece.source = image.source;
+    piece.offset = image.offset;
+    piece.length = image.extent;
+    piece.headerLength = headerLength;
+    std::memcpy(piece.header, image.header, sizeof piece.header);
+    return piece;
 }
 
-size_t FolderPrefixLength(const std::string& path) {
-#ifdef _WIN32
-    int slash = LastBackslash(path.c_str());
-    size_t cut = slash >= 0 ? static_cast<size_t>(slash) + 1 : 0;
-    for (size_t i = 0; i < path.size();) {
-        unsigned char c = static_cast<unsigned char>(path[i]);
-        if (IsLeadByte(c) && i + 1 < path.size()) {
-            i += 2;
-            continue;
-        }
-        if (c == '/' || c == ':') cut = std::max(cut, i + 1);
-        ++i;
+std::string WriteFailure(const IoStatus& status, const std::string& target) {
+    switch (status.result) {
+    case kIoOpenFailed: return "cannot create the file: " + DescribeCreateFailure(target);
+    case kIoNoMemory: return "not enough memory for the copy";
+    case kIoReadFailed: return "reading a source file failed (did it change meanwhile?)";
+    default: break;
     }
-    return cut;
-#else
-    size_t slash = path.rfind('/');
-    return slash == std::string::npos ? 0 : slash + 1;
-#endif
+    std::string why = "writing the file failed";
+    if (status.systemError) why += std::string(": ") + std::strerror(status.systemError);
+    return why;
 }
 
 }  // namespace
 
 Container::Container(FileApi& files, MemoryApi& memory)
-    : files_(files), memory_(memory), block_(nullptr), size_(0) {}
-
-Container::~Container() { ReleaseBlock(memory_, block_, size_); }
+    : files_(files), memory_(memory), total_(0) {}
 
 bool Container::AppendFile(const std::string& path, std::string* error) {
-    uint8_t* block = nullptr;
-    uint32_t added = 0;
-    IoResult result =
-        ReadFileAppended(files_, memory_, path.c_str(), block_, size_, &block, &added);
-    WalkReport report;
-    report.complete = true;
-    report.firstImage = images_.size();
-    report.imageCount = 0;
-    report.fileSize = 0;
-    report.unlisted = 0;
-    report.path = path;
-    if (result == kIoNoMemory) {
-        // The core refuses a block of 0 bytes: an empty file lands here
-        // when nothing came before it. It is a container of no images.
-        uint64_t length = 1;
-        FileApi::Handle h = files_.OpenRead(path.c_str());
-        bool known = h && files_.Size(h, &length);
-        if (h) files_.Close(h);
-        if (known && length == 0) {
-            reports_.push_back(report);
-            return true;
-        }
-        if (known && length >= kFourGiB) {
-            *error = "the file is 4 GiB or larger; a container holds less";
-        } else if (known && length > 0xFFFFFFFFull - size_) {
-            *error = "together with the files before it, this is 4 GiB or more";
-        } else {
-            *error = "not enough memory to read the file";
-        }
-        return false;
-    }
-    switch (result) {
+    FileWalk walk;
+    IoStatus status = WalkContainerFile(files_, path.c_str(), &walk);
+    switch (status.result) {
     case kIoOk: break;
-    case kIoOpenFailed: *error = "cannot open: " + DescribeOpenFailure(path); return false;
+    case kIoOpenFailed:
+        *error = "cannot open: " + DescribeOpenFailure(path, status.systemError);
+        return false;
     case kIoSizeFailed: *error = "cannot take the file's size"; return false;
     case kIoReadFailed: *error = "reading the file failed"; return false;
+    case kIoTooLarge: *error = "the file is 4 GiB or larger; a container holds less"; return false;
+    case kIoNoMemory: *error = "not enough memory to read the file"; return false;
     default: *error = "cannot read the file"; return false;
     }
-
-    uint32_t start = size_;
-    uint32_t end = size_ + added;
-    std::vector<Image> found;
-    WalkContext walk = {&memory_, block, end, reports_.size(), &found, start};
-    report.complete = WalkImages(start, end, ListOne, &walk);
-    report.imageCount = found.size();
-    report.fileSize = added;
-    if (!report.complete) report.unlisted = end - walk.last;
-
-    ReleaseBlock(memory_, block_, size_);
-    block_ = block;
-    size_ = end;
-    images_.insert(images_.end(), found.begin(), found.end());
+    if (total_ + walk.fileSize >= kFourGiB) {
+        *error = "together with the files before it, this is 4 GiB or more";
+        return false;
+    }
+    WalkReport report;
+    report.complete = walk.complete;
+    report.firstImage = images_.size();
+    report.imageCount = walk.images.size();
+    report.fileSize = walk.fileSize;
+    report.unlisted = walk.complete ? 0 : walk.fileSize - walk.images.back().offset;
+    report.path = path;
+    for (size_t i = 0; i < walk.images.size(); ++i) {
+        const WalkedImage& found = walk.images[i];
+        Image image;
+        image.source = reports_.size();
+        image.offset = found.offset;
+        image.extent = WalkedExtent(found, walk.fileSize);
+        FieldsFromBytes(found.header, &image.fields);
+        std::memcpy(image.header, found.header, sizeof image.header);
+        std::memcpy(image.found, found.header, sizeof image.found);
+        images_.push_back(image);
+    }
+    total_ += walk.fileSize;
     reports_.push_back(report);
     return true;
 }
 
 bool Container::AppendBlankDisks(uint32_t n, std::string* error) {
     if (n == 0) return true;
-    if (n > (0xFFFFFFFFu - size_) / kHeaderSize) {
+    if (n > (0xFFFFFFFFu - total_) / kHeaderSize) {
         *error = "that many blank disks would make a container of 4 GiB or more";
         return false;
     }
-    uint32_t added = n * kHeaderSize;
-    uint8_t* block = GrowBlock(memory_, block_, size_, added);
-    if (!block) {
-        *error = "not enough memory for the blank disks";
-        return false;
-    }
-    WalkReport report = {true, images_.size(), n, added, 0, std::string()};
+    uint8_t blank[kHeaderSize];
+    MakeBlankHeader(blank);
+    WalkReport report = {true, images_.size(), n, n * kHeaderSize, 0, std::string()};
+    Image image;
+    image.source = reports_.size();
+    image.extent = kHeaderSize;
+    FieldsFromBytes(blank, &image.fields);
+    std::memcpy(image.header, blank, sizeof image.header);
+    std::memset(image.found, 0, sizeof image.found);  // none: the header is always written
     for (uint32_t i = 0; i < n; ++i) {
-        uint32_t offset = size_ + i * kHeaderSize;
-        MakeBlankHeader(block + offset);
-        Image image;
-        ReadHeader(memory_, block, size_ + added, offset, &image.fields);
-        image.offset = offset;
-        image.extent = kHeaderSize;
-        image.source = reports_.size();
+        image.offset = i * kHeaderSize;
         images_.push_back(image);
     }
-    ReleaseBlock(memory_, block_, size_);
-    block_ = block;
-    size_ += added;
+    total_ += n * kHeaderSize;
     reports_.push_back(report);
     return true;
 }
 
-bool Container::Fields(size_t index, HeaderFields* out) const {
-    if (index >= images_.size()) return false;
-    return ReadHeader(memory_, block_, size_, images_[index].offset, out);
+uint32_t Container::HeaderLengthOf(size_t index) const {
+    uint32_t extent = images_[index].extent;
+    return extent < kHeaderAccess ? extent : kHeaderAccess;
 }
 
 std::string Container::Label(size_t index) const {
@@ -244,21 +212,25 @@ std::string Container::Label(size_t index) const {
 
 bool Container::Write(const std::vector<size_t>& order, const std::string& target, bool backup,
                       std::string* error) {
-    std::vector<uint32_t> offsets;
-    PlannedFile planned;
+    std::vector<const char*> sources;
+    for (size_t i = 0; i < reports_.size(); ++i) sources.push_back(reports_[i].path.c_str());
+    PlannedFile planned(files_, sources);
     std::vector<uint32_t> expectOffsets;
     std::vector<uint32_t> expectSizes;
     uint64_t expectAt = 0;
     for (size_t k = 0; k < order.size(); ++k) {
         const Image& image = images_[order[k]];
-        // What the core's write takes now, after any edit of the block.
-        uint32_t extent = ImageExtent(memory_, block_, size_, image.offset);
-        if (extent == 0) {
+        if (image.extent == 0) {
             *error = Label(order[k]) + " has a disk size of 0 and would be left out";
             return false;
         }
-        offsets.push_back(image.offset);
-        planned.Add(block_ + image.offset, extent);
+        // Only edited header bytes are written from the copy; the others
+        // come from the file with the rest of the image.
+        bool blank = reports_[image.source].path.empty();
+        bool edited = blank || std::memcmp(image.header, image.found, HeaderLengthOf(order[k])) != 0;
+        Piece piece = PieceOf(image, edited ? HeaderLengthOf(order[k]) : 0);
+        if (blank) piece.source = kZeroSource;
+        planned.Add(piece, HeaderLengthOf(order[k]));
         expectOffsets.push_back(static_cast<uint32_t>(expectAt));
         expectSizes.push_back(image.fields.diskSize);
         expectAt += image.extent;
@@ -298,32 +270,98 @@ bool Container::Write(const std::vector<size_t>& order, const std::string& targe
         return false;
     }
 
-    std::string stagedBackup = backup ? StageBackup(files_, target) : std::string();
-    IoResult result = WriteImages(files_, memory_, block_, size_,
-                                  offsets.empty() ? nullptr : &offsets[0], offsets.size(),
-                                  target.c_str(), false);
-    if (result != kIoOk) {
-        if (!stagedBackup.empty()) files_.Delete(stagedBackup.c_str());
-        *error = result == kIoOpenFailed ? "cannot create the file: " + DescribeCreateFailure(target)
-                                         : std::string("writing the file failed");
-        *error += "; nothing was changed";
+    planned.CloseFiles();
+    char temp[2 * kPathMax];
+    IoStatus status = WritePiecesBeside(files_, memory_, sources.empty() ? nullptr : &sources[0],
+                                        planned.pieces().empty() ? nullptr : &planned.pieces()[0],
+                                        planned.pieces().size(), target.c_str(), temp);
+    char stage[2 * kPathMax];
+    bool staged = status.result == kIoOk && backup &&
+                  StageBackupCopy(files_, memory_, target.c_str(), stage, kSystemPaths);
+    if (status.result == kIoOk && !files_.Replace(temp, target.c_str())) {
+        status.result = kIoWriteFailed;
+        status.systemError = files_.LastError();
+        files_.Delete(temp);
+    }
+    if (status.result != kIoOk) {
+        if (staged) files_.Delete(stage);
+        *error = WriteFailure(status, target) + "; nothing was changed";
         return false;
     }
-    if (!stagedBackup.empty()) CommitBackup(files_, stagedBackup, target);
+    if (staged) CommitBackupCopy(files_, stage, target.c_str(), kSystemPaths);
     return true;
 }
 
-std::string DescribeOpenFailure(const std::string& path) {
+bool Container::WriteEach(const std::vector<size_t>& order, const std::vector<std::string>& targets,
+                          bool backup, size_t* written, size_t* failed, std::string* error,
+                          std::vector<size_t>* noBackup) {
+    *written = 0;
+    std::vector<const char*> sources;
+    for (size_t i = 0; i < reports_.size(); ++i) sources.push_back(reports_[i].path.c_str());
+    std::vector<std::string> temps;
+    for (size_t k = 0; k < order.size(); ++k) {
+        const Image& image = images_[order[k]];
+        Piece piece = PieceOf(image, 0);  // extracted as the file holds it
+        char temp[2 * kPathMax];
+        IoStatus status = WritePiecesBeside(files_, memory_, &sources[0], &piece,
+                                            image.extent ? 1 : 0, targets[k].c_str(), temp, false);
+        if (status.result != kIoOk) {
+            for (size_t j = 0; j < temps.size(); ++j) files_.Delete(temps[j].c_str());
+            *failed = k;
+            *error = WriteFailure(status, targets[k]) + "; nothing was written";
+            return false;
+        }
+        temps.push_back(temp);
+    }
+    // All flushed before any takes its name: flushed one after another once
+    // all are written, the files' writes reach the disk together.
+    for (size_t k = 0; k < temps.size(); ++k) {
+        if (!files_.FlushNamed(temps[k].c_str())) {
+            IoStatus status = {kIoWriteFailed, files_.LastError()};
+            for (size_t j = 0; j < temps.size(); ++j) files_.Delete(temps[j].c_str());
+            *failed = k;
+            *error = WriteFailure(status, targets[k]) + "; nothing was written";
+            return false;
+        }
+    }
+    for (size_t k = 0; k < order.size(); ++k) {
+        char stage[2 * kPathMax];
+        bool staged = backup && StageBackupCopy(files_, memory_, targets[k].c_str(), stage,
+                                                kSystemPaths);
+        if (!files_.Rename(temps[k].c_str(), targets[k].c_str())) {
+            if (staged) files_.Delete(stage);
+            if (k > 0) files_.SyncFolder(targets[0].c_str());
+            for (size_t j = k; j < temps.size(); ++j) files_.Delete(temps[j].c_str());
+            *failed = k;
+            *error = "the new file could not take this name";
+            return false;
+        }
+        if (staged && !CommitBackupCopy(files_, stage, targets[k].c_str(), kSystemPaths))
+            noBackup->push_back(k);
+        ++*written;
+    }
+    // The new names reach the disk together: every target is in one folder.
+    if (!targets.empty()) files_.SyncFolder(targets[0].c_str());
+    return true;
+}
+
+std::string DescribeOpenFailure(const std::string& path, int systemError) {
+#ifdef _WIN32
+    // The system's code is a Windows one here: look at the path instead.
     struct stat st;
     if (stat(path.c_str(), &st) != 0) {
         if (errno == ENOENT) return "no such file";
         return std::strerror(errno);
     }
     if (S_ISDIR(st.st_mode)) return "it is a folder, not a file";
-    FILE* probe = std::fopen(path.c_str(), "rb");
-    if (!probe) return std::strerror(errno);
-    std::fclose(probe);
     return "the file could not be opened";
+#else
+    (void)path;
+    if (systemError == ENOENT) return "no such file";
+    if (systemError == EISDIR) return "it is a folder, not a file";
+    if (systemError == 0) return "the file could not be opened";
+    return std::strerror(systemError);
+#endif
 }
 
 std::string DescribeCreateFailure(const std::string& path) {
@@ -332,7 +370,7 @@ std::string DescribeCreateFailure(const std::string& path) {
         if (S_ISDIR(st.st_mode)) return "a folder of that name exists";
         return "the file exists and cannot be written";
     }
-    std::string folder = path.substr(0, FolderPrefixLength(path));
+    std::string folder = path.substr(0, FolderPartLength(path.c_str(), kSystemPaths));
     if (folder.empty()) folder = ".";
     if (stat(folder.c_str(), &st) != 0) {
         if (errno == ENOENT) return "its folder does not exist";
@@ -343,79 +381,23 @@ std::string DescribeCreateFailure(const std::string& path) {
     return "its folder cannot be written";
 }
 
-std::string BackupPathOf(const std::string& path) {
-#ifdef _WIN32
-    std::vector<char> out(path.size() + 8);
-    if (!BackupName(path.c_str(), &out[0], out.size())) return path + ".bak";
-    return &out[0];
-#else
-    // The last '.' of the last component; a '.' byte never lies inside a
-    // UTF-8 character.
-    size_t start = FolderPrefixLength(path);
-    size_t dot = path.rfind('.');
-    if (dot == std::string::npos || dot < start) return path + ".bak";
-    return path.substr(0, dot) + ".bak";
-#endif
+std::string FileTitleOf(const std::string& path) {
+    return path.substr(FolderPartLength(path.c_str(), kSystemPaths));
 }
-
-std::string StageBackup(FileApi& files, const std::string& target) {
-    if (!files.Exists(target.c_str())) return std::string();
-    std::string name = BackupPathOf(target);
-    // A file that already has the backup name would be copied onto itself.
-    if (SameNameIgnoringCase(name, target)) return std::string();
-    std::string stage = UniqueSibling(files, name);
-    if (stage.empty() || !files.Copy(target.c_str(), stage.c_str())) return std::string();
-    return stage;
-}
-
-bool CommitBackup(FileApi& files, const std::string& stage, const std::string& target) {
-    std::string name = BackupPathOf(target);
-    if (files.Replace(stage.c_str(), name.c_str())) return true;
-    files.Delete(stage.c_str());
-    return false;
-}
-
-std::string UniqueSibling(FileApi& files, const std::string& path) {
-    static unsigned counter = 0;
-    std::string folder = path.substr(0, FolderPrefixLength(path));
-    unsigned long stamp = static_cast<unsigned long>(time(nullptr)) & 0xFFFFFFul;
-    for (unsigned attempt = 0; attempt < 1000; ++attempt) {
-        char name[64];
-        std::snprintf(name, sizeof name, ".d88-%lx-%lx-%u.part",
-                      static_cast<unsigned long>(D88_GETPID()), stamp, counter++);
-        std::string candidate = folder + name;
-        if (!files.Exists(candidate.c_str())) return candidate;
-    }
-    return std::string();
-}
-
-std::string FileTitleOf(const std::string& path) { return path.substr(FolderPrefixLength(path)); }
 
 bool ExtractTarget(const std::string& folder, const std::string& containerPath,
                    const std::string& diskNameForFile, std::string* out, std::string* why) {
     std::string title = FileTitleOf(containerPath);
-#ifdef _WIN32
-    char name[kPathMax];
-    if (!BuildExtractTarget(folder.c_str(), title.c_str(), diskNameForFile.c_str(), name,
-                            sizeof name)) {
-        *out = name;
+    std::vector<char> name(folder.size() + title.size() + diskNameForFile.size() + 16);
+    if (!BuildExtractTarget(folder.c_str(), title.c_str(), diskNameForFile.c_str(), &name[0],
+                            name.size(), kSystemPaths)) {
+        *out = &name[0];
         *why = "the file name would be longer than 259 bytes";
         return false;
     }
-    *out = name;
-    return true;
-#else
-    std::string name = folder;
-    if (name.empty() || name[name.size() - 1] != '/') name += '/';
-    size_t dot = title.rfind('.');
-    if (dot != std::string::npos) title = title.substr(0, dot) + " ";
-    name += title;
-    name += diskNameForFile;
-    name += ".D88";
-    *out = name;
+    *out = &name[0];
     *why = std::string();
     return true;
-#endif
 }
 
 }  // namespace d88cli

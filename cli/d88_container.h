@@ -1,6 +1,7 @@
-// A container file as the d88 tool holds it: the file's bytes in one block
-// (the image buffer of the window), the images found by the walk over it,
-// and the safe write of a chosen order of images to a file.
+// Container files as the d88 tool holds them: each file walked where it
+// lies (36 bytes of each header), its images as the walk found them with
+// their headers' first bytes, edits made to copies of those bytes, and the
+// safe write of a chosen order of images, streamed from the files.
 #ifndef ORVANEL_CLI_D88_CONTAINER_H
 #define ORVANEL_CLI_D88_CONTAINER_H
 
@@ -18,10 +19,12 @@ namespace d88cli {
 
 // One image as the walk found it.
 struct Image {
-    uint32_t offset;      // of its header in the block
-    HeaderFields fields;  // as read when it was found
-    uint32_t extent;      // bytes of it that lie in the block (the bytes written)
-    size_t source;        // which appended file it came from
+    size_t source;                  // which appended file it came from
+    uint32_t offset;                // of its header in that file
+    uint32_t extent;                // bytes of it that lie in the file (the bytes written)
+    HeaderFields fields;            // as read when it was found
+    uint8_t header[kHeaderAccess];  // its first bytes as they will be written
+    uint8_t found[kHeaderAccess];   // ... and as the file holds them
 };
 
 // What the walk over one appended file found.
@@ -37,12 +40,11 @@ struct WalkReport {
 class Container {
 public:
     Container(FileApi& files, MemoryApi& memory);
-    ~Container();
 
-    // Appends the bytes of a file to the block, as the window's add does
-    // (one new block holding the old bytes and the file's), and walks them.
-    // An empty file adds nothing and no image. False with a message (without
-    // the path) when the file cannot be read; nothing is changed then.
+    // Walks a file and appends its images. An empty file adds nothing and
+    // no image. False with a message (without the path) when the file
+    // cannot be read, or would carry the files so far to 4 GiB or more;
+    // nothing is changed then.
     bool AppendFile(const std::string& path, std::string* error);
 
     // Appends n blank disks ("BlankDisk", diskSize 688).
@@ -50,26 +52,35 @@ public:
 
     const std::vector<Image>& images() const { return images_; }
     const std::vector<WalkReport>& reports() const { return reports_; }
-    uint8_t* base() { return block_; }
-    uint32_t size() const { return size_; }
-    FileApi& files() { return files_; }
-    MemoryApi& memory() { return memory_; }
 
-    // The header fields of an image as they are now (after edits).
-    bool Fields(size_t index, HeaderFields* out) const;
+    // The bytes of an image's header that belong to it (at most 36), to be
+    // edited in place with the core's Put functions before Write.
+    uint8_t* HeaderOf(size_t index) { return images_[index].header; }
+    uint32_t HeaderLengthOf(size_t index) const;
 
     // "image K" for the images of one file; "image K of PATH" (K counted in
     // its own file) when several files were appended.
     std::string Label(size_t index) const;
 
     // Writes the images `order` (indexes into images()) back to back to
-    // `target` through WriteImages: a new file beside the target that
-    // replaces it when complete. Before anything is written, the result is
-    // checked to read back as the same images (same sizes, same places);
-    // when it would not, nothing is written. `backup` copies an existing
-    // target to its backup name first.
+    // `target`: streamed from their files to a new file beside the target
+    // that replaces it when complete and flushed. Before anything is
+    // written, the result is checked to read back as the same images (same
+    // sizes, same places); when it would not, nothing is written. `backup`
+    // keeps an existing target's old contents in its backup copy, made only
+    // when the write succeeds.
     bool Write(const std::vector<size_t>& order, const std::string& target, bool backup,
                std::string* error);
+
+    // Writes each image of `order` to a new file beside its target in
+    // `targets`, then gives each its name, with its backup copy first when
+    // `backup`. `written` gets how many took their names. False with a
+    // message about targets[*failed] when one could not be written; none
+    // took its name then, unless naming itself failed half way. `noBackup`
+    // gets the targets whose backup copy could not take its name.
+    bool WriteEach(const std::vector<size_t>& order, const std::vector<std::string>& targets,
+                   bool backup, size_t* written, size_t* failed, std::string* error,
+                   std::vector<size_t>* noBackup);
 
 private:
     Container(const Container&);
@@ -77,45 +88,28 @@ private:
 
     FileApi& files_;
     MemoryApi& memory_;
-    uint8_t* block_;
-    uint32_t size_;
+    uint64_t total_;  // bytes of all appended files
     std::vector<Image> images_;
     std::vector<WalkReport> reports_;
 };
 
-// Why a file could not be opened, in words: "no such file", "is a folder",
-// or the system's reason.
-std::string DescribeOpenFailure(const std::string& path);
-
-// The backup name of a path: everything from the '.' that starts the
-// extension of its last component replaced by ".bak", or ".bak" appended
-// when there is none. On POSIX the path's bytes are UTF-8 and every '.'
-// byte is a '.'; on Windows the core's CP932 rule is used.
-std::string BackupPathOf(const std::string& path);
+// Why a file could not be opened, in words, from the system's error code
+// of the failed open: "no such file", "it is a folder, not a file", or the
+// system's reason.
+std::string DescribeOpenFailure(const std::string& path, int systemError);
 
 // Why a new file could not be made at `path`, in words.
 std::string DescribeCreateFailure(const std::string& path);
 
-// A backup copy in two steps, so that a command that fails leaves no
-// backup behind: StageBackup copies an existing target to a new file beside
-// its backup name (empty when there is nothing to copy, or the copy fails:
-// then no backup is made, silently, as in the window); CommitBackup puts
-// that copy in the backup name's place once the target was written.
-std::string StageBackup(FileApi& files, const std::string& target);
-bool CommitBackup(FileApi& files, const std::string& stage, const std::string& target);
-
-// A name for a new file in the folder of `path` that nothing has yet.
-std::string UniqueSibling(FileApi& files, const std::string& path);
-
-// The name of the file an extracted image goes to: folder, a separator
-// unless the folder ends in one, the container's file name with its
-// extension dot turned into a space and the rest cut, the disk's name (as a
-// file name on this system), and ".D88". False with a reason when the name
-// cannot be built.
+// The name of the file an extracted image goes to (the core's
+// BuildExtractTarget on this system's paths): folder, a separator unless
+// the folder ends in one, the container's file name with its extension dot
+// turned into a space and the rest cut, the disk's name (as a file name on
+// this system), and ".D88". False with a reason when the name is too long.
 bool ExtractTarget(const std::string& folder, const std::string& containerPath,
                    const std::string& diskNameForFile, std::string* out, std::string* why);
 
-// The last component of a path (after its last '/' or '\').
+// The last component of a path.
 std::string FileTitleOf(const std::string& path);
 
 }  // namespace d88cli

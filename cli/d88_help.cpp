@@ -112,7 +112,11 @@ const char kJoin[] =
     "\n"
     "Refused when a FILE holds bytes that belong to no image (after a disk of\n"
     "size 0), or when an image that runs past the end of its file would take in\n"
-    "the images after it. An empty FILE adds nothing.\n";
+    "the images after it. An empty FILE adds nothing.\n"
+    "\n"
+    "Where d88 differs from the window on purpose: the window adds a file whose\n"
+    "list of images ends at a disk of size 0 and saves the images before it;\n"
+    "d88 refuses, so that the bytes after that disk are not lost.\n";
 
 const char kRename[] =
     "Usage: d88 rename [--backup] FILE INDEX NAME\n"
@@ -123,7 +127,11 @@ const char kRename[] =
     "convert to CP932, or takes more than 16 bytes in it, is refused. Use --\n"
     "before a NAME that starts with '-'.\n"
     "\n"
-    "  --backup   keep FILE's old contents in its .bak copy\n";
+    "  --backup   keep FILE's old contents in its .bak copy\n"
+    "\n"
+    "Where d88 differs from the window on purpose: it refuses to rewrite a file\n"
+    "whose list of images ends at a disk of size 0, so that the bytes after it\n"
+    "are not lost (the window lists the images up to it, and saves only those).\n";
 
 const char kProtect[] =
     "Usage: d88 protect [--backup] FILE INDEX on|off\n"
@@ -131,7 +139,11 @@ const char kProtect[] =
     "Sets the write-protect byte of image INDEX of FILE: on writes 0x10, off\n"
     "writes 0x00 (as the window's properties dialog does), and rewrites FILE.\n"
     "\n"
-    "  --backup   keep FILE's old contents in its .bak copy\n";
+    "  --backup   keep FILE's old contents in its .bak copy\n"
+    "\n"
+    "Where d88 differs from the window on purpose: it refuses to rewrite a file\n"
+    "whose list of images ends at a disk of size 0, so that the bytes after it\n"
+    "are not lost (the window lists the images up to it, and saves only those).\n";
 
 const char kMove[] =
     "Usage: d88 move [--backup] FILE FROM... --to T\n"
@@ -146,7 +158,11 @@ const char kMove[] =
     "the image after it). FILE is rewritten even when the order stays.\n"
     "\n"
     "  --to T     the insert position (required)\n"
-    "  --backup   keep FILE's old contents in its .bak copy\n";
+    "  --backup   keep FILE's old contents in its .bak copy\n"
+    "\n"
+    "Where d88 differs from the window on purpose: it refuses to rewrite a file\n"
+    "whose list of images ends at a disk of size 0, so that the bytes after it\n"
+    "are not lost (the window lists the images up to it, and saves only those).\n";
 
 const char kDelete[] =
     "Usage: d88 delete [--backup] FILE INDEX...\n"
@@ -154,7 +170,11 @@ const char kDelete[] =
     "Removes the images INDEX... from FILE and rewrites it with the others, in\n"
     "their order. Deleting every image leaves an empty file.\n"
     "\n"
-    "  --backup   keep FILE's old contents in its .bak copy\n";
+    "  --backup   keep FILE's old contents in its .bak copy\n"
+    "\n"
+    "Where d88 differs from the window on purpose: it refuses to rewrite a file\n"
+    "whose list of images ends at a disk of size 0, so that the bytes after it\n"
+    "are not lost (the window lists the images up to it, and saves only those).\n";
 
 const char kNew[] =
     "Usage: d88 new [--force] [--backup] OUT [N]\n"

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "document/container_io.h"
 #include "document/file_api.h"
 #include "document/paths.h"
 #include "store/d88.h"
@@ -89,11 +90,9 @@ IoResult ReadWholeFile(FileApi& files, MemoryApi& mem, const char* path, uint8_t
         files.Close(h);
         return kIoSizeFailed;
     }
-    // An empty file gets the memory message too: a block of 0 bytes is
-    // refused.
     if (length == 0 || length >= kFourGiB) {
         files.Close(h);
-        return kIoNoMemory;
+        return length == 0 ? kIoEmptyFile : kIoTooLarge;
     }
     uint32_t n = static_cast<uint32_t>(length);
     uint8_t* b = mem.Allocate(n);
@@ -141,7 +140,12 @@ IoResult ReadFileAppended(FileApi& files, MemoryApi& mem, const char* path,
     }
     if (length >= kFourGiB || length > 0xFFFFFFFFull - oldSize) {
         files.Close(h);
-        return kIoNoMemory;
+        return kIoTooLarge;
+    }
+    if (length == 0 && oldSize == 0) {
+        // There is no block of 0 bytes to make.
+        files.Close(h);
+        return kIoEmptyFile;
     }
     uint32_t n = static_cast<uint32_t>(length);
     uint8_t* b = GrowBlock(mem, oldBase, oldSize, n);
@@ -178,13 +182,33 @@ IoResult ReadFileAppended(FileApi& files, MemoryApi& mem, const char* path,
     return kIoOk;
 }
 
+// The backup name of `path` into name (520 bytes); false when there is none
+// to make, or when the path already has it: a file that has the backup
+// extension would be copied onto itself.
+bool BackupTarget(const char* path, char* name, size_t nameSize, PathStyle style) {
+    if (!BackupName(path, name, nameSize, style)) return false;
+    return !SameNameIgnoringCase(name, path);
+}
+
 void MakeBackupCopy(FileApi& files, const char* path) {
     char name[2 * kPathMax];
-    if (!BackupName(path, name, sizeof name)) return;
-    // A file that already has the backup extension would be copied onto
-    // itself.
-    if (SameNameIgnoringCase(name, path)) return;
+    if (!BackupTarget(path, name, sizeof name, kWindowsPaths)) return;
     files.Copy(path, name);
+}
+
+bool StageBackupCopy(FileApi& files, MemoryApi& mem, const char* target, char* stage,
+                     PathStyle style) {
+    stage[0] = '\0';
+    char name[2 * kPathMax];
+    if (!files.Exists(target) || !BackupTarget(target, name, sizeof name, style)) return false;
+    return CopyToNewFileBeside(files, mem, target, target, stage).result == kIoOk;
+}
+
+bool CommitBackupCopy(FileApi& files, const char* stage, const char* target, PathStyle style) {
+    char name[2 * kPathMax];
+    if (BackupTarget(target, name, sizeof name, style) && files.Replace(stage, name)) return true;
+    files.Delete(stage);
+    return false;
 }
 
 IoResult WriteImages(FileApi& files, MemoryApi& mem, const uint8_t* base, uint32_t size,

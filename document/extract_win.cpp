@@ -162,9 +162,10 @@ int ExtractSelectedTo(HWND mainWindow, const char* folder) {
         HeaderFields fields;
         if (!ReadHeader(*params->memory, params->buffer, params->bufferSize, offset, &fields))
             break;
+        char diskName[kNameMax + 1];
+        ExtractNamePart(fields, diskName);
         char target[kPathMax];
-        if (!BuildExtractTarget(folder, params->fileTitle, fields.name, target,
-                                sizeof target)) {
+        if (!BuildExtractTarget(folder, params->fileTitle, diskName, target, sizeof target)) {
             ReportIoFailure(mainWindow, kIoNameTooLong, target);
             break;
         }

@@ -1,6 +1,6 @@
-// The document's files on POSIX systems. A path may separate its folders
-// with '/' or with '\'; the folder of a new file is the text up to the last
-// of either. Replacing a file is a rename after its bytes reached the disk.
+// The document's files on POSIX systems. Paths are POSIX paths: UTF-8
+// bytes whose folders are separated by '/' alone. Replacing a file is a
+// rename after its bytes reached the disk.
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -13,6 +13,7 @@
 #include <new>
 
 #include "document/file_api.h"
+#include "document/paths.h"
 
 namespace {
 
@@ -34,34 +35,24 @@ FileApi::Handle Wrap(int fd) {
     return h;
 }
 
-// Length of the folder part of `path`, its last separator included; 0 when
-// the path names a file in the current folder.
-size_t FolderPrefix(const char* path) {
-    size_t cut = 0;
-    for (size_t i = 0; path[i] != '\0'; ++i) {
-        if (path[i] == '/' || path[i] == '\\') cut = i + 1;
-    }
-    return cut;
-}
-
 // Creates a new file of its own name in the folder of `target`, readable and
 // writable as the umask allows. The name goes to tempPath.
 int CreateUniqueBeside(const char* target, char* tempPath) {
-    size_t prefix = FolderPrefix(target);
-    if (prefix + 40 >= kTempRoom) return -1;
-    unsigned long seed = static_cast<unsigned long>(getpid()) * 2654435761u ^
-                         static_cast<unsigned long>(time(nullptr)) ^
-                         static_cast<unsigned long>(reinterpret_cast<size_t>(tempPath));
-    for (unsigned attempt = 0; attempt < 1000; ++attempt) {
-        seed = seed * 1103515245u + 12345u;
-        std::memcpy(tempPath, target, prefix);
-        std::snprintf(tempPath + prefix, kTempRoom - prefix, ".orv%lx-%u.tmp",
-                      (seed >> 8) & 0xFFFFFFul, attempt);
+    static uint32_t calls = 0;
+    uint32_t seed = static_cast<uint32_t>(getpid()) * 2654435761u ^
+                    static_cast<uint32_t>(time(nullptr)) ^ (++calls * 40503u);
+    for (uint32_t attempt = 0; attempt < 1000; ++attempt) {
+        if (!NewFileNameBeside(target, seed, attempt, tempPath, kTempRoom, kPosixPaths)) {
+            errno = ENAMETOOLONG;
+            break;
+        }
         int fd = open(tempPath, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) return fd;
         if (errno != EEXIST) break;
     }
+    int error = errno;
     tempPath[0] = '\0';
+    errno = error;
     return -1;
 }
 
@@ -79,7 +70,7 @@ bool WriteAll(int fd, const uint8_t* src, size_t n) {
 // Makes a finished rename last: the folder's entry is written through too.
 void SyncFolderOf(const char* path) {
     char folder[kTempRoom];
-    size_t prefix = FolderPrefix(path);
+    size_t prefix = FolderPartLength(path, kPosixPaths);
     if (prefix == 0 || prefix >= sizeof folder) {
         std::strcpy(folder, ".");
     } else {
@@ -100,6 +91,7 @@ public:
         struct stat st;
         if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
             close(fd);
+            errno = EISDIR;
             return nullptr;
         }
         return Wrap(fd);
@@ -120,13 +112,39 @@ public:
             return true;
         }
     }
+    bool ReadAt(Handle h, uint64_t pos, uint8_t* dst, uint32_t n, uint32_t* got) override {
+        *got = 0;
+        for (;;) {
+            ssize_t done = pread(Fd(h), dst, n, static_cast<off_t>(pos));
+            if (done < 0 && errno == EINTR) continue;
+            if (done < 0) return false;
+            *got = static_cast<uint32_t>(done);
+            return true;
+        }
+    }
     Handle CreateTempBeside(const char* target, char* tempPath) override {
         tempPath[0] = '\0';
         struct stat st;
         bool exists = stat(target, &st) == 0;
-        if (exists && (S_ISDIR(st.st_mode) || access(target, W_OK) != 0)) return nullptr;
+        if (exists && S_ISDIR(st.st_mode)) {
+            errno = EISDIR;
+            return nullptr;
+        }
+        if (exists && access(target, W_OK) != 0) return nullptr;
         int fd = CreateUniqueBeside(target, tempPath);
         if (fd < 0) return nullptr;
+        // Cutting the new file to 0 bytes marks it, on ext4, as a file that
+        // replaces another: its writeback starts when it is closed, so that
+        // flushing many files after they were all written costs little more
+        // than writing them (the extract of many images does that).
+        if (ftruncate(fd, 0) != 0) {
+            int error = errno;
+            close(fd);
+            unlink(tempPath);
+            tempPath[0] = '\0';
+            errno = error;
+            return nullptr;
+        }
         // The new file takes the place of the old one, so it keeps its mode.
         if (exists) fchmod(fd, st.st_mode & 07777);
         return Wrap(fd);
@@ -141,7 +159,35 @@ public:
             return true;
         }
     }
+    bool CopyRange(Handle from, uint64_t pos, Handle to, uint32_t n, uint32_t* copied) override {
+        *copied = 0;
+#ifdef __linux__
+        loff_t at = static_cast<loff_t>(pos);
+        for (;;) {
+            ssize_t done = copy_file_range(Fd(from), &at, Fd(to), nullptr, n, 0);
+            if (done < 0 && errno == EINTR) continue;
+            if (done <= 0) return false;
+            *copied = static_cast<uint32_t>(done);
+            return true;
+        }
+#else
+        (void)from;
+        (void)pos;
+        (void)to;
+        (void)n;
+        return false;
+#endif
+    }
     bool Flush(Handle h) override { return fsync(Fd(h)) == 0; }
+    bool FlushNamed(const char* path) override {
+        int fd = open(path, O_RDONLY | O_CLOEXEC);
+        if (fd < 0) return false;
+        bool ok = fsync(fd) == 0;
+        int error = errno;
+        close(fd);
+        errno = error;
+        return ok;
+    }
     bool Close(Handle h) override {
         PosixHandle* ph = static_cast<PosixHandle*>(h);
         int rc = close(ph->fd);
@@ -198,10 +244,16 @@ public:
         SyncFolderOf(to);
         return true;
     }
+    bool Rename(const char* from, const char* to) override { return rename(from, to) == 0; }
+    bool SyncFolder(const char* pathInFolder) override {
+        SyncFolderOf(pathInFolder);
+        return true;
+    }
     bool Exists(const char* path) override {
         struct stat st;
         return lstat(path, &st) == 0;
     }
+    int LastError() override { return errno; }
 };
 
 }  // namespace

@@ -3,26 +3,41 @@
 // taken for a backslash or a '.'.
 #include "document/paths.h"
 
+#include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace {
 
 // The length in bytes of the character at s (1 or 2; a lead byte that ends
-// the string counts as a character of its own).
-size_t CharWidth(const char* s) {
+// the string counts as a character of its own). In UTF-8 every byte that
+// matters here (separators, '.') is a character of its own.
+size_t CharWidth(const char* s, PathStyle style = kWindowsPaths) {
+    if (style == kPosixPaths) return 1;
     return (IsLeadByte(static_cast<unsigned char>(s[0])) && s[1] != '\0') ? 2 : 1;
+}
+
+bool IsSeparator(char c, PathStyle style) {
+    return c == '/' || (style == kWindowsPaths && c == '\\');
 }
 
 // The number of leading bytes of s, at most limit, that end at a character
 // boundary.
-size_t FitLength(const char* s, size_t limit) {
+size_t FitLength(const char* s, size_t limit, PathStyle style = kWindowsPaths) {
     size_t i = 0;
     while (s[i] != '\0') {
-        size_t w = CharWidth(s + i);
+        size_t w = CharWidth(s + i, style);
         if (i + w > limit) break;
         i += w;
     }
     return i;
+}
+
+// The longest path a style allows in a buffer of outSize bytes.
+size_t PathLimit(size_t outSize, PathStyle style) {
+    size_t limit = outSize - 1;
+    if (style == kWindowsPaths && limit > kPathMax - 1) limit = kPathMax - 1;
+    return limit;
 }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
@@ -42,15 +57,25 @@ int LastBackslash(const char* path) {
     return last;
 }
 
-int ExtensionDot(const char* path) {
+int ExtensionDot(const char* path, PathStyle style) {
     if (!path) return -1;
     int dot = -1;
-    for (size_t i = 0; path[i] != '\0'; i += CharWidth(path + i)) {
+    for (size_t i = 0; path[i] != '\0'; i += CharWidth(path + i, style)) {
         // Both separators end a component: Windows accepts '/' as well.
-        if (path[i] == '\\' || path[i] == '/') dot = -1;
+        if (IsSeparator(path[i], style)) dot = -1;
         if (path[i] == '.') dot = static_cast<int>(i);
     }
     return dot;
+}
+
+size_t FolderPartLength(const char* path, PathStyle style) {
+    if (!path) return 0;
+    size_t cut = 0;
+    for (size_t i = 0; path[i] != '\0'; i += CharWidth(path + i, style)) {
+        if (IsSeparator(path[i], style) || (style == kWindowsPaths && path[i] == ':'))
+            cut = i + 1;
+    }
+    return cut;
 }
 
 bool TrimTrailingBackslash(char* path) {
@@ -88,11 +113,12 @@ bool SameFolder(const char* a, const char* b) {
     }
 }
 
-bool ReplaceExtension(const char* path, const char* ext, char* out, size_t outSize) {
+bool ReplaceExtension(const char* path, const char* ext, char* out, size_t outSize,
+                      PathStyle style) {
     if (!out || outSize == 0) return false;
     if (!path) path = "";
     if (!ext) ext = "";
-    int dot = ExtensionDot(path);
+    int dot = ExtensionDot(path, style);
     size_t keep = dot >= 0 ? static_cast<size_t>(dot) : std::strlen(path);
     size_t extLen = std::strlen(ext);
     if (keep + extLen + 1 > outSize) {
@@ -104,63 +130,72 @@ bool ReplaceExtension(const char* path, const char* ext, char* out, size_t outSi
     return true;
 }
 
-bool BackupName(const char* path, char* out, size_t outSize) {
-    return ReplaceExtension(path, ".bak", out, outSize);
+bool BackupName(const char* path, char* out, size_t outSize, PathStyle style) {
+    return ReplaceExtension(path, ".bak", out, outSize, style);
+}
+
+bool NewFileNameBeside(const char* target, uint32_t seed, uint32_t attempt, char* out,
+                       size_t outSize, PathStyle style) {
+    if (!out || outSize == 0) return false;
+    out[0] = '\0';
+    if (!target) return false;
+    size_t prefix = FolderPartLength(target, style);
+    size_t limit = PathLimit(outSize, style);
+    if (prefix >= limit) return false;
+    size_t room = limit - prefix;
+    // Each attempt of a series gives another tag; the seed keeps series of
+    // different callers apart.
+    uint32_t tag = seed + attempt * 0x9E3779B9u;
+    char name[24];
+    if (room >= 16) {
+        std::snprintf(name, sizeof name, "~orv%08lx.tmp", static_cast<unsigned long>(tag));
+    } else {
+        char hex[16];
+        std::snprintf(hex, sizeof hex, "%08lx", static_cast<unsigned long>(tag));
+        size_t digits = room - 1 < 8 ? room - 1 : 8;
+        if (digits == 0) {
+            name[0] = hex[7];
+            name[1] = '\0';
+        } else {
+            name[0] = '~';
+            std::memcpy(name + 1, hex + 8 - digits, digits);
+            name[1 + digits] = '\0';
+        }
+    }
+    std::memcpy(out, target, prefix);
+    std::strcpy(out + prefix, name);
+    return true;
 }
 
 bool BuildExtractTarget(const char* folder, const char* fileTitle, const char* diskName,
-                        char* out, size_t outSize) {
+                        char* out, size_t outSize, PathStyle style) {
     if (!out || outSize == 0) return false;
     if (!folder) folder = "";
     if (!fileTitle) fileTitle = "";
     if (!diskName) diskName = "";
 
-    // Room for the longest pieces the callers hold, so that even a name far
-    // too long is assembled whole before it is cut for the message.
-    const size_t kRoom = 4 * kPathMax;
-    char name[kRoom];
-    size_t len = 0;
-    bool fits = true;
-    struct Appender {
-        char* dst;
-        size_t room;
-        size_t* len;
-        bool* fits;
-        void Add(const char* s) {
-            size_t n = std::strlen(s);
-            if (*len + n >= room) {
-                n = FitLength(s, room - 1 - *len);
-                *fits = false;
-            }
-            std::memcpy(dst + *len, s, n);
-            *len += n;
-            dst[*len] = '\0';
-        }
-    } add = {name, kRoom, &len, &fits};
-
-    name[0] = '\0';
-    add.Add(folder);
-    int slash = LastBackslash(name);
-    if (len == 0 || slash != static_cast<int>(len) - 1) add.Add("\\");
-    add.Add(fileTitle);
+    // The whole name is assembled first, however long, and cut for the
+    // message only at the end.
+    std::string name = folder;
+    char separator = style == kWindowsPaths ? '\\' : '/';
+    bool endsInSeparator =
+        style == kWindowsPaths
+            ? !name.empty() && LastBackslash(name.c_str()) == static_cast<int>(name.size()) - 1
+            : !name.empty() && name[name.size() - 1] == '/';
+    if (!endsInSeparator) name += separator;
+    name += fileTitle;
     // The extension dot of the document's name becomes a blank and what
     // follows it goes; the search does not run into the folder part.
-    int dot = ExtensionDot(name);
-    if (dot >= 0) {
-        name[dot] = ' ';
-        len = static_cast<size_t>(dot) + 1;
-        name[len] = '\0';
-    }
-    add.Add(diskName);
-    add.Add(".D88");
+    int dot = ExtensionDot(name.c_str(), style);
+    if (dot >= 0) name.erase(static_cast<size_t>(dot)).append(" ");
+    name += diskName;
+    name += ".D88";
 
-    size_t limit = kPathMax - 1;
-    if (outSize - 1 < limit) limit = outSize - 1;
-    if (len > limit) fits = false;
-    size_t n = FitLength(name, limit);
-    std::memcpy(out, name, n);
+    size_t limit = PathLimit(outSize, style);
+    size_t n = FitLength(name.c_str(), limit, style);
+    std::memcpy(out, name.data(), n);
     out[n] = '\0';
-    return fits;
+    return name.size() <= limit;
 }
 
 const char* SkipProgramName(const char* commandLine) {

@@ -14,7 +14,11 @@ void ReportIoFailure(HWND mainWindow, IoResult result, const char* name) {
     case kIoOpenFailed:
     case kIoNameTooLong: ShowWarning(mainWindow, TXT_CANNOT_OPEN, name); break;
     case kIoSizeFailed: ShowWarning(mainWindow, TXT_CANNOT_SIZE, name); break;
-    case kIoNoMemory: ShowWarning(mainWindow, TXT_NO_MEMORY, nullptr); break;
+    // An empty file and one of 4 GiB or more get the memory message too:
+    // the window asks for a block of their size, which is refused.
+    case kIoNoMemory:
+    case kIoEmptyFile:
+    case kIoTooLarge: ShowWarning(mainWindow, TXT_NO_MEMORY, nullptr); break;
     case kIoReadFailed: ShowWarning(mainWindow, TXT_READ_FAILED, name); break;
     case kIoWriteFailed: ShowWarning(mainWindow, TXT_WRITE_FAILED, name); break;
     }

@@ -43,11 +43,10 @@ struct MoveSortInfo {
     std::vector<std::pair<uint32_t, uint32_t> > positions;
 };
 
-// Whether the image at `offset` holds its own sort key bytes: an image of
-// fewer than 26 bytes would have them in the next image's header.
-bool OwnsSortKey(MainWindowParams* params, uint32_t offset) {
-    return ImageExtent(*params->memory, params->buffer, params->bufferSize, offset) >=
-           kOffSortKey + 4;
+// Whether the image at `offset` holds its own sort key bytes (the rule of
+// OwnsSortKey, on the bytes the image has in the buffer).
+bool HoldsSortKey(MainWindowParams* params, uint32_t offset) {
+    return OwnsSortKey(ImageExtent(*params->memory, params->buffer, params->bufferSize, offset));
 }
 
 DragInfo* DragInfoOf(HWND list) {
@@ -128,7 +127,7 @@ void ClearSortKeys(HWND list, MainWindowParams* params) {
     int count = ListCount(list);
     for (int p = 0; p < count; ++p) {
         uint32_t offset = GetItemImageOffset(list, p);
-        if (offset == kNoImage || !OwnsSortKey(params, offset)) continue;
+        if (offset == kNoImage || !HoldsSortKey(params, offset)) continue;
         WriteSortKey(*params->memory, params->buffer, params->bufferSize, offset, 0);
     }
 }
@@ -331,7 +330,7 @@ int MoveSelectedDisks(HWND list, int insertAt) {
     for (int p = 0; p < count; ++p) {
         uint32_t offset = GetItemImageOffset(list, p);
         if (offset == kNoImage) continue;
-        if (OwnsSortKey(params, offset))
+        if (HoldsSortKey(params, offset))
             WriteSortKey(*params->memory, params->buffer, params->bufferSize, offset,
                          static_cast<uint32_t>(p));
         info.positions.push_back(std::make_pair(offset, static_cast<uint32_t>(p)));

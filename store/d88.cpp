@@ -52,6 +52,14 @@ void WriteLe32(uint8_t* p, uint32_t v) {
     p[3] = static_cast<uint8_t>(v >> 24);
 }
 
+void FieldsFromBytes(const uint8_t* bytes, HeaderFields* out) {
+    NameForDisplay(bytes, out->name);
+    out->writeProtect = bytes[kOffWriteProtect];
+    out->mediaType = bytes[kOffMediaType];
+    out->diskSize = ReadLe32(bytes + kOffDiskSize);
+    out->sortKey = ReadLe32(bytes + kOffSortKey);
+}
+
 bool ReadHeader(MemoryApi& mem, const uint8_t* base, uint32_t size, uint32_t off,
                 HeaderFields* out) {
     uint32_t len = 0;
@@ -60,31 +68,50 @@ bool ReadHeader(MemoryApi& mem, const uint8_t* base, uint32_t size, uint32_t off
     std::memset(bytes, 0, sizeof bytes);
     std::memcpy(bytes, base + off, len);
     mem.Unlock(base + off, len);
-
-    NameForDisplay(bytes, out->name);
-    out->writeProtect = bytes[kOffWriteProtect];
-    out->mediaType = bytes[kOffMediaType];
-    out->diskSize = ReadLe32(bytes + kOffDiskSize);
-    out->sortKey = ReadLe32(bytes + kOffSortKey);
+    FieldsFromBytes(bytes, out);
     return true;
 }
 
+uint32_t ExtentOf(uint32_t diskSize, uint32_t bytesFromHeader) {
+    return diskSize < bytesFromHeader ? diskSize : bytesFromHeader;
+}
+
 uint32_t ImageExtent(MemoryApi& mem, const uint8_t* base, uint32_t size, uint32_t off) {
-    HeaderFields f;
-    if (!ReadHeader(mem, base, size, off, &f)) return 0;
-    uint32_t left = size - off;
-    return f.diskSize < left ? f.diskSize : left;
+    if (!base || off >= size) return 0;
+    uint32_t len = AccessLength(size, off);
+    // The lock only keeps the bytes resident: a refused one changes nothing.
+    bool locked = mem.Lock(base + off, len);
+    uint8_t bytes[4] = {0, 0, 0, 0};
+    for (uint32_t i = 0; i < 4 && kOffDiskSize + i < len; ++i) bytes[i] = base[off + kOffDiskSize + i];
+    if (locked) mem.Unlock(base + off, len);
+    return ExtentOf(ReadLe32(bytes), size - off);
+}
+
+bool OwnsSortKey(uint32_t extent) { return extent >= kOffSortKey + 4; }
+
+bool PutName(uint8_t* header, uint32_t len, const char* name) {
+    char clamped[kNameMax + 1];
+    ClampName(name ? name : "", clamped);
+    // The text and one NUL; whatever follows the NUL stays.
+    return PutBytes(header, len, 0, reinterpret_cast<const uint8_t*>(clamped),
+                    static_cast<uint32_t>(std::strlen(clamped)) + 1);
+}
+
+bool PutWriteProtect(uint8_t* header, uint32_t len, uint8_t value) {
+    return PutBytes(header, len, kOffWriteProtect, &value, 1);
+}
+
+bool PutSortKey(uint8_t* header, uint32_t len, uint32_t key) {
+    uint8_t bytes[4];
+    WriteLe32(bytes, key);
+    return PutBytes(header, len, kOffSortKey, bytes, 4);
 }
 
 bool WriteHeaderName(MemoryApi& mem, uint8_t* base, uint32_t size, uint32_t off,
                      const char* name) {
-    char clamped[kNameMax + 1];
-    ClampName(name ? name : "", clamped);
     uint32_t len = 0;
     if (!LockHeader(mem, base, size, off, &len)) return false;
-    // The text and one NUL; whatever follows the NUL stays.
-    bool whole = PutBytes(base + off, len, 0, reinterpret_cast<const uint8_t*>(clamped),
-                          static_cast<uint32_t>(std::strlen(clamped)) + 1);
+    bool whole = PutName(base + off, len, name);
     mem.Unlock(base + off, len);
     return whole;
 }
@@ -106,17 +133,15 @@ bool SetWriteProtect(MemoryApi& mem, uint8_t* base, uint32_t size, uint32_t off,
                      uint8_t value) {
     uint32_t len = 0;
     if (!LockHeader(mem, base, size, off, &len)) return false;
-    bool whole = PutBytes(base + off, len, kOffWriteProtect, &value, 1);
+    bool whole = PutWriteProtect(base + off, len, value);
     mem.Unlock(base + off, len);
     return whole;
 }
 
 bool WriteSortKey(MemoryApi& mem, uint8_t* base, uint32_t size, uint32_t off, uint32_t key) {
-    uint8_t bytes[4];
-    WriteLe32(bytes, key);
     uint32_t len = 0;
     if (!LockHeader(mem, base, size, off, &len)) return false;
-    bool whole = PutBytes(base + off, len, kOffSortKey, bytes, 4);
+    bool whole = PutSortKey(base + off, len, key);
     mem.Unlock(base + off, len);
     return whole;
 }
@@ -160,6 +185,10 @@ void ClampName(const char* name, char out[kNameMax + 1]) {
     }
     std::memcpy(out, s, i);
     out[i] = '\0';
+}
+
+void ExtractNamePart(const HeaderFields& fields, char out[kNameMax + 1]) {
+    ClampName(fields.name, out);
 }
 
 const char* MediaText(uint8_t mediaType) {

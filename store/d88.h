@@ -36,6 +36,9 @@ struct HeaderFields {
 uint32_t ReadLe32(const uint8_t* p);
 void WriteLe32(uint8_t* p, uint32_t v);
 
+// The fields of a header's first 36 bytes (bytes past the end given as 0).
+void FieldsFromBytes(const uint8_t* bytes, HeaderFields* out);
+
 // Copies the header fields at offset `off` of a buffer of `size` bytes.
 // Locks the touched bytes (at most 36) for the copy. False when there is no
 // buffer, `off` is not below `size`, or the lock is refused.
@@ -43,8 +46,17 @@ bool ReadHeader(MemoryApi& mem, const uint8_t* base, uint32_t size, uint32_t off
                 HeaderFields* out);
 
 // The number of bytes of the image at `off` that really lie in the buffer:
-// the smaller of its diskSize and what follows `off`. 0 when unreadable.
+// the smaller of its diskSize and what follows `off`; 0 when there is no
+// header there. The size is read whether or not the lock is given: the
+// bulk transfers that use it never depend on the locks.
 uint32_t ImageExtent(MemoryApi& mem, const uint8_t* base, uint32_t size, uint32_t off);
+// The smaller of a diskSize and the bytes that follow the image's header.
+uint32_t ExtentOf(uint32_t diskSize, uint32_t bytesFromHeader);
+
+// Whether an image of `extent` bytes holds the four sort key bytes itself;
+// a shorter one would have them in the bytes of the image after it, which
+// a reorder leaves alone.
+bool OwnsSortKey(uint32_t extent);
 
 // Writes a name (cut to at most 16 bytes at a character boundary) and its
 // NUL at the start of the header; the bytes after the NUL are kept.
@@ -58,6 +70,13 @@ bool SetWriteProtect(MemoryApi& mem, uint8_t* base, uint32_t size, uint32_t off,
 bool WriteSortKey(MemoryApi& mem, uint8_t* base, uint32_t size, uint32_t off,
                   uint32_t key);
 
+// The same edits on a copy of a header's first `len` bytes (at most 36),
+// without locks: bytes at or past `len` are left out, and the result says
+// whether every byte was written.
+bool PutName(uint8_t* header, uint32_t len, const char* name);
+bool PutWriteProtect(uint8_t* header, uint32_t len, uint8_t value);
+bool PutSortKey(uint8_t* header, uint32_t len, uint32_t key);
+
 // Fills a zeroed 688-byte header as a blank disk: "BlankDisk", size 688.
 void MakeBlankHeader(uint8_t* header);
 
@@ -66,6 +85,9 @@ void MakeBlankHeader(uint8_t* header);
 void NameForDisplay(const uint8_t* field, char out[kNameField + 1]);
 // Copies at most 16 bytes of `name` to `out`, cut at a character boundary.
 void ClampName(const char* name, char out[kNameMax + 1]);
+// The disk's part of the name of its extracted file: the name's text up to
+// its NUL, at most 16 bytes (a name field without a NUL gives 16, not 17).
+void ExtractNamePart(const HeaderFields& fields, char out[kNameMax + 1]);
 
 const char* MediaText(uint8_t mediaType);      // "2D", "2DD", "2HD"
 const char* ProtectText(uint8_t writeProtect);  // "Yes", "No"

@@ -1,6 +1,9 @@
 // d88 rename, protect, move and delete: the file rewritten in place.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include "tests/cli/cli_test_support.h"
 #include "tests/support/fault_files.h"
 #include "tests/support/fault_memory.h"
@@ -278,6 +281,15 @@ TEST_F(D88Edit, AFailedWriteChangesNothingAndLeavesNoBackup) {
     EXPECT_EQ(memory.liveBlocks(), 0u);
     EXPECT_EQ(memory.heldLocks(), 0u);
     EXPECT_TRUE(memory.errors().empty());
+
+    // With the system's reason, as a full disk gives it.
+    files.systemError = ENOSPC;
+    o = D88({"delete", file, "0"}, files, memory);
+    EXPECT_NE(o.err.find(": writing the file failed: " + std::string(std::strerror(ENOSPC)) +
+                         "; nothing was changed"),
+              std::string::npos)
+        << o.err;
+    EXPECT_EQ(GetFile(file), before);
 
     FaultFiles refuse;
     refuse.failReplace = true;

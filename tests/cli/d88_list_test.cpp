@@ -23,6 +23,11 @@ TEST(D88Help, EachCommandHasItsOwnHelp) {
         EXPECT_EQ(o.out.find(std::string("Usage: d88 ") + c), 0u) << c;
         EXPECT_EQ(D88({"help", c}).out, o.out) << c;
     }
+    // The commands that rewrite a file say where they part from the window.
+    for (const char* c : {"join", "rename", "protect", "move", "delete"})
+        EXPECT_NE(D88({c, "--help"}).out.find("differs from the window on purpose"),
+                  std::string::npos)
+            << c;
 }
 
 TEST(D88Help, WrongCommandLinesAreUsageErrors) {

@@ -258,7 +258,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     uint32_t againSize = 0;
     IoResult r = ReadWholeFile(files, mem, out.c_str(), &again, &againSize, &opened);
     if (expected.empty()) {
-        CHECK(r == kIoNoMemory && again == nullptr);
+        CHECK(r == kIoEmptyFile && again == nullptr);
     } else {
         CHECK(r == kIoOk && againSize == expected.size());
         CHECK(std::memcmp(again, expected.data(), againSize) == 0);

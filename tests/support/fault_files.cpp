@@ -4,15 +4,27 @@ FaultFiles::FaultFiles() : inner_(SystemFiles()) {}
 
 FaultFiles::FaultFiles(FileApi& inner) : inner_(inner) {}
 
+bool FaultFiles::Faulted() {
+    faulted_ = true;
+    return false;
+}
+
+int FaultFiles::LastError() { return faulted_ ? systemError : inner_.LastError(); }
+
 FileApi::Handle FaultFiles::OpenRead(const char* path) {
-    if (failOpen) return nullptr;
+    faulted_ = false;
+    if (failOpen) {
+        Faulted();
+        return nullptr;
+    }
     Handle h = inner_.OpenRead(path);
     if (h) open_.insert(h);
     return h;
 }
 
 bool FaultFiles::Size(Handle h, uint64_t* size) {
-    if (failSize) return false;
+    faulted_ = false;
+    if (failSize) return Faulted();
     if (overrideSize) {
         *size = reportedSize;
         return true;
@@ -23,7 +35,8 @@ bool FaultFiles::Size(Handle h, uint64_t* size) {
 bool FaultFiles::Read(Handle h, uint8_t* dst, uint32_t n, uint32_t* got) {
     ++reads;
     *got = 0;
-    if (reads == failReadAt) return false;
+    faulted_ = false;
+    if (reads == failReadAt) return Faulted();
     if (reads == emptyReadAt || (emptyReadsFrom && emptyReadAt && reads > emptyReadAt)) {
         return true;
     }
@@ -31,8 +44,33 @@ bool FaultFiles::Read(Handle h, uint8_t* dst, uint32_t n, uint32_t* got) {
     return inner_.Read(h, dst, n, got);
 }
 
+bool FaultFiles::ReadAt(Handle h, uint64_t pos, uint8_t* dst, uint32_t n, uint32_t* got) {
+    ++reads;
+    *got = 0;
+    faulted_ = false;
+    if (reads == failReadAt) return Faulted();
+    if (reads == emptyReadAt || (emptyReadsFrom && emptyReadAt && reads > emptyReadAt)) {
+        return true;
+    }
+    if (reads == shortReadAt && n > shortReadBytes) n = shortReadBytes;
+    return inner_.ReadAt(h, pos, dst, n, got);
+}
+
+bool FaultFiles::CopyRange(Handle from, uint64_t pos, Handle to, uint32_t n, uint32_t* copied) {
+    *copied = 0;
+    if (!kernelCopy) return false;
+    ++writes;
+    bool ok = inner_.CopyRange(from, pos, to, n, copied);
+    bytesWritten += *copied;
+    return ok;
+}
+
 FileApi::Handle FaultFiles::CreateTempBeside(const char* target, char* tempPath) {
-    if (failCreate) return nullptr;
+    faulted_ = false;
+    if (failCreate) {
+        Faulted();
+        return nullptr;
+    }
     Handle h = inner_.CreateTempBeside(target, tempPath);
     if (h) {
         open_.insert(h);
@@ -44,6 +82,7 @@ FileApi::Handle FaultFiles::CreateTempBeside(const char* target, char* tempPath)
 bool FaultFiles::Write(Handle h, const uint8_t* src, uint32_t n, uint32_t* put) {
     ++writes;
     *put = 0;
+    faulted_ = false;
     if (writes == zeroWriteAt) return true;
     bool stopHere = false;
     if (failWriteAfter >= 0) {
@@ -57,31 +96,49 @@ bool FaultFiles::Write(Handle h, const uint8_t* src, uint32_t n, uint32_t* put) 
     }
     if (n > 0 && !inner_.Write(h, src, n, put)) return false;
     bytesWritten += *put;
-    return !stopHere;
+    return stopHere ? Faulted() : true;
 }
 
 bool FaultFiles::Flush(Handle h) {
-    if (failFlush) return false;
+    faulted_ = false;
+    if (failFlush) return Faulted();
     return inner_.Flush(h);
+}
+
+bool FaultFiles::FlushNamed(const char* path) {
+    faulted_ = false;
+    if (failFlush) return Faulted();
+    return inner_.FlushNamed(path);
 }
 
 bool FaultFiles::Close(Handle h) {
     open_.erase(h);
+    faulted_ = false;
     bool ok = inner_.Close(h);
-    return failClose ? false : ok;
+    return failClose ? Faulted() : ok;
 }
 
 bool FaultFiles::Delete(const char* path) { return inner_.Delete(path); }
 
 bool FaultFiles::Copy(const char* from, const char* to) {
     copies.push_back(std::string(from) + ">" + to);
-    if (failCopy) return false;
+    faulted_ = false;
+    if (failCopy) return Faulted();
     return inner_.Copy(from, to);
 }
 
 bool FaultFiles::Replace(const char* from, const char* to) {
-    if (failReplace) return false;
+    faulted_ = false;
+    if (failReplace) return Faulted();
     return inner_.Replace(from, to);
 }
+
+bool FaultFiles::Rename(const char* from, const char* to) {
+    faulted_ = false;
+    if (failReplace) return Faulted();
+    return inner_.Rename(from, to);
+}
+
+bool FaultFiles::SyncFolder(const char* pathInFolder) { return inner_.SyncFolder(pathInFolder); }
 
 bool FaultFiles::Exists(const char* path) { return inner_.Exists(path); }

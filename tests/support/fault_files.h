@@ -20,14 +20,24 @@ public:
     Handle OpenRead(const char* path) override;
     bool Size(Handle h, uint64_t* size) override;
     bool Read(Handle h, uint8_t* dst, uint32_t n, uint32_t* got) override;
+    // Counted and faulted as reads.
+    bool ReadAt(Handle h, uint64_t pos, uint8_t* dst, uint32_t n, uint32_t* got) override;
     Handle CreateTempBeside(const char* target, char* tempPath) override;
     bool Write(Handle h, const uint8_t* src, uint32_t n, uint32_t* put) override;
+    // Declined unless `kernelCopy` is set, so that the copy goes through
+    // Read and Write, where the faults are.
+    bool CopyRange(Handle from, uint64_t pos, Handle to, uint32_t n, uint32_t* copied) override;
     bool Flush(Handle h) override;
+    bool FlushNamed(const char* path) override;  // fails with failFlush
     bool Close(Handle h) override;
     bool Delete(const char* path) override;
     bool Copy(const char* from, const char* to) override;
     bool Replace(const char* from, const char* to) override;
+    bool Rename(const char* from, const char* to) override;  // fails with failReplace
+    bool SyncFolder(const char* pathInFolder) override;
     bool Exists(const char* path) override;
+    // `systemError` after a fault made here, else the inner one's.
+    int LastError() override;
 
     // Faults; reads and writes are counted from 1.
     bool failOpen = false;
@@ -46,6 +56,8 @@ public:
     bool failClose = false;
     bool failReplace = false;
     bool failCopy = false;
+    bool kernelCopy = false;
+    int systemError = 0;  // the code a fault made here reports
 
     // What happened.
     int reads = 0;
@@ -56,7 +68,9 @@ public:
     size_t openHandles() const { return open_.size(); }
 
 private:
+    bool Faulted();  // notes that the last failure was made here
     FileApi& inner_;
+    bool faulted_ = false;
     std::set<Handle> open_;
 };
 

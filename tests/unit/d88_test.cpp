@@ -66,7 +66,12 @@ TEST_F(HeaderTest, NoHeaderOrARefusedLockReadsNothing) {
     EXPECT_FALSE(ReadHeader(mem, nullptr, 0, 0, &f));
     mem.RefuseLocks(true);
     EXPECT_FALSE(ReadHeader(mem, b, 64, 0, &f));
+    // The size of a bulk transfer does not depend on the lock.
     EXPECT_EQ(0u, ImageExtent(mem, b, 64, 0));
+    WriteLe32(b + kOffDiskSize, 40);
+    EXPECT_EQ(40u, ImageExtent(mem, b, 64, 0));
+    WriteLe32(b + kOffDiskSize, 100);
+    EXPECT_EQ(64u, ImageExtent(mem, b, 64, 0));
     uint8_t now = 0;
     EXPECT_FALSE(FlipWriteProtect(mem, b, 64, 0, &now));
     EXPECT_EQ(0, b[kOffWriteProtect]);
@@ -109,6 +114,43 @@ TEST(NameClamp, CutsAtSixteenBytesOnACharacterBoundary) {
     EXPECT_STREQ("ABCDEFGHIJKLMNO", out);
     ClampName("ABCDEFGHIJKLMN表", out);
     EXPECT_EQ(16u, std::strlen(out));
+}
+
+TEST(NameForExtract, TheTextUpToTheNulAtMostSixteenBytes) {
+    const struct {
+        const char* field;  // 17 bytes
+        const char* part;
+    } cases[] = {
+        {"ABCDEFGHIJKLMNOPQ", "ABCDEFGHIJKLMNOP"},  // no NUL: 16, not 17
+        {"DISK A\0XXXXXXXXXX", "DISK A"},
+        {"ABCDEFGHIJKLMNO\x95\x5C", "ABCDEFGHIJKLMNO"},  // 表 would be bytes 16 and 17
+        {"ABCDEFGHIJKLMN\x95\x5CQ", "ABCDEFGHIJKLMN\x95\x5C"},
+        {"\0BCDEFGHIJKLMNOPQ", ""},
+    };
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        HeaderFields f;
+        NameForDisplay(reinterpret_cast<const uint8_t*>(cases[i].field), f.name);
+        char part[kNameMax + 1];
+        ExtractNamePart(f, part);
+        EXPECT_STREQ(cases[i].part, part) << i;
+    }
+}
+
+TEST(SortKey, OwnedByImagesOfTwentySixBytesOrMore) {
+    EXPECT_FALSE(OwnsSortKey(0));
+    EXPECT_FALSE(OwnsSortKey(25));
+    EXPECT_TRUE(OwnsSortKey(26));
+    EXPECT_TRUE(OwnsSortKey(0xFFFFFFFFu));
+    uint8_t h[kHeaderAccess];
+    std::memset(h, 'X', sizeof h);
+    EXPECT_FALSE(PutSortKey(h, 24, 0));  // only the bytes inside are written
+    EXPECT_EQ(0, std::memcmp(h + 21, "X\0\0XX", 5));
+    EXPECT_TRUE(PutName(h, 36, "AB"));
+    EXPECT_TRUE(PutWriteProtect(h, 36, kProtectBit));
+    HeaderFields f;
+    FieldsFromBytes(h, &f);
+    EXPECT_STREQ("AB", f.name);
+    EXPECT_EQ(kProtectBit, f.writeProtect);
 }
 
 TEST_F(HeaderTest, ANameIsWrittenWithOneNulAndTheRestKept) {

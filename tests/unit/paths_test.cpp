@@ -124,6 +124,64 @@ TEST(ExtractTarget, ANameOver259BytesIsRefusedAndCut) {
     EXPECT_EQ('Q', small[11]);
 }
 
+TEST(PathStyle, PosixPathsAreUtf8AndSeparatedBySlashesOnly) {
+    // あ. is E3 81 82 2E in UTF-8: read as Shift-JIS, 0x82 would swallow the
+    // dot. Windows-style reading is what the window's paths need.
+    const char* utf8 = "/d/\xE3\x81\x82.d88";
+    EXPECT_EQ(6, ExtensionDot(utf8, kPosixPaths));
+    char out[2 * kPathMax];
+    ASSERT_TRUE(BackupName(utf8, out, sizeof out, kPosixPaths));
+    EXPECT_STREQ("/d/\xE3\x81\x82.bak", out);
+    ASSERT_TRUE(BackupName("/a.b/c\\d", out, sizeof out, kPosixPaths));
+    EXPECT_STREQ("/a.b/c\\d.bak", out);
+    EXPECT_EQ(3u, FolderPartLength("/a/b\\c", kPosixPaths));
+    EXPECT_EQ(5u, FolderPartLength("C:\\a\\b", kWindowsPaths));
+    EXPECT_EQ(2u, FolderPartLength("C:GAME.D88", kWindowsPaths));
+    ASSERT_TRUE(BuildExtractTarget("/out", "\xE3\x81\x82.d88", "A", out, sizeof out, kPosixPaths));
+    EXPECT_STREQ("/out/\xE3\x81\x82 A.D88", out);
+    ASSERT_TRUE(BuildExtractTarget("/out/", "GAME", "A", out, sizeof out, kPosixPaths));
+    EXPECT_STREQ("/out/GAMEA.D88", out);
+    // No 259-byte limit there beyond the buffer.
+    std::string deep = "/" + std::string(300, 'd');
+    ASSERT_TRUE(BuildExtractTarget(deep.c_str(), "G.D88", "A", out, sizeof out, kPosixPaths));
+    EXPECT_EQ(deep + "/G A.D88", out);
+}
+
+TEST(NewFileName, BesideTheTargetWithin259Bytes) {
+    const struct {
+        std::string target;
+        PathStyle style;
+        std::string prefix;  // what the new name starts with
+        size_t length;       // its whole length
+    } cases[] = {
+        {"C:\\D88\\GAME.D88", kWindowsPaths, "C:\\D88\\~orv", 7 + 16},
+        {"C:\\GAME.D88", kWindowsPaths, "C:\\~orv", 3 + 16},
+        {"GAME.D88", kWindowsPaths, "~orv", 16},
+        {"C:\\表\\A.D88", kWindowsPaths, "C:\\表\\~orv", 6 + 16},
+        // A folder of 250 bytes leaves 8 for the name: "~" and 7 digits.
+        {"C:\\" + std::string(247, 'F') + "\\A.D88", kWindowsPaths,
+         "C:\\" + std::string(247, 'F') + "\\~", 259},
+        {"C:\\" + std::string(254, 'F') + "\\A", kWindowsPaths,
+         "C:\\" + std::string(254, 'F') + "\\", 259},
+        {"/tmp/x/GAME.D88", kPosixPaths, "/tmp/x/~orv", 7 + 16},
+        {"/tmp/x\\GAME.D88", kPosixPaths, "/tmp/~orv", 5 + 16},
+    };
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        char a[2 * kPathMax], b[2 * kPathMax];
+        ASSERT_TRUE(NewFileNameBeside(cases[i].target.c_str(), 1234, 0, a, kPathMax, cases[i].style))
+            << i;
+        ASSERT_TRUE(NewFileNameBeside(cases[i].target.c_str(), 1234, 1, b, kPathMax, cases[i].style))
+            << i;
+        EXPECT_EQ(cases[i].prefix, std::string(a).substr(0, cases[i].prefix.size())) << a;
+        EXPECT_EQ(cases[i].length, std::strlen(a)) << a;
+        EXPECT_STRNE(a, b) << i;  // the next attempt is another name
+    }
+    // A folder that leaves no room at all.
+    char out[kPathMax];
+    std::string full = "C:\\" + std::string(255, 'F') + "\\";
+    EXPECT_FALSE(NewFileNameBeside(full.c_str(), 1, 0, out, sizeof out, kWindowsPaths));
+}
+
 TEST(CommandLine, SkipsTheProgramName) {
     EXPECT_STREQ("C:\\DISKS\\GAME.D88", SkipProgramName("prog.exe C:\\DISKS\\GAME.D88"));
     EXPECT_STREQ("a b  ", SkipProgramName("  \"C:\\Program Files\\prog.exe\"\t a b  "));

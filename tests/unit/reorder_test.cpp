@@ -106,6 +106,14 @@ TEST(MoveOrder, RandomSelectionsMatchTheThreeGroups) {
         std::stable_sort(b.begin(), b.end(), by);
         ASSERT_EQ(Names(expected), Names(a)) << "round " << round;
         ASSERT_EQ(Names(expected), Names(b)) << "round " << round;
+
+        // d88's move: the same order as positions.
+        std::vector<bool> selected;
+        for (size_t i = 0; i < n; ++i) selected.push_back(items[i].selected);
+        std::vector<size_t> order = MoveOrder(selected, t);
+        std::vector<Item> moved;
+        for (size_t i = 0; i < order.size(); ++i) moved.push_back(items[order[i]]);
+        ASSERT_EQ(Names(expected), Names(moved)) << "round " << round;
     }
 }
 

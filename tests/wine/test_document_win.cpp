@@ -279,6 +279,49 @@ TEST_F(Document, FailedSavesLeaveTheTargetAsItWas) {
     for (const std::string& temp : files.tempsCreated) EXPECT_FALSE(Exists(temp)) << temp;
 }
 
+TEST_F(Document, SaveIntoAFolderOf250Bytes) {
+    // GetTempFileName refuses folders of more than 246 bytes; a target of
+    // 256 bytes there is saved all the same, through a new file beside it.
+    std::string deep = folder_.path() + "\\";
+    deep += std::string(250 - deep.size(), 'F');
+    ASSERT_EQ(250u, deep.size());
+    std::wstring wide = L"\\\\?\\" + std::wstring(deep.begin(), deep.end());
+    ASSERT_TRUE(CreateDirectoryW(wide.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+    std::string target = deep + "\\A.D88";
+    std::string path = folder_.Write("GAME.D88", TwoImages());
+    ASSERT_TRUE(OpenFromCommandLine(main(), path.c_str()));
+    AppendBlankDisk(main());
+    lstrcpynA(params()->filePath, target.c_str(), sizeof params()->filePath);
+    params()->flags |= FLAG_MAKE_BACKUP;
+    ModalWatcher watcher;  // no message is due: one that comes is closed and counted
+    watcher.Start();
+    EXPECT_TRUE(SaveDocument(main()));
+    Bytes saved;
+    ASSERT_TRUE(ReadAll(target, &saved));
+    EXPECT_TRUE(saved == Join({TwoImages(), MakeImage("BlankDisk", 688)}));
+    // Again over the file now there: the backup copy beside it, nothing else.
+    params()->modified = 1;
+    EXPECT_TRUE(SaveDocument(main()));
+    EXPECT_TRUE(Exists(deep + "\\A.bak"));
+    EXPECT_TRUE(watcher.Finish()) << watcher.Report();
+    EXPECT_TRUE(watcher.seen().empty()) << watcher.Report();
+    // Only the target and its backup copy: no new file is left beside them.
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((deep + "\\*").c_str(), &found);
+    int files = 0;
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+                ++files;
+                DeleteFileA((deep + "\\" + found.cFileName).c_str());
+            }
+        } while (FindNextFileA(find, &found));
+        FindClose(find);
+    }
+    EXPECT_EQ(2, files);  // A.D88 and A.bak
+    RemoveDirectoryA(deep.c_str());
+}
+
 TEST_F(Document, SaveQuestionGuardsNewAndClose) {
     AppendBlankDisk(main());
     {

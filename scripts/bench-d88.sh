@@ -1,0 +1,128 @@
+#!/usr/bin/env bash
+# Times each d88 command (native Release build) beside its yardstick on the
+# same bytes, in one run, and prints a table of medians, ratios and d88's
+# peak memory for docs/benchmarks.md.
+#
+#   bash scripts/bench-d88.sh            # 5 runs of each pair
+#   RUNS=9 bash scripts/bench-d88.sh
+#
+# Containers: one of 512 images of 1 MiB, and 100 of 2 MiB (two images of
+# 1 MiB each), made in build/bench-d88/data. The file cache is warm: every
+# container is read once before the runs. Before each timed run its output
+# is removed and the disk settled with `sync` (not timed); the d88 command
+# and its yardstick take turns, so both meet the same machine. An edit
+# rewrites an existing file; its yardstick copies over an existing file of
+# the same size, so both pay for freeing the old blocks.
+set -euo pipefail
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+cd "$ROOT"
+RUNS=${RUNS:-5}
+BUILD=build/bench-d88
+DATA=$BUILD/data
+
+if [ ! -x /usr/bin/time ]; then
+    echo "bench-d88.sh: installing GNU time for the peak memory" >&2
+    apt-get install -y --no-install-recommends time >/dev/null
+fi
+
+cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVANEL_SANITIZE=OFF \
+    -DORVANEL_TESTS=OFF -DORVANEL_BENCH=OFF -DCMAKE_C_COMPILER=gcc -DCMAKE_CXX_COMPILER=g++ >/dev/null
+cmake --build "$BUILD" --target d88 >/dev/null
+D88=$ROOT/$BUILD/cli/d88
+
+mkdir -p "$DATA"
+if [ ! -f "$DATA/big.d88" ] || [ ! -f "$DATA/small/c099.d88" ]; then
+    echo "bench-d88.sh: making the containers in $DATA" >&2
+    python3 - "$DATA" <<'PY'
+import os, struct, sys
+data = sys.argv[1]
+def image(name, size, fill):
+    h = bytearray(688)
+    h[:len(name)] = name
+    struct.pack_into('<I', h, 28, size)
+    return bytes(h) + bytes([fill]) * (size - 688)
+with open(os.path.join(data, 'big.d88'), 'wb') as f:
+    for i in range(512):
+        f.write(image(b'DISK%03d' % i, 1 << 20, i & 0xFF))
+os.makedirs(os.path.join(data, 'small'), exist_ok=True)
+for c in range(100):
+    with open(os.path.join(data, 'small', 'c%03d.d88' % c), 'wb') as f:
+        f.write(image(b'A%03d' % c, 1 << 20, c) + image(b'B%03d' % c, 1 << 20, 255 - c))
+PY
+fi
+BIG=$DATA/big.d88
+SMALL=("$DATA"/small/c*.d88)
+cat "$BIG" "${SMALL[@]}" >/dev/null
+
+# run_timed CMD...: runs the command (its output to /dev/null), sets MS to
+# the wall time in milliseconds (three decimals) and KIB to its peak memory.
+run_timed() {
+    local start end
+    start=$(date +%s%N)
+    /usr/bin/time -f %M -o "$DATA/.mem" "$@" >/dev/null
+    end=$(date +%s%N)
+    MS=$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f", (b - a) / 1e6 }')
+    KIB=$(cat "$DATA/.mem")
+}
+
+median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+
+# pair NAME PREPARE D88-COMMAND -- YARDSTICK-NAME YARDSTICK-COMMAND: PREPARE is
+# evaluated before each run of either, untimed.
+ROWS=()
+pair() {
+    local name=$1 prep=$2 d88cmd=$3 yname=$4 ycmd=$5
+    local dt=() yt=() mem=() r
+    for ((r = 0; r < RUNS; r++)); do
+        eval "$prep"; sync
+        run_timed bash -c "$d88cmd"
+        dt+=("$MS"); mem+=("$KIB")
+        eval "$prep"; sync
+        run_timed bash -c "$ycmd"
+        yt+=("$MS")
+    done
+    local dm ym km ratio
+    dm=$(printf '%s\n' "${dt[@]}" | median)
+    ym=$(printf '%s\n' "${yt[@]}" | median)
+    km=$(printf '%s\n' "${mem[@]}" | sort -g | tail -1)
+    ratio=$(awk -v a="$dm" -v b="$ym" 'BEGIN { printf "%.2f", a / b }')
+    ROWS+=("| $name | $dm ms | $yname | $ym ms | $ratio | $(awk -v k="$km" 'BEGIN { printf "%.1f", k / 1024 }') MiB |")
+    echo "bench-d88.sh: $name: d88 $dm ms, $yname $ym ms, ratio $ratio, peak $km KiB" >&2
+}
+
+OUT=$DATA/out.d88
+COPY=$DATA/copy.d88
+XDIR=$DATA/x
+clean='rm -rf "$OUT" "$XDIR" "$DATA"/copy.*; mkdir -p "$XDIR"'
+# An edit replaces a file of 512 MiB, whose blocks are freed when the new
+# one takes its name; its yardstick copies over a file of that size too.
+edit='rm -rf "$OUT" "$XDIR" "$DATA"/copy.*; mkdir -p "$XDIR"; cp "$BIG" "$COPY"; cp "$BIG" "$OUT"'
+export D88 BIG OUT COPY XDIR DATA
+SMALLQ=$(printf '"%s" ' "${SMALL[@]}")
+
+pair "list, 512 images of 1 MiB" "$clean" '"$D88" list "$BIG"' \
+    "cat FILE > /dev/null" 'cat "$BIG" > /dev/null'
+pair "list, 100 files of 2 MiB in one call" "$clean" "\"\$D88\" list $SMALLQ" \
+    "cat FILES > /dev/null" "cat $SMALLQ > /dev/null"
+pair "join OUT FILE (512 MiB)" "$clean" '"$D88" join "$OUT" "$BIG"' \
+    "cp FILE OUT + sync OUT" 'cp "$BIG" "$OUT" && sync "$OUT"'
+pair "join OUT of 100 files of 2 MiB" "$clean" "\"\$D88\" join \"\$OUT\" $SMALLQ" \
+    "cat FILES > OUT + sync OUT" "cat $SMALLQ > \"\$OUT\" && sync \"\$OUT\""
+pair "extract FILE -o DIR (512 files)" "$clean" '"$D88" extract "$BIG" -o "$XDIR"' \
+    "split -b 1M + sync" 'split -b 1M "$BIG" "$XDIR/x" && sync "$XDIR"/x*'
+pair "rename FILE 3 NAME" "$edit" '"$D88" rename "$COPY" 3 NEWNAME' \
+    "cp FILE over OUT + sync OUT" 'cp "$COPY" "$OUT" && sync "$OUT"'
+pair "protect FILE 3 on" "$edit" '"$D88" protect "$COPY" 3 on' \
+    "cp FILE over OUT + sync OUT" 'cp "$COPY" "$OUT" && sync "$OUT"'
+pair "move FILE 3 4 --to 0" "$edit" '"$D88" move "$COPY" 3 4 --to 0' \
+    "cp FILE over OUT + sync OUT" 'cp "$COPY" "$OUT" && sync "$OUT"'
+pair "delete FILE 0" "$edit" '"$D88" delete "$COPY" 0' \
+    "cp FILE over OUT + sync OUT" 'cp "$COPY" "$OUT" && sync "$OUT"'
+eval "$clean"
+
+echo
+echo "Medians of $RUNS runs each; $(nproc) cores, $(awk '/MemTotal/ { printf "%.0f GiB", $2 / 1048576 }' /proc/meminfo); $(date -u +%Y-%m-%d)."
+echo
+echo "| d88 command | d88 | yardstick | yardstick time | d88 / yardstick | d88 peak memory |"
+echo "|---|---|---|---|---|---|"
+printf '%s\n' "${ROWS[@]}"
