@@ -21,6 +21,7 @@
 
 #include "cli/d88_cli.h"
 #include "store/d88.h"
+#include "tests/unit/test_images.h"
 
 typedef std::vector<uint8_t> Bytes;
 
@@ -76,21 +77,6 @@ inline Bytes GetFile(const std::string& path) {
 inline bool Exists(const std::string& path) {
     struct stat st;
     return lstat(path.c_str(), &st) == 0;
-}
-
-// One image of `size` bytes: a header with name, protection, media and
-// size, then `fill`. Sizes below 32 hold only the bytes that fit.
-inline Bytes MakeImage(uint32_t size, const std::string& name, uint8_t fill = 0xE5,
-                       uint8_t protect = 0, uint8_t media = 0) {
-    Bytes img(size, fill);
-    uint8_t header[kHeaderSize];
-    std::memset(header, 0, sizeof header);
-    std::memcpy(header, name.data(), std::min<size_t>(name.size(), kNameField));
-    header[kOffWriteProtect] = protect;
-    header[kOffMediaType] = media;
-    WriteLe32(header + kOffDiskSize, size);
-    std::memcpy(img.data(), header, std::min<uint32_t>(size, kHeaderSize));
-    return img;
 }
 
 inline Bytes Cat(const std::vector<Bytes>& parts) {
