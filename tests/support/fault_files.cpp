@@ -32,27 +32,33 @@ bool FaultFiles::Size(Handle h, uint64_t* size) {
     return inner_.Size(h, size);
 }
 
-bool FaultFiles::Read(Handle h, uint8_t* dst, uint32_t n, uint32_t* got) {
+// Counts a read and makes the fault due at it: false when there is none
+// (n then cut for a short read), true with the read's result otherwise.
+bool FaultFiles::ReadFault(uint32_t* n, uint32_t* got, bool* result) {
     ++reads;
     *got = 0;
     faulted_ = false;
-    if (reads == failReadAt) return Faulted();
-    if (reads == emptyReadAt || (emptyReadsFrom && emptyReadAt && reads > emptyReadAt)) {
+    if (reads == failReadAt) {
+        *result = Faulted();
         return true;
     }
-    if (reads == shortReadAt && n > shortReadBytes) n = shortReadBytes;
+    if (reads == emptyReadAt || (emptyReadsFrom && emptyReadAt && reads > emptyReadAt)) {
+        *result = true;
+        return true;
+    }
+    if (reads == shortReadAt && *n > shortReadBytes) *n = shortReadBytes;
+    return false;
+}
+
+bool FaultFiles::Read(Handle h, uint8_t* dst, uint32_t n, uint32_t* got) {
+    bool result = false;
+    if (ReadFault(&n, got, &result)) return result;
     return inner_.Read(h, dst, n, got);
 }
 
 bool FaultFiles::ReadAt(Handle h, uint64_t pos, uint8_t* dst, uint32_t n, uint32_t* got) {
-    ++reads;
-    *got = 0;
-    faulted_ = false;
-    if (reads == failReadAt) return Faulted();
-    if (reads == emptyReadAt || (emptyReadsFrom && emptyReadAt && reads > emptyReadAt)) {
-        return true;
-    }
-    if (reads == shortReadAt && n > shortReadBytes) n = shortReadBytes;
+    bool result = false;
+    if (ReadFault(&n, got, &result)) return result;
     return inner_.ReadAt(h, pos, dst, n, got);
 }
 

@@ -69,6 +69,7 @@ public:
 
 private:
     bool Faulted();  // notes that the last failure was made here
+    bool ReadFault(uint32_t* n, uint32_t* got, bool* result);
     FileApi& inner_;
     bool faulted_ = false;
     std::set<Handle> open_;
