@@ -133,5 +133,6 @@ fi
 echo "$WINE_LINE"
 ctest --test-dir build/all --output-on-failure -j "$JOBS" 2>&1 | tee build/logs/ctest.log
 status=${PIPESTATUS[0]}
+echo "$WINE_LINE"
 python3 scripts/ctest_summary.py build/logs/ctest.log build/all/Testing/Temporary/LastTest.log
 exit "$status"
