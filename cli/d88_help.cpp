@@ -7,6 +7,13 @@ namespace d88cli {
 
 namespace {
 
+// Paragraphs that several commands' help shares.
+#define D88_BACKUP_OPTION "  --backup   keep FILE's old contents in its .bak copy\n"
+#define D88_REFUSES_ZERO_SIZE_WALK                                                  \
+    "Where d88 differs from the window on purpose: it refuses to rewrite a file\n" \
+    "whose list of images ends at a disk of size 0, so that the bytes after it\n"  \
+    "are not lost (the window lists the images up to it, and saves only those).\n"
+
 const char kGeneral[] =
     "Usage: d88 COMMAND [OPTIONS] ARGUMENTS...\n"
     "\n"
@@ -127,11 +134,9 @@ const char kRename[] =
     "convert to CP932, or takes more than 16 bytes in it, is refused. Use --\n"
     "before a NAME that starts with '-'.\n"
     "\n"
-    "  --backup   keep FILE's old contents in its .bak copy\n"
+    D88_BACKUP_OPTION
     "\n"
-    "Where d88 differs from the window on purpose: it refuses to rewrite a file\n"
-    "whose list of images ends at a disk of size 0, so that the bytes after it\n"
-    "are not lost (the window lists the images up to it, and saves only those).\n";
+    D88_REFUSES_ZERO_SIZE_WALK;
 
 const char kProtect[] =
     "Usage: d88 protect [--backup] FILE INDEX on|off\n"
@@ -139,11 +144,9 @@ const char kProtect[] =
     "Sets the write-protect byte of image INDEX of FILE: on writes 0x10, off\n"
     "writes 0x00 (as the window's properties dialog does), and rewrites FILE.\n"
     "\n"
-    "  --backup   keep FILE's old contents in its .bak copy\n"
+    D88_BACKUP_OPTION
     "\n"
-    "Where d88 differs from the window on purpose: it refuses to rewrite a file\n"
-    "whose list of images ends at a disk of size 0, so that the bytes after it\n"
-    "are not lost (the window lists the images up to it, and saves only those).\n";
+    D88_REFUSES_ZERO_SIZE_WALK;
 
 const char kMove[] =
     "Usage: d88 move [--backup] FILE FROM... --to T\n"
@@ -158,11 +161,9 @@ const char kMove[] =
     "the image after it). FILE is rewritten even when the order stays.\n"
     "\n"
     "  --to T     the insert position (required)\n"
-    "  --backup   keep FILE's old contents in its .bak copy\n"
+    D88_BACKUP_OPTION
     "\n"
-    "Where d88 differs from the window on purpose: it refuses to rewrite a file\n"
-    "whose list of images ends at a disk of size 0, so that the bytes after it\n"
-    "are not lost (the window lists the images up to it, and saves only those).\n";
+    D88_REFUSES_ZERO_SIZE_WALK;
 
 const char kDelete[] =
     "Usage: d88 delete [--backup] FILE INDEX...\n"
@@ -170,11 +171,9 @@ const char kDelete[] =
     "Removes the images INDEX... from FILE and rewrites it with the others, in\n"
     "their order. Deleting every image leaves an empty file.\n"
     "\n"
-    "  --backup   keep FILE's old contents in its .bak copy\n"
+    D88_BACKUP_OPTION
     "\n"
-    "Where d88 differs from the window on purpose: it refuses to rewrite a file\n"
-    "whose list of images ends at a disk of size 0, so that the bytes after it\n"
-    "are not lost (the window lists the images up to it, and saves only those).\n";
+    D88_REFUSES_ZERO_SIZE_WALK;
 
 const char kNew[] =
     "Usage: d88 new [--force] [--backup] OUT [N]\n"
