@@ -295,6 +295,18 @@ protected:
                            target.c_str(), backup);
     }
     Bytes Image(uint32_t off, uint32_t n) { return Bytes(base + off, base + off + n); }
+    // B, A and the cut D of the buffer: what a save of {1000, 0, 2376} holds.
+    Bytes BThenAThenCutD() {
+        Bytes expected = Image(1000, 688);
+        Append(&expected, Image(0, 1000));
+        Append(&expected, Image(2376, 500));
+        return expected;
+    }
+    void ExpectSaved(const Bytes& expected) {
+        Bytes saved;
+        ASSERT_TRUE(GetFile(target, &saved));
+        EXPECT_TRUE(saved == expected);
+    }
     void ExpectTargetUntouched() {
         Bytes now;
         ASSERT_TRUE(GetFile(target, &now));
@@ -311,12 +323,7 @@ protected:
 TEST_F(SaveTest, WritesTheListedImagesInListOrder) {
     // B, a deleted item, A, the empty C, D cut at the buffer end.
     ASSERT_EQ(kIoOk, Save({1000, kNoImage, 0, 1688, 2376}));
-    Bytes expected = Image(1000, 688);
-    Append(&expected, Image(0, 1000));
-    Append(&expected, Image(2376, 500));
-    Bytes saved;
-    ASSERT_TRUE(GetFile(target, &saved));
-    EXPECT_TRUE(saved == expected);
+    ExpectSaved(BThenAThenCutD());
     EXPECT_EQ(std::vector<std::string>{"GAME.D88"}, Names());
     EXPECT_EQ(4 + 3 + 2, files.writes);  // pages of 256
     ExpectPageLocks();
@@ -329,12 +336,7 @@ TEST_F(SaveTest, RefusedHeaderLocksLeaveNoImageOut) {
     // every listed image all the same.
     mem.RefuseLocks(true);
     ASSERT_EQ(kIoOk, Save({1000, 0, 2376}));
-    Bytes expected = Image(1000, 688);
-    Append(&expected, Image(0, 1000));
-    Append(&expected, Image(2376, 500));
-    Bytes saved;
-    ASSERT_TRUE(GetFile(target, &saved));
-    EXPECT_TRUE(saved == expected);
+    ExpectSaved(BThenAThenCutD());
 }
 
 TEST_F(SaveTest, AnEmptyListGivesAnEmptyFile) {
