@@ -1,8 +1,7 @@
-// The commands of the d88 tool. Each one walks its files where they lie
-// (36 bytes of each header), edits copies of the header bytes with the
-// core's rules, and writes only through Container::Write or, for extract,
-// Container::WriteEach: the bytes stream from the files to new files beside
-// the targets, which take their names at the end.
+// The commands of the d88 tool. Each one parses its arguments, makes one
+// call of the core's container (which walks the files where they lie,
+// edits copies of header bytes and writes through the one writer), and
+// words the result.
 #include "cli/d88_cli.h"
 
 #include <sys/stat.h>
@@ -14,13 +13,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <new>
 #include <set>
 
-#include "cli/d88_container.h"
 #include "cli/d88_help.h"
 #include "cli/d88_text.h"
-#include "document/document_io.h"
+#include "cli/d88_words.h"
+#include "document/container.h"
 #include "document/file_api.h"
+#include "document/paths.h"
 #include "document/reorder.h"
 #include "store/d88.h"
 #include "store/memory.h"
@@ -71,6 +73,7 @@ private:
                const Accepts& accepts, Options* o);
     int Usage(const std::string& command, const std::string& message);
     int Fail(const std::string& path, const std::string& message);
+    int Fail(const IoStatus& status, const std::string& tail = std::string());
     void Warn(const std::string& path, const std::string& message);
 
     // Reads FILE for a command that rewrites it: refused when rewriting
@@ -85,7 +88,7 @@ private:
     // and --force was not given, and when it is a folder.
     bool CheckNewOutput(const std::string& path, bool force);
     int WriteAll(Container* c, const std::vector<size_t>& order, const std::string& target,
-                 bool backup);
+                 bool backup, bool replace = true);
     void WarnTruncated(const std::string& path, const Container& c);
 
     std::ostream& out_;
@@ -93,12 +96,6 @@ private:
     FileApi& files_;
     MemoryApi& memory_;
 };
-
-std::string Number(uint64_t n) {
-    char text[24];
-    std::snprintf(text, sizeof text, "%llu", static_cast<unsigned long long>(n));
-    return text;
-}
 
 bool ParseUnsigned(const std::string& text, uint32_t max, uint32_t* value) {
     if (text.empty() || text.size() > 10) return false;
@@ -120,11 +117,6 @@ bool LooksNegativeNumber(const std::string& arg) {
     return true;
 }
 
-bool IsFolder(const std::string& path) {
-    struct stat st;
-    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 // The file a link names, so that rewriting a container through a link
 // rewrites the container and keeps the link.
 std::string ThroughLinks(const std::string& path) {
@@ -140,6 +132,20 @@ std::string ThroughLinks(const std::string& path) {
     }
 #endif
     return path;
+}
+
+// The name of a file's backup copy on this system.
+std::string BackupNameOf(const std::string& path) {
+    std::vector<char> name(path.size() + 8);
+    BackupName(path.c_str(), &name[0], name.size(), kSystemPaths);
+    return &name[0];
+}
+
+// Every image, in the order they stand.
+std::vector<size_t> AllOf(const Container& c) {
+    std::vector<size_t> order;
+    for (size_t i = 0; i < c.images().size(); ++i) order.push_back(i);
+    return order;
 }
 
 std::string Pad(const std::string& text, size_t columns, size_t width) {
@@ -165,6 +171,10 @@ int Run::Usage(const std::string& command, const std::string& message) {
 int Run::Fail(const std::string& path, const std::string& message) {
     err_ << "d88: " << path << ": " << message << "\n";
     return kExitFailed;
+}
+
+int Run::Fail(const IoStatus& status, const std::string& tail) {
+    return Fail(status.path, Describe(files_, status) + tail);
 }
 
 void Run::Warn(const std::string& path, const std::string& message) {
@@ -222,19 +232,21 @@ bool Run::Parse(const std::string& command, const std::vector<std::string>& args
 }
 
 bool Run::Load(const std::string& path, Container* c) {
-    std::string error;
-    if (!c->AppendFile(path, &error)) {
-        Fail(path, error);
-        return false;
-    }
-    return true;
+    bool first = c->reports().empty();
+    IoStatus status = c->AppendFile(path);
+    if (status.ok()) return true;
+    if (status.result == kIoTooLarge && !first)
+        Fail(path, "together with the files before it, this is 4 GiB or more");
+    else
+        Fail(status);
+    return false;
 }
 
 bool Run::LoadForEdit(const std::string& path, Container* c) {
     if (!Load(path, c)) return false;
     const WalkReport& report = c->reports().back();
     if (!report.complete) {
-        const Image& last = c->images().back();
+        const ContainerImage& last = c->images().back();
         Fail(path, "image " + Number(report.imageCount - 1) + " at offset " + Number(last.offset) +
                        " has a disk size of 0, so the list of images ends there and the last " +
                        Number(report.unlisted) +
@@ -272,7 +284,7 @@ bool Run::ParseIndexes(const std::string& path, const Container& c,
 }
 
 bool Run::CheckNewOutput(const std::string& path, bool force) {
-    if (IsFolder(path)) {
+    if (files_.IsFolder(path.c_str())) {
         Fail(path, "a folder of that name exists");
         return false;
     }
@@ -284,17 +296,25 @@ bool Run::CheckNewOutput(const std::string& path, bool force) {
 }
 
 int Run::WriteAll(Container* c, const std::vector<size_t>& order, const std::string& target,
-                  bool backup) {
-    std::string error;
-    if (!c->Write(order, target, backup, &error)) return Fail(target, error);
+                  bool backup, bool replace) {
+    PlanRefusal refusal;
+    IoStatus status = c->Write(order, target, backup, replace, &refusal);
+    if (status.result == kIoRefused)
+        return Fail(target, DescribeRefusal(*c, refusal) + "; nothing was written");
+    if (status.result == kIoBackupNotNamed) {
+        Fail(status);
+        err_ << "d88: " << target << " was written all the same\n";
+        return kExitFailed;
+    }
+    if (!status.ok()) return Fail(status, "; nothing was changed");
     return kExitOk;
 }
 
 void Run::WarnTruncated(const std::string& path, const Container& c) {
     for (size_t i = 0; i < c.images().size(); ++i) {
-        const Image& image = c.images()[i];
+        const ContainerImage& image = c.images()[i];
         if (image.extent < image.fields.diskSize) {
-            Warn(path, c.Label(i) + " claims " + Number(image.fields.diskSize) +
+            Warn(path, ImageLabel(c, i) + " claims " + Number(image.fields.diskSize) +
                            " bytes, but only " + Number(image.extent) + " of them are in the file");
         }
     }
@@ -315,7 +335,7 @@ int Run::List(const Options& o) {
         }
         const WalkReport& report = c.reports().back();
         if (!report.complete) {
-            const Image& last = c.images().back();
+            const ContainerImage& last = c.images().back();
             Warn(path, "image " + Number(c.images().size() - 1) + " at offset " +
                            Number(last.offset) +
                            " has a disk size of 0; the list ends there, and the last " +
@@ -325,7 +345,7 @@ int Run::List(const Options& o) {
 
         if (o.json) {
             for (size_t i = 0; i < c.images().size(); ++i) {
-                const Image& image = c.images()[i];
+                const ContainerImage& image = c.images()[i];
                 const HeaderFields& h = image.fields;
                 std::string name(h.name);
                 out_ << (anyJson ? ",\n  " : "\n  ");
@@ -358,9 +378,10 @@ int Run::List(const Options& o) {
             widths.push_back(columns);
             nameWidth = std::max(nameWidth, columns);
         }
-        out_ << "INDEX      OFFSET  " << Pad("NAME", 4, nameWidth) << "  PROTECT  MEDIA        SIZE\n";
+        out_ << "INDEX      OFFSET  " << Pad("NAME", 4, nameWidth)
+             << "  PROTECT  MEDIA        SIZE\n";
         for (size_t i = 0; i < c.images().size(); ++i) {
-            const Image& image = c.images()[i];
+            const ContainerImage& image = c.images()[i];
             out_ << PadLeft(Number(i), 5) << "  " << PadLeft(Number(image.offset), 10) << "  "
                  << Pad(names[i], widths[i], nameWidth) << "  "
                  << Pad(ProtectText(image.fields.writeProtect),
@@ -380,10 +401,8 @@ int Run::Extract(const Options& o) {
     const std::string& path = o.positional[0];
     std::string folder = o.hasOutput ? o.output : std::string(".");
     if (folder.empty()) return Usage("extract", "the folder of -o is empty");
-    if (!IsFolder(folder)) {
-        struct stat st;
-        return Fail(folder, stat(folder.c_str(), &st) == 0 ? "not a folder" : "no such folder");
-    }
+    if (!files_.IsFolder(folder.c_str()))
+        return Fail(folder, files_.Exists(folder.c_str()) ? "not a folder" : "no such folder");
     Container c(files_, memory_);
     if (!Load(path, &c)) return kExitFailed;
     std::set<size_t> chosen;
@@ -396,70 +415,84 @@ int Run::Extract(const Options& o) {
     // Every name first: nothing is written when one of them is refused.
     std::vector<size_t> order(chosen.begin(), chosen.end());
     std::vector<std::string> targets;
+    std::string title = path.substr(FolderPartLength(path.c_str(), kSystemPaths));
     for (size_t k = 0; k < order.size(); ++k) {
-        const Image& image = c.images()[order[k]];
         char part[kNameMax + 1];
-        ExtractNamePart(image.fields, part);
-        std::string name, why, target;
+        ExtractNamePart(c.images()[order[k]].fields, part);
+        std::string name, why;
         if (!NameForFileName(part, &name, &why))
-            return Fail(path, c.Label(order[k]) + ": its name " + why + "; nothing was written");
-        if (!ExtractTarget(folder, path, name, &target, &why))
-            return Fail(target, why + "; nothing was written");
-        targets.push_back(target);
+            return Fail(path,
+                        ImageLabel(c, order[k]) + ": its name " + why + "; nothing was written");
+        std::vector<char> target(folder.size() + title.size() + name.size() + 16);
+        if (!BuildExtractTarget(folder.c_str(), title.c_str(), name.c_str(), &target[0],
+                                target.size(), kSystemPaths))
+            return Fail(&target[0],
+                        "the file name would be longer than 259 bytes; nothing was written");
+        targets.push_back(&target[0]);
     }
+    std::vector<TargetClash> clashes = c.CheckTargets(targets, o.force);
+    std::vector<size_t> firstOf(order.size());
+    for (size_t k = 0; k < order.size(); ++k) firstOf[k] = k;
     bool refused = false;
-    for (size_t k = 0; k < targets.size(); ++k) {
-        if (IsFolder(targets[k])) {
-            Fail(targets[k], "a folder of that name exists");
-            refused = true;
+    for (size_t k = 0; k < clashes.size(); ++k) {
+        if (clashes[k].kind == TargetClash::kSameName && o.force) {
+            firstOf[clashes[k].index] = clashes[k].sameAs;
             continue;
         }
-        if (o.force) continue;
-        if (files_.Exists(targets[k].c_str())) {
-            Fail(targets[k], "the file exists; give --force to replace it");
-            refused = true;
-        }
-        for (size_t j = 0; j < k; ++j) {
-            if (targets[j] == targets[k]) {
-                Fail(targets[k], c.Label(order[j]) + " and " + c.Label(order[k]) +
-                                     " would both be written to this name; give --force to "
-                                     "keep the later one");
-                refused = true;
-                break;
-            }
-        }
+        Fail(targets[clashes[k].index], DescribeClash(c, clashes[k], order));
+        refused = true;
     }
     if (refused) {
         err_ << "d88: nothing was written\n";
         return kExitFailed;
     }
-
+    // With --force, of images that get one name the last is written, as it
+    // would replace the others; with --backup the one before it takes the
+    // backup name, as the window's All yes leaves them.
+    std::map<size_t, std::vector<size_t> > groups;
+    for (size_t k = 0; k < order.size(); ++k) groups[firstOf[k]].push_back(k);
+    std::vector<int> fate(order.size(), 0);  // 0 written, 1 left out, 2 to the backup name
+    for (std::map<size_t, std::vector<size_t> >::const_iterator g = groups.begin();
+         g != groups.end(); ++g) {
+        size_t n = g->second.size();
+        for (size_t i = 0; i + 1 < n; ++i) fate[g->second[i]] = o.backup && i + 2 == n ? 2 : 1;
+    }
+    std::vector<size_t> written;
+    std::vector<std::string> names;
+    std::vector<bool> backups;
     for (size_t k = 0; k < order.size(); ++k) {
-        const Image& image = c.images()[order[k]];
+        if (fate[k] == 1) {
+            Warn(targets[k],
+                 ImageLabel(c, order[k]) + " is not written: a later image takes its name");
+            continue;
+        }
+        const ContainerImage& image = c.images()[order[k]];
         if (image.fields.diskSize == 0) {
-            Warn(path, c.Label(order[k]) + " has a disk size of 0; its file is empty");
+            Warn(path, ImageLabel(c, order[k]) + " has a disk size of 0; its file is empty");
         } else if (image.extent < image.fields.diskSize) {
-            Warn(path, c.Label(order[k]) + " claims " + Number(image.fields.diskSize) +
+            Warn(path, ImageLabel(c, order[k]) + " claims " + Number(image.fields.diskSize) +
                            " bytes, but only " + Number(image.extent) +
                            " of them are in the file; its file holds those");
         }
+        written.push_back(order[k]);
+        names.push_back(fate[k] == 2 ? BackupNameOf(targets[k]) : targets[k]);
+        backups.push_back(o.backup && groups[firstOf[k]].size() == 1);
     }
 
     // Each image to a new file of its own beside its target; the names are
     // given only when all are complete.
-    size_t written = 0, failed = 0;
-    std::string error;
-    std::vector<size_t> noBackup;
-    bool ok = c.WriteEach(order, targets, o.backup, &written, &failed, &error, &noBackup);
-    for (size_t k = 0; k < noBackup.size(); ++k)
-        Warn(targets[noBackup[k]], "the backup copy could not be made");
-    for (size_t k = 0; k < written; ++k) out_ << targets[k] << "\n";
-    if (!ok) {
-        Fail(targets[failed], error);
-        if (written > 0) err_ << "d88: the " << written << " files before it were written\n";
+    size_t placed = 0;
+    IoStatus status = c.WriteEach(written, names, backups, o.force, &placed);
+    for (size_t k = 0; k < placed; ++k) out_ << names[k] << "\n";
+    if (status.ok()) return kExitOk;
+    if (status.result == kIoBackupNotNamed) {
+        Fail(status);
+        err_ << "d88: every file was written all the same\n";
         return kExitFailed;
     }
-    return kExitOk;
+    Fail(status, placed > 0 ? std::string() : "; nothing was written");
+    if (placed > 0) err_ << "d88: the " << placed << " files before it were written\n";
+    return kExitFailed;
 }
 
 int Run::Join(const Options& o) {
@@ -472,7 +505,7 @@ int Run::Join(const Options& o) {
         if (!Load(path, &c)) return kExitFailed;
         const WalkReport& report = c.reports().back();
         if (!report.complete) {
-            const Image& last = c.images().back();
+            const ContainerImage& last = c.images().back();
             return Fail(path, "image " + Number(report.imageCount - 1) + " at offset " +
                                   Number(last.offset) +
                                   " has a disk size of 0, so the list of images ends there and "
@@ -482,14 +515,11 @@ int Run::Join(const Options& o) {
                                   "them out, so nothing was written");
         }
     }
-    std::vector<size_t> order;
-    for (size_t i = 0; i < c.images().size(); ++i) order.push_back(i);
-    return WriteAll(&c, order, target, o.backup);
+    return WriteAll(&c, AllOf(c), target, o.backup, o.force);
 }
 
 int Run::Rename(const Options& o) {
-    if (o.positional.size() != 3)
-        return Usage("rename", "'rename' needs FILE, INDEX and NAME");
+    if (o.positional.size() != 3) return Usage("rename", "'rename' needs FILE, INDEX and NAME");
     std::string path = ThroughLinks(o.positional[0]);
     std::string cp932, why;
     if (!NameFromArgument(o.positional[2], &cp932, &why))
@@ -498,15 +528,13 @@ int Run::Rename(const Options& o) {
     if (!LoadForEdit(path, &c)) return kExitFailed;
     size_t index = 0;
     if (!ParseIndex(path, c, o.positional[1], &index)) return kExitFailed;
-    const Image& image = c.images()[index];
+    const ContainerImage& image = c.images()[index];
     if (cp932.size() + 1 > image.extent) {
-        return Fail(path, c.Label(index) + " holds only " + Number(image.extent) +
+        return Fail(path, ImageLabel(c, index) + " holds only " + Number(image.extent) +
                               " bytes, fewer than the name and its NUL; nothing was changed");
     }
     PutName(c.HeaderOf(index), c.HeaderLengthOf(index), cp932.c_str());
-    std::vector<size_t> order;
-    for (size_t i = 0; i < c.images().size(); ++i) order.push_back(i);
-    return WriteAll(&c, order, path, o.backup);
+    return WriteAll(&c, AllOf(c), path, o.backup);
 }
 
 int Run::Protect(const Options& o) {
@@ -520,16 +548,14 @@ int Run::Protect(const Options& o) {
     if (!LoadForEdit(path, &c)) return kExitFailed;
     size_t index = 0;
     if (!ParseIndex(path, c, o.positional[1], &index)) return kExitFailed;
-    const Image& image = c.images()[index];
+    const ContainerImage& image = c.images()[index];
     if (image.extent <= kOffWriteProtect) {
-        return Fail(path, c.Label(index) + " holds only " + Number(image.extent) +
+        return Fail(path, ImageLabel(c, index) + " holds only " + Number(image.extent) +
                               " bytes and has no write-protect byte of its own; nothing was "
                               "changed");
     }
     PutWriteProtect(c.HeaderOf(index), c.HeaderLengthOf(index), state == "on" ? kProtectBit : 0);
-    std::vector<size_t> order;
-    for (size_t i = 0; i < c.images().size(); ++i) order.push_back(i);
-    return WriteAll(&c, order, path, o.backup);
+    return WriteAll(&c, AllOf(c), path, o.backup);
 }
 
 int Run::Move(const Options& o) {
@@ -551,11 +577,8 @@ int Run::Move(const Options& o) {
     std::vector<bool> isSelected(n, false);
     for (std::set<size_t>::const_iterator it = selected.begin(); it != selected.end(); ++it)
         isSelected[*it] = true;
-    std::vector<size_t> order = MoveOrder(isSelected, insertAt);
-    for (size_t i = 0; i < n; ++i) {
-        if (OwnsSortKey(c.images()[i].extent)) PutSortKey(c.HeaderOf(i), c.HeaderLengthOf(i), 0);
-    }
-    return WriteAll(&c, order, path, o.backup);
+    c.ClearSortKeys();
+    return WriteAll(&c, MoveOrder(isSelected, insertAt), path, o.backup);
 }
 
 int Run::Delete(const Options& o) {
@@ -584,11 +607,9 @@ int Run::New(const Options& o) {
         return Usage("new", "N must be a number from 0 to " + Number(kMost));
     if (!CheckNewOutput(target, o.force)) return kExitFailed;
     Container c(files_, memory_);
-    std::string error;
-    if (!c.AppendBlankDisks(n, &error)) return Fail(target, error);
-    std::vector<size_t> order;
-    for (size_t i = 0; i < c.images().size(); ++i) order.push_back(i);
-    return WriteAll(&c, order, target, o.backup);
+    if (!c.AppendBlankDisks(n).ok())
+        return Fail(target, "that many blank disks would make a container of 4 GiB or more");
+    return WriteAll(&c, AllOf(c), target, o.backup, o.force);
 }
 
 int Run::Main(const std::vector<std::string>& args) {
@@ -639,8 +660,15 @@ int Run::Main(const std::vector<std::string>& args) {
 
 int RunD88(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
            FileApi& files, MemoryApi& memory) {
-    Run run(out, err, files, memory);
-    return run.Main(args);
+    // Whatever runs out of memory ends the command here; the new files it
+    // made are gone by then, so nothing was replaced.
+    try {
+        Run run(out, err, files, memory);
+        return run.Main(args);
+    } catch (const std::bad_alloc&) {
+        err << "d88: not enough memory; nothing was changed\n";
+        return kExitFailed;
+    }
 }
 
 int RunD88(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {

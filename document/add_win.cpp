@@ -19,9 +19,9 @@ int AppendImageFile(HWND mainWindow, const char* path) {
     uint8_t* block = nullptr;
     uint32_t added = 0;
     uint32_t oldSize = params->bufferSize;
-    IoResult result = ReadFileAppended(*params->files, *params->memory, path, params->buffer,
+    IoStatus result = ReadFileAppended(*params->files, *params->memory, path, params->buffer,
                                        oldSize, &block, &added);
-    if (result != kIoOk) {
+    if (!result.ok()) {
         ReportIoFailure(mainWindow, result, path);
         return 0;
     }

@@ -3,102 +3,47 @@
 // range cut at the end of its block); lock failures are ignored there.
 #include "document/document_io.h"
 
-#include <cctype>
 #include <cstring>
+#include <vector>
 
-#include "document/container_io.h"
 #include "document/file_api.h"
-#include "document/paths.h"
+#include "document/file_writer.h"
 #include "store/d88.h"
 #include "store/image_buffer.h"
 #include "store/memory.h"
 
 namespace {
 
-const uint64_t kFourGiB = 0x100000000ull;
 const uint32_t kReadAlign = 1024;
-
-uint32_t PageOf(MemoryApi& mem) {
-    uint32_t page = mem.PageSize();
-    return page ? page : 4096;
-}
 
 uint32_t Smaller(uint32_t a, uint32_t b) { return a < b ? a : b; }
 
-// The lock held while one chunk at `pos` of a block of `blockSize` moves.
-class ChunkLock {
-public:
-    ChunkLock(MemoryApi& mem, const uint8_t* block, uint32_t blockSize, uint32_t pos,
-              uint32_t page)
-        : mem_(mem), at_(block + pos), len_(Smaller(page, blockSize - pos)) {
-        locked_ = mem_.Lock(at_, len_);
-    }
-    ~ChunkLock() {
-        if (locked_) mem_.Unlock(at_, len_);
-    }
-
-private:
-    ChunkLock(const ChunkLock&);
-    ChunkLock& operator=(const ChunkLock&);
-    MemoryApi& mem_;
-    const uint8_t* at_;
-    uint32_t len_;
-    bool locked_;
-};
-
-bool SameNameIgnoringCase(const char* a, const char* b) {
-    for (;; ++a, ++b) {
-        int ca = std::tolower(static_cast<unsigned char>(*a));
-        int cb = std::tolower(static_cast<unsigned char>(*b));
-        if (ca != cb) return false;
-        if (ca == 0) return true;
-    }
-}
-
-// Writes one image's bytes to h. False when a write fails or makes no
-// progress.
-bool WriteExtent(FileApi& files, MemoryApi& mem, FileApi::Handle h, const uint8_t* base,
-                 uint32_t size, uint32_t off, uint32_t extent, uint32_t page) {
-    uint32_t pos = 0;
-    while (pos < extent) {
-        uint32_t chunk = Smaller(extent - pos, page);
-        uint32_t put = 0;
-        bool ok;
-        {
-            ChunkLock lock(mem, base, size, off + pos, page);
-            ok = files.Write(h, base + off + pos, chunk, &put);
-        }
-        if (!ok || put == 0) return false;
-        pos += Smaller(put, chunk);
-    }
-    return true;
-}
-
 }  // namespace
 
-IoResult ReadWholeFile(FileApi& files, MemoryApi& mem, const char* path, uint8_t** block,
+IoStatus ReadWholeFile(FileApi& files, MemoryApi& mem, const char* path, uint8_t** block,
                        uint32_t* size, bool* opened) {
     *block = nullptr;
     *size = 0;
     if (opened) *opened = false;
     FileApi::Handle h = files.OpenRead(path);
-    if (!h) return kIoOpenFailed;
+    if (!h) return IoFailure(kIoOpenFailed, files, path);
     if (opened) *opened = true;
 
     uint64_t length = 0;
     if (!files.Size(h, &length)) {
+        IoStatus s = IoFailure(kIoSizeFailed, files, path);
         files.Close(h);
-        return kIoSizeFailed;
+        return s;
     }
     if (length == 0 || length >= kFourGiB) {
         files.Close(h);
-        return length == 0 ? kIoEmptyFile : kIoTooLarge;
+        return IoFailure(length == 0 ? kIoEmptyFile : kIoTooLarge, path);
     }
     uint32_t n = static_cast<uint32_t>(length);
     uint8_t* b = mem.Allocate(n);
     if (!b) {
         files.Close(h);
-        return kIoNoMemory;
+        return IoFailure(kIoNoMemory, path);
     }
 
     uint32_t page = PageOf(mem);
@@ -113,45 +58,41 @@ IoResult ReadWholeFile(FileApi& files, MemoryApi& mem, const char* path, uint8_t
             ok = files.Read(h, b + at, chunk, &got);
         }
         if (!ok) {
+            IoStatus s = IoFailure(kIoReadFailed, files, path);
             mem.Release(b, n);
             files.Close(h);
-            return kIoReadFailed;
+            return s;
         }
     }
     files.Close(h);
     *block = b;
     *size = n;
-    return kIoOk;
+    return IoSuccess();
 }
 
-IoResult ReadFileAppended(FileApi& files, MemoryApi& mem, const char* path,
-                          const uint8_t* oldBase, uint32_t oldSize, uint8_t** newBlock,
-                          uint32_t* added) {
+IoStatus ReadFileAppended(FileApi& files, MemoryApi& mem, const char* path, const uint8_t* oldBase,
+                          uint32_t oldSize, uint8_t** newBlock, uint32_t* added) {
     *newBlock = nullptr;
     *added = 0;
     FileApi::Handle h = files.OpenRead(path);
-    if (!h) return kIoOpenFailed;
+    if (!h) return IoFailure(kIoOpenFailed, files, path);
 
     uint32_t page = PageOf(mem);
     uint64_t length = 0;
     if (!files.Size(h, &length)) {
+        IoStatus s = IoFailure(kIoSizeFailed, files, path);
         files.Close(h);
-        return kIoSizeFailed;
+        return s;
     }
-    if (length >= kFourGiB || length > 0xFFFFFFFFull - oldSize) {
-        files.Close(h);
-        return kIoTooLarge;
-    }
-    if (length == 0 && oldSize == 0) {
-        // There is no block of 0 bytes to make.
-        files.Close(h);
-        return kIoEmptyFile;
-    }
+    IoResult refused = kIoOk;
+    if (length >= kFourGiB || length > 0xFFFFFFFFull - oldSize) refused = kIoTooLarge;
+    // There is no block of 0 bytes to make.
+    if (length == 0 && oldSize == 0) refused = kIoEmptyFile;
     uint32_t n = static_cast<uint32_t>(length);
-    uint8_t* b = GrowBlock(mem, oldBase, oldSize, n);
+    uint8_t* b = refused == kIoOk ? GrowBlock(mem, oldBase, oldSize, n) : nullptr;
     if (!b) {
         files.Close(h);
-        return kIoNoMemory;
+        return IoFailure(refused == kIoOk ? kIoNoMemory : refused, path);
     }
 
     uint32_t end = oldSize + n;
@@ -170,72 +111,32 @@ IoResult ReadFileAppended(FileApi& files, MemoryApi& mem, const char* path,
         // A file that stops delivering before its announced size ends the
         // add: waiting for more would never end.
         if (!ok || got == 0) {
+            // A read that delivered nothing has no system error to tell.
+            IoStatus s =
+                ok ? IoFailure(kIoReadFailed, path) : IoFailure(kIoReadFailed, files, path);
             mem.Release(b, end);
             files.Close(h);
-            return kIoReadFailed;
+            return s;
         }
         q += Smaller(got, ask);
     }
     files.Close(h);
     *newBlock = b;
     *added = n;
-    return kIoOk;
+    return IoSuccess();
 }
 
-// The backup name of `path` into name (520 bytes); false when there is none
-// to make, or when the path already has it: a file that has the backup
-// extension would be copied onto itself.
-bool BackupTarget(const char* path, char* name, size_t nameSize, PathStyle style) {
-    if (!BackupName(path, name, nameSize, style)) return false;
-    return !SameNameIgnoringCase(name, path);
-}
-
-void MakeBackupCopy(FileApi& files, const char* path) {
-    char name[2 * kPathMax];
-    if (!BackupTarget(path, name, sizeof name, kWindowsPaths)) return;
-    files.Copy(path, name);
-}
-
-bool StageBackupCopy(FileApi& files, MemoryApi& mem, const char* target, char* stage,
-                     PathStyle style) {
-    stage[0] = '\0';
-    char name[2 * kPathMax];
-    if (!files.Exists(target) || !BackupTarget(target, name, sizeof name, style)) return false;
-    return CopyToNewFileBeside(files, mem, target, target, stage).result == kIoOk;
-}
-
-bool CommitBackupCopy(FileApi& files, const char* stage, const char* target, PathStyle style) {
-    char name[2 * kPathMax];
-    if (BackupTarget(target, name, sizeof name, style) && files.Replace(stage, name)) return true;
-    files.Delete(stage);
-    return false;
-}
-
-IoResult WriteImages(FileApi& files, MemoryApi& mem, const uint8_t* base, uint32_t size,
-                     const uint32_t* offsets, size_t count, const char* target,
-                     bool makeBackup) {
-    if (makeBackup) MakeBackupCopy(files, target);
-    char temp[2 * kPathMax];
-    temp[0] = '\0';
-    FileApi::Handle h = files.CreateTempBeside(target, temp);
-    if (!h) return kIoOpenFailed;
-
-    uint32_t page = PageOf(mem);
-    bool ok = true;
-    for (size_t i = 0; ok && offsets && i < count; ++i) {
+IoStatus WriteImages(FileApi& files, MemoryApi& mem, const uint8_t* base, uint32_t size,
+                     const uint32_t* offsets, size_t count, const char* target, bool makeBackup) {
+    WriteJob job;
+    job.target = target;
+    job.backup = makeBackup ? kBackupFirst : kNoBackup;
+    job.replace = true;
+    for (size_t i = 0; offsets && i < count; ++i) {
         uint32_t off = offsets[i];
         if (off == kNoImage) continue;
         uint32_t extent = ImageExtent(mem, base, size, off);
-        if (extent == 0) continue;
-        ok = WriteExtent(files, mem, h, base, size, off, extent, page);
+        if (extent > 0) job.pieces.push_back(MemoryPiece(base, size, off, extent));
     }
-    if (ok) ok = files.Flush(h);
-    // A close that fails may have lost buffered bytes.
-    if (!files.Close(h)) ok = false;
-    if (ok) ok = files.Replace(temp, target);
-    if (!ok) {
-        files.Delete(temp);
-        return kIoWriteFailed;
-    }
-    return kIoOk;
+    return WriteOneFile(files, mem, std::vector<SourceFile>(), job);
 }

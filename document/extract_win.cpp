@@ -127,10 +127,10 @@ int WriteDiskImage(HWND mainWindow, const char* target, uint32_t offset) {
         CloseHandle(probe);
         DeleteFileA(target);
     }
-    IoResult result = WriteImages(*params->files, *params->memory, params->buffer,
+    IoStatus result = WriteImages(*params->files, *params->memory, params->buffer,
                                   params->bufferSize, &offset, 1, target,
                                   (params->flags & FLAG_MAKE_BACKUP) != 0);
-    if (result != kIoOk) {
+    if (!result.ok()) {
         ReportIoFailure(mainWindow, result, target);
         return 0;
     }

@@ -3,21 +3,30 @@
 // rename after its bytes reached the disk.
 #include <errno.h>
 #include <fcntl.h>
+#include <locale.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <time.h>
 #include <unistd.h>
+#include <wctype.h>
+#ifdef __linux__
+#include <sys/xattr.h>
+#endif
 
+#include <climits>
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 #include <new>
+#include <string>
+#include <vector>
 
 #include "document/file_api.h"
 #include "document/paths.h"
 
 namespace {
 
-const size_t kTempRoom = 520;
+const size_t kTempRoom = 4096;
 
 struct PosixHandle {
     int fd;
@@ -37,23 +46,115 @@ FileApi::Handle Wrap(int fd) {
 
 // Creates a new file of its own name in the folder of `target`, readable and
 // writable as the umask allows. The name goes to tempPath.
-int CreateUniqueBeside(const char* target, char* tempPath) {
+int CreateUniqueBeside(const char* target, std::string* tempPath) {
     static uint32_t calls = 0;
     uint32_t seed = static_cast<uint32_t>(getpid()) * 2654435761u ^
                     static_cast<uint32_t>(time(nullptr)) ^ (++calls * 40503u);
+    std::vector<char> name(kTempRoom);
     for (uint32_t attempt = 0; attempt < 1000; ++attempt) {
-        if (!NewFileNameBeside(target, seed, attempt, tempPath, kTempRoom, kPosixPaths)) {
+        if (!NewFileNameBeside(target, seed, attempt, &name[0], name.size(), kPosixPaths)) {
             errno = ENAMETOOLONG;
             break;
         }
-        int fd = open(tempPath, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) return fd;
+        int fd = open(&name[0], O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            *tempPath = &name[0];
+            return fd;
+        }
         if (errno != EEXIST) break;
     }
-    int error = errno;
-    tempPath[0] = '\0';
-    errno = error;
+    tempPath->clear();
     return -1;
+}
+
+// What the user set on `from` that a new file can take: its mode, its owner
+// and group where the system lets us, and its extended attributes (ACLs
+// among them). Times are the new file's own.
+void TakeSettingsOf(int from, const struct stat& st, int to) {
+    fchmod(to, st.st_mode & 07777);
+    if (fchown(to, st.st_uid, st.st_gid) == 0) fchmod(to, st.st_mode & 07777);
+#ifdef __linux__
+    ssize_t n = flistxattr(from, nullptr, 0);
+    if (n <= 0) return;
+    std::vector<char> names(static_cast<size_t>(n));
+    n = flistxattr(from, &names[0], names.size());
+    for (ssize_t i = 0; i < n; i += static_cast<ssize_t>(std::strlen(&names[i])) + 1) {
+        const char* name = &names[i];
+        ssize_t size = fgetxattr(from, name, nullptr, 0);
+        if (size < 0) continue;
+        std::vector<char> value(static_cast<size_t>(size) + 1);
+        size = fgetxattr(from, name, &value[0], value.size());
+        if (size >= 0) fsetxattr(to, name, &value[0], static_cast<size_t>(size), 0);
+    }
+#else
+    (void)from;
+#endif
+}
+
+// Gives `from` the name `to` only when nothing has that name yet, in one
+// step: renameat2 where the file system has it, else a second link.
+bool RenameNoReplace(const char* from, const char* to) {
+#if defined(__linux__) && defined(RENAME_NOREPLACE)
+    if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return true;
+    if (errno != EINVAL && errno != ENOSYS) return false;
+#endif
+    if (link(from, to) != 0) return false;
+    unlink(from);
+    return true;
+}
+
+bool PlaceName(const char* from, const char* to, bool replace) {
+    return replace ? rename(from, to) == 0 : RenameNoReplace(from, to);
+}
+
+// Whether names that differ in letter case name one file in `folder`: a
+// new file is made there and looked for under its name in capitals.
+bool FolderFoldsCase(const char* pathInFolder) {
+    std::string temp;
+    int fd = CreateUniqueBeside(pathInFolder, &temp);
+    if (fd < 0) return false;
+    close(fd);
+    std::string upper = temp;
+    size_t name = FolderPartLength(temp.c_str(), kPosixPaths);
+    for (size_t i = name; i < upper.size(); ++i) {
+        if (upper[i] >= 'a' && upper[i] <= 'z') upper[i] = static_cast<char>(upper[i] - 'a' + 'A');
+    }
+    struct stat a, b;
+    bool folds = stat(temp.c_str(), &a) == 0 && stat(upper.c_str(), &b) == 0 &&
+                 a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+    unlink(temp.c_str());
+    return folds;
+}
+
+// A name in lower case, character by character, as the system's UTF-8
+// locale folds them; bytes that are no UTF-8 are kept as they are.
+std::string LowerCase(const std::string& name) {
+    static locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
+    std::string out;
+    locale_t old = utf8 ? uselocale(utf8) : static_cast<locale_t>(0);
+    mbstate_t in, back;
+    std::memset(&in, 0, sizeof in);
+    size_t i = 0;
+    while (i < name.size()) {
+        wchar_t wc = 0;
+        size_t n = utf8 ? mbrtowc(&wc, name.data() + i, name.size() - i, &in) : 0;
+        char bytes[MB_LEN_MAX];
+        std::memset(&back, 0, sizeof back);
+        size_t m = static_cast<size_t>(-1);
+        if (n > 0 && n <= name.size() - i)
+            m = wcrtomb(bytes, static_cast<wchar_t>(towlower(static_cast<wint_t>(wc))), &back);
+        if (m == static_cast<size_t>(-1)) {
+            char c = name[i];
+            out += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+            std::memset(&in, 0, sizeof in);
+            n = 1;
+        } else {
+            out.append(bytes, m);
+        }
+        i += n;
+    }
+    if (utf8) uselocale(old);
+    return out;
 }
 
 bool WriteAll(int fd, const uint8_t* src, size_t n) {
@@ -102,6 +203,16 @@ public:
         *size = static_cast<uint64_t>(st.st_size);
         return true;
     }
+    bool Stamp(Handle h, FileStamp* stamp) override {
+        struct stat st;
+        if (fstat(Fd(h), &st) != 0) return false;
+        stamp->size = static_cast<uint64_t>(st.st_size);
+        stamp->volume = static_cast<uint64_t>(st.st_dev);
+        stamp->index = static_cast<uint64_t>(st.st_ino);
+        stamp->modified = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+        stamp->changed = static_cast<int64_t>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+        return true;
+    }
     bool Read(Handle h, uint8_t* dst, uint32_t n, uint32_t* got) override {
         *got = 0;
         for (;;) {
@@ -122,8 +233,8 @@ public:
             return true;
         }
     }
-    Handle CreateTempBeside(const char* target, char* tempPath) override {
-        tempPath[0] = '\0';
+    Handle CreateTempBeside(const char* target, std::string* tempPath) override {
+        tempPath->clear();
         struct stat st;
         bool exists = stat(target, &st) == 0;
         if (exists && S_ISDIR(st.st_mode)) {
@@ -140,13 +251,22 @@ public:
         if (ftruncate(fd, 0) != 0) {
             int error = errno;
             close(fd);
-            unlink(tempPath);
-            tempPath[0] = '\0';
+            unlink(tempPath->c_str());
+            tempPath->clear();
             errno = error;
             return nullptr;
         }
-        // The new file takes the place of the old one, so it keeps its mode.
-        if (exists) fchmod(fd, st.st_mode & 07777);
+        // The new file takes the place of the old one, so it keeps what the
+        // user set on it.
+        if (exists) {
+            int old = open(target, O_RDONLY | O_CLOEXEC);
+            if (old >= 0) {
+                TakeSettingsOf(old, st, fd);
+                close(old);
+            } else {
+                fchmod(fd, st.st_mode & 07777);
+            }
+        }
         return Wrap(fd);
     }
     bool Write(Handle h, const uint8_t* src, uint32_t n, uint32_t* put) override {
@@ -205,8 +325,8 @@ public:
             close(in);
             return false;
         }
-        char temp[kTempRoom];
-        int out = CreateUniqueBeside(to, temp);
+        std::string temp;
+        int out = CreateUniqueBeside(to, &temp);
         if (out < 0) {
             close(in);
             return false;
@@ -227,24 +347,26 @@ public:
         close(in);
         if (ok && fsync(out) != 0) ok = false;
         if (close(out) != 0) ok = false;
-        if (ok && rename(temp, to) != 0) ok = false;
+        if (ok && rename(temp.c_str(), to) != 0) ok = false;
         if (!ok) {
-            unlink(temp);
+            unlink(temp.c_str());
             return false;
         }
         SyncFolderOf(to);
         return true;
     }
-    bool Replace(const char* from, const char* to) override {
+    bool Replace(const char* from, const char* to, bool replace) override {
         int fd = open(from, O_RDONLY | O_CLOEXEC);
         if (fd < 0) return false;
         bool synced = fsync(fd) == 0;
         close(fd);
-        if (!synced || rename(from, to) != 0) return false;
+        if (!synced || !PlaceName(from, to, replace)) return false;
         SyncFolderOf(to);
         return true;
     }
-    bool Rename(const char* from, const char* to) override { return rename(from, to) == 0; }
+    bool Rename(const char* from, const char* to, bool replace) override {
+        return PlaceName(from, to, replace);
+    }
     bool SyncFolder(const char* pathInFolder) override {
         SyncFolderOf(pathInFolder);
         return true;
@@ -253,7 +375,16 @@ public:
         struct stat st;
         return lstat(path, &st) == 0;
     }
-    int LastError() override { return errno; }
+    bool IsFolder(const char* path) override {
+        struct stat st;
+        return stat(path, &st) == 0 && S_ISDIR(st.st_mode);
+    }
+    bool FoldsCase(const char* pathInFolder) override { return FolderFoldsCase(pathInFolder); }
+    std::string FoldCase(const std::string& name) override { return LowerCase(name); }
+    SystemError LastError() override {
+        SystemError e = {errno, errno ? kErrnoCode : kNoSystemCode};
+        return e;
+    }
 };
 
 }  // namespace
@@ -261,4 +392,11 @@ public:
 FileApi& SystemFiles() {
     static PosixFiles files;
     return files;
+}
+
+std::string SystemErrorText(const SystemError& error) {
+    if (error.kind == kErrnoCode) return std::strerror(error.code);
+    char text[32];
+    std::snprintf(text, sizeof text, "error %d", error.code);
+    return text;
 }

@@ -1,8 +1,11 @@
 // The document's files on Windows: unshared handles, a new file beside the
-// target for every write, and a write-through replace at the end.
+// target for every write, and a replace at the end that keeps what the user
+// set on the target.
 #include <windows.h>
 
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "document/file_api.h"
 #include "document/paths.h"
@@ -11,11 +14,47 @@ namespace {
 
 HANDLE ToHandle(FileApi::Handle h) { return static_cast<HANDLE>(h); }
 
+// Keeps the last error of the call that failed across the clean-up after it.
+class KeepError {
+public:
+    KeepError() : error_(GetLastError()) {}
+    ~KeepError() { SetLastError(error_); }
+
+private:
+    DWORD error_;
+};
+
+typedef BOOL(WINAPI* ReplaceFileFn)(LPCSTR, LPCSTR, LPCSTR, DWORD, LPVOID, LPVOID);
+
+// ReplaceFileA where the system has it (Windows 2000 and later).
+ReplaceFileFn SystemReplaceFile() {
+    static ReplaceFileFn fn = reinterpret_cast<ReplaceFileFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "ReplaceFileA")));
+    return fn;
+}
+
+const DWORD kIgnoreMergeErrors = 0x00000002;  // REPLACEFILE_IGNORE_MERGE_ERRORS
+
+// Puts `from` in the place of `to`. An existing `to` is replaced by the
+// system's ReplaceFile, which keeps its attributes, security, streams and
+// creation time; where that is missing or fails, by a rename over it.
+bool PlaceName(const char* from, const char* to, bool replace) {
+    if (!replace) return MoveFileExA(from, to, MOVEFILE_WRITE_THROUGH) != FALSE;
+    ReplaceFileFn replaceFile = SystemReplaceFile();
+    if (replaceFile && GetFileAttributesA(to) != INVALID_FILE_ATTRIBUTES) {
+        if (replaceFile(to, from, nullptr, kIgnoreMergeErrors, nullptr, nullptr)) return true;
+        // ReplaceFile may fail after it took the old file away; `from` is
+        // still there under its own name then, and the rename below puts it
+        // in place.
+    }
+    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
 class Win32Files : public FileApi {
 public:
     Handle OpenRead(const char* path) override {
-        HANDLE h = CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE h = CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                               nullptr);
         return h == INVALID_HANDLE_VALUE ? nullptr : h;
     }
     bool Size(Handle h, uint64_t* size) override {
@@ -23,6 +62,18 @@ public:
         DWORD low = GetFileSize(ToHandle(h), &high);
         if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return false;
         *size = (static_cast<uint64_t>(high) << 32) | low;
+        return true;
+    }
+    bool Stamp(Handle h, FileStamp* stamp) override {
+        BY_HANDLE_FILE_INFORMATION info;
+        if (!GetFileInformationByHandle(ToHandle(h), &info)) return false;
+        stamp->size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+        stamp->volume = info.dwVolumeSerialNumber;
+        stamp->index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+        stamp->modified = static_cast<int64_t>(
+            (static_cast<uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32) |
+            info.ftLastWriteTime.dwLowDateTime);
+        stamp->changed = 0;
         return true;
     }
     bool Read(Handle h, uint8_t* dst, uint32_t n, uint32_t* got) override {
@@ -34,40 +85,56 @@ public:
     bool ReadAt(Handle h, uint64_t pos, uint8_t* dst, uint32_t n, uint32_t* got) override {
         *got = 0;
         LONG high = static_cast<LONG>(pos >> 32);
-        DWORD low = SetFilePointer(ToHandle(h), static_cast<LONG>(pos & 0xFFFFFFFFu), &high,
-                                   FILE_BEGIN);
+        DWORD low =
+            SetFilePointer(ToHandle(h), static_cast<LONG>(pos & 0xFFFFFFFFu), &high, FILE_BEGIN);
         if (low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) return false;
         return Read(h, dst, n, got);
     }
-    Handle CreateTempBeside(const char* target, char* tempPath) override {
+    Handle CreateTempBeside(const char* target, std::string* tempPath) override {
+        tempPath->clear();
         // A target that exists but cannot be written (read-only, in use) is
         // refused here, before anything is written.
         DWORD attributes = GetFileAttributesA(target);
-        if (attributes != INVALID_FILE_ATTRIBUTES) {
-            if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) return nullptr;
+        FILETIME created = {0, 0};
+        bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+        if (exists) {
+            if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) {
+                SetLastError(ERROR_ACCESS_DENIED);
+                return nullptr;
+            }
             HANDLE probe = CreateFileA(target, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                        FILE_ATTRIBUTE_NORMAL, nullptr);
             if (probe == INVALID_HANDLE_VALUE) return nullptr;
+            GetFileTime(probe, &created, nullptr, nullptr);
             CloseHandle(probe);
         }
+        // The new file takes the target's place: it starts with the
+        // attributes and creation time the user has there.
+        DWORD keep =
+            exists ? attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                   FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED)
+                   : 0;
         // The name is made here rather than by GetTempFileName, which refuses
         // folders of more than 246 bytes: any target that fits in 259 bytes
         // gets a new file beside it. CREATE_NEW makes the name ours alone.
-        uint32_t seed = GetTickCount() ^ (GetCurrentProcessId() * 2654435761u) ^ (++calls_ * 40503u);
+        uint32_t seed =
+            GetTickCount() ^ (GetCurrentProcessId() * 2654435761u) ^ (++calls_ * 40503u);
+        char name[kPathMax];
         for (uint32_t attempt = 0; attempt < 1000; ++attempt) {
-            if (!NewFileNameBeside(target, seed, attempt, tempPath, kPathMax, kWindowsPaths)) {
+            if (!NewFileNameBeside(target, seed, attempt, name, sizeof name, kWindowsPaths)) {
                 SetLastError(ERROR_FILENAME_EXCED_RANGE);
                 break;
             }
-            HANDLE h = CreateFileA(tempPath, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr);
-            if (h != INVALID_HANDLE_VALUE) return h;
+            HANDLE h = CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                   keep ? keep : FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (h != INVALID_HANDLE_VALUE) {
+                if (exists) SetFileTime(h, &created, nullptr, nullptr);
+                *tempPath = name;
+                return h;
+            }
             DWORD error = GetLastError();
             if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
         }
-        DWORD error = GetLastError();
-        tempPath[0] = '\0';
-        SetLastError(error);
         return nullptr;
     }
     bool Write(Handle h, const uint8_t* src, uint32_t n, uint32_t* put) override {
@@ -86,9 +153,8 @@ public:
                                FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h == INVALID_HANDLE_VALUE) return false;
         BOOL ok = FlushFileBuffers(h);
-        DWORD error = GetLastError();
+        KeepError keep;
         CloseHandle(h);
-        SetLastError(error);
         return ok != FALSE;
     }
     bool Close(Handle h) override { return CloseHandle(ToHandle(h)) != FALSE; }
@@ -96,15 +162,41 @@ public:
     bool Copy(const char* from, const char* to) override {
         return CopyFileA(from, to, FALSE) != FALSE;
     }
-    bool Replace(const char* from, const char* to) override {
-        return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    bool Replace(const char* from, const char* to, bool replace) override {
+        return PlaceName(from, to, replace);
     }
-    bool Rename(const char* from, const char* to) override { return Replace(from, to); }
-    bool SyncFolder(const char*) override { return true; }  // each Rename is written through
+    // Each rename is written through here.
+    bool Rename(const char* from, const char* to, bool replace) override {
+        return PlaceName(from, to, replace);
+    }
+    bool SyncFolder(const char*) override { return true; }
     bool Exists(const char* path) override {
         return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
     }
-    int LastError() override { return static_cast<int>(GetLastError()); }
+    bool IsFolder(const char* path) override {
+        DWORD attributes = GetFileAttributesA(path);
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    }
+    // Windows' file systems take names in any letter case for one.
+    bool FoldsCase(const char*) override { return true; }
+    std::string FoldCase(const std::string& name) override {
+        if (name.empty()) return name;
+        int n =
+            MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), nullptr, 0);
+        if (n <= 0) return name;
+        std::vector<wchar_t> wide(static_cast<size_t>(n));
+        MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), &wide[0], n);
+        CharUpperBuffW(&wide[0], static_cast<DWORD>(n));
+        int m = WideCharToMultiByte(CP_UTF8, 0, &wide[0], n, nullptr, 0, nullptr, nullptr);
+        std::string out(static_cast<size_t>(m > 0 ? m : 0), '\0');
+        if (m > 0) WideCharToMultiByte(CP_UTF8, 0, &wide[0], n, &out[0], m, nullptr, nullptr);
+        return out;
+    }
+    SystemError LastError() override {
+        DWORD code = GetLastError();
+        SystemError e = {static_cast<int>(code), code ? kWindowsCode : kNoSystemCode};
+        return e;
+    }
 
 private:
     uint32_t calls_ = 0;
@@ -115,4 +207,16 @@ private:
 FileApi& SystemFiles() {
     static Win32Files files;
     return files;
+}
+
+std::string SystemErrorText(const SystemError& error) {
+    if (error.kind == kErrnoCode) return std::strerror(error.code);
+    char text[512];
+    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                             static_cast<DWORD>(error.code), 0, text, sizeof text, nullptr);
+    while (n > 0 &&
+           (text[n - 1] == '\r' || text[n - 1] == '\n' || text[n - 1] == ' ' || text[n - 1] == '.'))
+        --n;
+    if (n == 0) return "error " + std::to_string(error.code);
+    return std::string(text, n);
 }

@@ -22,13 +22,13 @@ int LoadDocumentFile(HWND mainWindow, const char* path, const char* title, unsig
     uint8_t* block = nullptr;
     uint32_t size = 0;
     bool opened = false;
-    IoResult result = ReadWholeFile(*params->files, *params->memory, path, &block, &size, &opened);
+    IoStatus result = ReadWholeFile(*params->files, *params->memory, path, &block, &size, &opened);
     if (opened && nameOffset >= 1 && nameOffset <= std::strlen(path) && nameOffset <= kPathMax) {
         // The folder is remembered even when reading fails later on; a path
         // without a folder part leaves it as it was.
         lstrcpynA(params->lastDir, path, nameOffset);
     }
-    if (result != kIoOk) {
+    if (!result.ok()) {
         ReportIoFailure(mainWindow, result, title);
         return 0;
     }

@@ -150,17 +150,15 @@ bool NewFileNameBeside(const char* target, uint32_t seed, uint32_t attempt, char
     if (room >= 16) {
         std::snprintf(name, sizeof name, "~orv%08lx.tmp", static_cast<unsigned long>(tag));
     } else {
+        // Fewer digits where the folder leaves less room, but the prefix
+        // stays: a file left behind still says whose it is.
+        if (room < 5) return false;
         char hex[16];
         std::snprintf(hex, sizeof hex, "%08lx", static_cast<unsigned long>(tag));
-        size_t digits = room - 1 < 8 ? room - 1 : 8;
-        if (digits == 0) {
-            name[0] = hex[7];
-            name[1] = '\0';
-        } else {
-            name[0] = '~';
-            std::memcpy(name + 1, hex + 8 - digits, digits);
-            name[1 + digits] = '\0';
-        }
+        size_t digits = room - 4 < 8 ? room - 4 : 8;
+        std::memcpy(name, "~orv", 4);
+        std::memcpy(name + 4, hex + 8 - digits, digits);
+        name[4 + digits] = '\0';
     }
     std::memcpy(out, target, prefix);
     std::strcpy(out + prefix, name);

@@ -52,10 +52,10 @@ bool BackupName(const char* path, char* out, size_t outSize, PathStyle style = k
 
 // A name for a new file in the folder of `target`, the `attempt`-th of a
 // series that `seed` starts: the folder part, then "~orv", eight hex digits
-// and ".tmp", or, where the folder leaves less room, "~" and as many hex
-// digits as fit, so that the whole stays within 259 bytes (Windows) or
-// outSize - 1 bytes. False when not even one byte of a name fits. The
-// caller creates it only if nothing has that name (CREATE_NEW, O_EXCL).
+// and ".tmp", or, where the folder leaves less room, "~orv" and as many hex
+// digits as fit (at least one), so that the whole stays within 259 bytes
+// (Windows) or outSize - 1 bytes. False when not even that fits. The caller
+// creates it only if nothing has that name (CREATE_NEW, O_EXCL).
 bool NewFileNameBeside(const char* target, uint32_t seed, uint32_t attempt, char* out,
                        size_t outSize, PathStyle style = kWindowsPaths);
 

@@ -10,18 +10,43 @@
 
 void ReportIoFailure(HWND mainWindow, IoResult result, const char* name) {
     switch (result) {
-    case kIoOk: break;
-    case kIoOpenFailed:
-    case kIoNameTooLong: ShowWarning(mainWindow, TXT_CANNOT_OPEN, name); break;
-    case kIoSizeFailed: ShowWarning(mainWindow, TXT_CANNOT_SIZE, name); break;
-    // An empty file and one of 4 GiB or more get the memory message too:
-    // the window asks for a block of their size, which is refused.
-    case kIoNoMemory:
-    case kIoEmptyFile:
-    case kIoTooLarge: ShowWarning(mainWindow, TXT_NO_MEMORY, nullptr); break;
-    case kIoReadFailed: ShowWarning(mainWindow, TXT_READ_FAILED, name); break;
-    case kIoWriteFailed: ShowWarning(mainWindow, TXT_WRITE_FAILED, name); break;
+        case kIoOk:
+            break;
+        case kIoOpenFailed:
+        case kIoCreateFailed:
+        case kIoNameTooLong:
+            ShowWarning(mainWindow, TXT_CANNOT_OPEN, name);
+            break;
+        case kIoSizeFailed:
+            ShowWarning(mainWindow, TXT_CANNOT_SIZE, name);
+            break;
+        // An empty file and one of 4 GiB or more get the memory message too:
+        // the window asks for a block of their size, which is refused.
+        case kIoNoMemory:
+        case kIoEmptyFile:
+        case kIoTooLarge:
+            ShowWarning(mainWindow, TXT_NO_MEMORY, nullptr);
+            break;
+        case kIoReadFailed:
+            ShowWarning(mainWindow, TXT_READ_FAILED, name);
+            break;
+        // The window's writes replace their targets and make no staged backup
+        // copies; whatever else keeps the new file from its place is a failed
+        // write to the user.
+        case kIoWriteFailed:
+        case kIoReplaceFailed:
+        case kIoExists:
+        case kIoSourceChanged:
+        case kIoBackupFailed:
+        case kIoBackupNotNamed:
+        case kIoRefused:
+            ShowWarning(mainWindow, TXT_WRITE_FAILED, name);
+            break;
     }
+}
+
+void ReportIoFailure(HWND mainWindow, const IoStatus& status, const char* name) {
+    ReportIoFailure(mainWindow, status.result, name);
 }
 
 void PrepareOpenDialog(OPENFILENAMEA* ofn, HWND mainWindow, char* file, char* title,

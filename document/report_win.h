@@ -11,7 +11,9 @@
 struct MainWindowParams;
 
 // Shows the message of a failed operation, naming `name` where it has room.
+// The one place the window words a failure, with its fixed messages.
 void ReportIoFailure(HWND mainWindow, IoResult result, const char* name);
+void ReportIoFailure(HWND mainWindow, const IoStatus& status, const char* name);
 
 // An open-file dialog record as File > Open and Disk > Add show it.
 void PrepareOpenDialog(OPENFILENAMEA* ofn, HWND mainWindow, char* file, char* title,

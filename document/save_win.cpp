@@ -26,10 +26,10 @@ int WriteDocument(HWND mainWindow, const char* target) {
         offsets.reserve(count);
         for (int i = 0; i < count; ++i) offsets.push_back(GetItemImageOffset(params->listView, i));
     }
-    IoResult result = WriteImages(*params->files, *params->memory, params->buffer,
+    IoStatus result = WriteImages(*params->files, *params->memory, params->buffer,
                                   params->bufferSize, offsets.empty() ? nullptr : &offsets[0],
                                   offsets.size(), target, (params->flags & FLAG_MAKE_BACKUP) != 0);
-    if (result != kIoOk) {
+    if (!result.ok()) {
         ReportIoFailure(mainWindow, result, target);
         return 0;
     }

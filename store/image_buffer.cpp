@@ -7,11 +7,6 @@
 
 namespace {
 
-uint32_t PageOf(MemoryApi& mem) {
-    uint32_t page = mem.PageSize();
-    return page ? page : 4096;
-}
-
 uint32_t Smaller(uint32_t a, uint32_t b) { return a < b ? a : b; }
 
 // Copies n bytes chunk by chunk. Each chunk locks the page-size range at its
@@ -34,6 +29,21 @@ void CopyChunks(MemoryApi& mem, uint8_t* dst, uint32_t dstSize, const uint8_t* s
 }
 
 }  // namespace
+
+uint32_t PageOf(MemoryApi& mem) {
+    uint32_t page = mem.PageSize();
+    return page ? page : 4096;
+}
+
+ChunkLock::ChunkLock(MemoryApi& mem, const uint8_t* block, uint32_t blockSize, uint32_t pos,
+                     uint32_t page)
+    : mem_(mem), at_(block + pos), len_(Smaller(page, blockSize - pos)) {
+    locked_ = mem_.Lock(at_, len_);
+}
+
+ChunkLock::~ChunkLock() {
+    if (locked_) mem_.Unlock(at_, len_);
+}
 
 uint8_t* GrowBlock(MemoryApi& mem, const uint8_t* old, uint32_t oldSize, uint32_t n) {
     if (!old && oldSize != 0) return nullptr;

@@ -20,6 +20,27 @@ void ReleaseBlock(MemoryApi& mem, uint8_t* block, uint32_t size);
 // both blocks while it moves. Lock failures are ignored.
 void CopyPaged(MemoryApi& mem, uint8_t* dst, const uint8_t* src, uint32_t n);
 
+// The page lock held while one chunk at `pos` of a block of `blockSize`
+// bytes moves: one page from there, cut at the block's end. A refused lock
+// is passed over; the locks only keep pages resident.
+class ChunkLock {
+public:
+    ChunkLock(MemoryApi& mem, const uint8_t* block, uint32_t blockSize, uint32_t pos,
+              uint32_t page);
+    ~ChunkLock();
+
+private:
+    ChunkLock(const ChunkLock&);
+    ChunkLock& operator=(const ChunkLock&);
+    MemoryApi& mem_;
+    const uint8_t* at_;
+    uint32_t len_;
+    bool locked_;
+};
+
+// The system's page size, 4096 where it gives none.
+uint32_t PageOf(MemoryApi& mem);
+
 // Called once per image found; answers the number of bytes to advance
 // (the image's diskSize), or 0 to stop the walk.
 typedef uint32_t (*ImageStep)(void* ctx, uint32_t offset);

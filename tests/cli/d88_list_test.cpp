@@ -1,6 +1,9 @@
 // d88 list, help and the command line; bad inputs of every kind.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include "tests/cli/cli_test_support.h"
 
 namespace {
@@ -114,7 +117,7 @@ TEST_F(D88List, AFileThatCannotBeReadIsReportedAndTheOthersListed) {
     PutFile(good, MakeImage(688, "OK"));
     Outcome o = D88({"list", dir.File("missing.d88"), good});
     EXPECT_EQ(o.status, 1);
-    EXPECT_NE(o.err.find("d88: " + dir.File("missing.d88") + ": cannot open: no such file"),
+    EXPECT_NE(o.err.find("d88: " + dir.File("missing.d88") + ": cannot open: " + std::strerror(ENOENT)),
               std::string::npos);
     EXPECT_NE(o.out.find("OK"), std::string::npos);
 }
@@ -367,7 +370,7 @@ TEST_F(D88List, ThroughTheProgram) {
     o = RunProgram(dir, D88_PROGRAM, {"list", dir.File("nothing.d88")});
     EXPECT_EQ(o.status, 1);
     EXPECT_EQ(o.out, "");
-    EXPECT_NE(o.err.find("d88: " + dir.File("nothing.d88") + ": cannot open: no such file"),
+    EXPECT_NE(o.err.find("d88: " + dir.File("nothing.d88") + ": cannot open: " + std::strerror(ENOENT)),
               std::string::npos);
     o = RunProgram(dir, D88_PROGRAM, {"--help"});
     EXPECT_EQ(o.status, 0);

@@ -9,17 +9,37 @@ bool FaultFiles::Faulted() {
     return false;
 }
 
-int FaultFiles::LastError() { return faulted_ ? systemError : inner_.LastError(); }
+SystemError FaultFiles::LastError() {
+    if (!faulted_) return inner_.LastError();
+    SystemError e = {systemError, systemError ? kErrnoCode : kNoSystemCode};
+    return e;
+}
 
 FileApi::Handle FaultFiles::OpenRead(const char* path) {
     faulted_ = false;
+    if (beforeOpen) beforeOpen(path);
     if (failOpen) {
         Faulted();
         return nullptr;
     }
     Handle h = inner_.OpenRead(path);
-    if (h) open_.insert(h);
+    if (h) {
+        open_.insert(h);
+        paths_[h] = path;
+    }
     return h;
+}
+
+bool FaultFiles::Stamp(Handle h, FileStamp* stamp) {
+    faulted_ = false;
+    if (!inner_.Stamp(h, stamp)) return false;
+    // A file system whose times are too coarse to show a change.
+    std::map<std::string, FileStamp>::iterator first = firstStamps_.find(paths_[h]);
+    if (first == firstStamps_.end())
+        firstStamps_[paths_[h]] = *stamp;
+    else if (frozenStamps)
+        *stamp = first->second;
+    return true;
 }
 
 bool FaultFiles::Size(Handle h, uint64_t* size) {
@@ -64,23 +84,33 @@ bool FaultFiles::ReadAt(Handle h, uint64_t pos, uint8_t* dst, uint32_t n, uint32
 
 bool FaultFiles::CopyRange(Handle from, uint64_t pos, Handle to, uint32_t n, uint32_t* copied) {
     *copied = 0;
+    faulted_ = false;
     if (!kernelCopy) return false;
     ++writes;
+    if (kernelCopyFailAfter >= 0) {
+        uint64_t left = kernelCopied < static_cast<uint64_t>(kernelCopyFailAfter)
+                            ? static_cast<uint64_t>(kernelCopyFailAfter) - kernelCopied
+                            : 0;
+        if (left == 0) return Faulted();
+        if (n > left) n = static_cast<uint32_t>(left);
+    }
     bool ok = inner_.CopyRange(from, pos, to, n, copied);
     bytesWritten += *copied;
+    kernelCopied += *copied;
     return ok;
 }
 
-FileApi::Handle FaultFiles::CreateTempBeside(const char* target, char* tempPath) {
+FileApi::Handle FaultFiles::CreateTempBeside(const char* target, std::string* tempPath) {
     faulted_ = false;
-    if (failCreate) {
+    ++creates;
+    if (failCreate || creates == failCreateAt) {
         Faulted();
         return nullptr;
     }
     Handle h = inner_.CreateTempBeside(target, tempPath);
     if (h) {
         open_.insert(h);
-        tempsCreated.push_back(tempPath);
+        tempsCreated.push_back(*tempPath);
     }
     return h;
 }
@@ -119,6 +149,7 @@ bool FaultFiles::FlushNamed(const char* path) {
 
 bool FaultFiles::Close(Handle h) {
     open_.erase(h);
+    paths_.erase(h);
     faulted_ = false;
     bool ok = inner_.Close(h);
     return failClose ? Faulted() : ok;
@@ -133,18 +164,26 @@ bool FaultFiles::Copy(const char* from, const char* to) {
     return inner_.Copy(from, to);
 }
 
-bool FaultFiles::Replace(const char* from, const char* to) {
+bool FaultFiles::Replace(const char* from, const char* to, bool replace) {
     faulted_ = false;
     if (failReplace) return Faulted();
-    return inner_.Replace(from, to);
+    return inner_.Replace(from, to, replace);
 }
 
-bool FaultFiles::Rename(const char* from, const char* to) {
+bool FaultFiles::Rename(const char* from, const char* to, bool replace) {
     faulted_ = false;
     if (failReplace) return Faulted();
-    return inner_.Rename(from, to);
+    return inner_.Rename(from, to, replace);
 }
 
 bool FaultFiles::SyncFolder(const char* pathInFolder) { return inner_.SyncFolder(pathInFolder); }
 
 bool FaultFiles::Exists(const char* path) { return inner_.Exists(path); }
+
+bool FaultFiles::IsFolder(const char* path) { return inner_.IsFolder(path); }
+
+bool FaultFiles::FoldsCase(const char* pathInFolder) {
+    return foldsCase >= 0 ? foldsCase != 0 : inner_.FoldsCase(pathInFolder);
+}
+
+std::string FaultFiles::FoldCase(const std::string& name) { return inner_.FoldCase(name); }

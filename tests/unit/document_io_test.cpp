@@ -14,6 +14,7 @@
 #include <functional>
 
 #include "document/container_io.h"
+#include "document/file_writer.h"
 #include "document/file_api.h"
 #include "store/d88.h"
 #include "store/image_buffer.h"
@@ -64,7 +65,7 @@ TEST_F(DocumentIo, OpenReadsTheWholeFilePageByPage) {
     uint32_t size = 0;
     bool opened = false;
     ASSERT_EQ(kIoOk, ReadWholeFile(files, mem, dir.File("GAME.D88").c_str(), &block, &size,
-                                   &opened));
+                                   &opened).result);
     EXPECT_TRUE(opened);
     ASSERT_EQ(file.size(), size);
     EXPECT_EQ(0, std::memcmp(file.data(), block, size));
@@ -113,7 +114,7 @@ TEST_F(DocumentIo, OpenFailuresLeaveNothingAllocated) {
         uint32_t size = 77;
         bool opened = !cases[i].opened;
         EXPECT_EQ(cases[i].result,
-                  ReadWholeFile(f, m, cases[i].path.c_str(), &block, &size, &opened))
+                  ReadWholeFile(f, m, cases[i].path.c_str(), &block, &size, &opened).result)
             << cases[i].what;
         EXPECT_EQ(cases[i].opened, opened) << cases[i].what;
         EXPECT_EQ(nullptr, block) << cases[i].what;
@@ -132,7 +133,7 @@ TEST_F(DocumentIo, OpenAfterAShortReadGoesOnAtTheNextPage) {
     uint8_t* block = nullptr;
     uint32_t size = 0;
     ASSERT_EQ(kIoOk, ReadWholeFile(files, mem, dir.File("GAME.D88").c_str(), &block, &size,
-                                   nullptr));
+                                   nullptr).result);
     EXPECT_EQ(1000u, size);
     for (uint32_t i = 0; i < 100; ++i) ASSERT_EQ(0x33, block[i]);
     for (uint32_t i = 100; i < 256; ++i) ASSERT_EQ(0, block[i]) << i;
@@ -155,7 +156,7 @@ TEST_F(DocumentIo, AddPutsTheFileAfterTheOldBytes) {
     uint8_t* grown = nullptr;
     uint32_t added = 0;
     ASSERT_EQ(kIoOk, ReadFileAppended(files, big, dir.File("ADD.D88").c_str(), bigOld, 1000,
-                                      &grown, &added));
+                                      &grown, &added).result);
     EXPECT_EQ(4000u, added);
     EXPECT_EQ(0, std::memcmp(bigOld, grown, 1000));
     EXPECT_EQ(0, std::memcmp(file.data(), grown + 1000, 4000));
@@ -173,13 +174,13 @@ TEST_F(DocumentIo, AddToAnEmptyDocumentAndAddAnEmptyFile) {
     uint8_t* grown = nullptr;
     uint32_t added = 0;
     EXPECT_EQ(kIoEmptyFile, ReadFileAppended(files, mem, dir.File("EMPTY.D88").c_str(), nullptr,
-                                             0, &grown, &added));
+                                             0, &grown, &added).result);
     EXPECT_EQ(nullptr, grown);
 
     uint8_t* old = mem.Allocate(688);
     MakeBlankHeader(old);
     ASSERT_EQ(kIoOk, ReadFileAppended(files, mem, dir.File("EMPTY.D88").c_str(), old, 688,
-                                      &grown, &added));
+                                      &grown, &added).result);
     EXPECT_EQ(0u, added);
     EXPECT_EQ(0, std::memcmp(old, grown, 688));
     ReleaseBlock(mem, grown, 688);
@@ -234,7 +235,7 @@ TEST_F(DocumentIo, AddFailuresKeepOnlyTheOldBlock) {
         uint8_t* grown = nullptr;
         uint32_t added = 9;
         EXPECT_EQ(cases[i].result,
-                  ReadFileAppended(f, m, add.c_str(), old, 1000, &grown, &added))
+                  ReadFileAppended(f, m, add.c_str(), old, 1000, &grown, &added).result)
             << cases[i].what;
         EXPECT_EQ(nullptr, grown) << cases[i].what;
         EXPECT_EQ(0u, added) << cases[i].what;
@@ -257,7 +258,7 @@ TEST_F(DocumentIo, AddNeverReadsPastTheAnnouncedSize) {
     uint8_t* grown = nullptr;
     uint32_t added = 0;
     ASSERT_EQ(kIoOk, ReadFileAppended(files, mem, dir.File("ADD.D88").c_str(), old, 1000,
-                                      &grown, &added));
+                                      &grown, &added).result);
     EXPECT_EQ(10u, added);
     EXPECT_EQ(0x66, grown[1009]);
     ReleaseBlock(mem, grown, 1010);
@@ -292,7 +293,7 @@ protected:
     }
     IoResult Save(const std::vector<uint32_t>& offsets, bool backup = false) {
         return WriteImages(files, mem, base, size, offsets.data(), offsets.size(),
-                           target.c_str(), backup);
+                           target.c_str(), backup).result;
     }
     Bytes Image(uint32_t off, uint32_t n) { return Bytes(base + off, base + off + n); }
     // B, A and the cut D of the buffer: what a save of {1000, 0, 2376} holds.
@@ -374,20 +375,20 @@ TEST_F(SaveTest, EveryWriteFaultLeavesTheTargetAsItWas) {
         IoResult result;
     } cases[] = {
         {"read-only folder: no new file", [](FaultFiles& f) { f.failCreate = true; },
-         kIoOpenFailed},
+         kIoCreateFailed},
         {"write fails half way", [](FaultFiles& f) { f.failWriteAfter = 1300; }, kIoWriteFailed},
         {"write fails at once", [](FaultFiles& f) { f.failWriteAfter = 0; }, kIoWriteFailed},
         {"write reports 0 bytes", [](FaultFiles& f) { f.zeroWriteAt = 2; }, kIoWriteFailed},
         {"flush fails", [](FaultFiles& f) { f.failFlush = true; }, kIoWriteFailed},
         {"close fails", [](FaultFiles& f) { f.failClose = true; }, kIoWriteFailed},
-        {"replace fails", [](FaultFiles& f) { f.failReplace = true; }, kIoWriteFailed},
+        {"replace fails", [](FaultFiles& f) { f.failReplace = true; }, kIoReplaceFailed},
     };
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
         SCOPED_TRACE(cases[i].what);
         FaultFiles f;
         cases[i].fault(f);
         EXPECT_EQ(cases[i].result, WriteImages(f, mem, base, size, std::vector<uint32_t>{0, 1000}.data(),
-                                               2, target.c_str(), false));
+                                               2, target.c_str(), false).result);
         EXPECT_EQ(0u, f.openHandles());
         ExpectTargetUntouched();
     }
@@ -404,9 +405,9 @@ TEST_F(SaveTest, AFailedSaveKeepsTheBackup) {
 
 TEST_F(SaveTest, AMissingFolderOrAFolderAsTargetCannotBeOpened) {
     target = dir.File("NO/SUCH/GAME.D88");
-    EXPECT_EQ(kIoOpenFailed, Save({0}));
+    EXPECT_EQ(kIoCreateFailed, Save({0}));
     target = dir.path();
-    EXPECT_EQ(kIoOpenFailed, Save({0}));
+    EXPECT_EQ(kIoCreateFailed, Save({0}));
 }
 
 // Mounts a tmpfs of a given size on a folder for the time of a test.
@@ -457,7 +458,7 @@ TEST_F(DocumentIo, AFullDiskFailsTheSaveAndKeepsTheTarget) {
     std::memcpy(base, img.data(), size);
     uint32_t offsets[] = {0};
     EXPECT_EQ(kIoWriteFailed, WriteImages(files, big, base, size, offsets, 1, target.c_str(),
-                                          false));
+                                          false).result);
     Bytes now;
     ASSERT_TRUE(GetFile(target, &now));
     EXPECT_TRUE(now == original);
@@ -522,8 +523,8 @@ TEST_F(DocumentIo, TheWalkReadsOnly36BytesOfEachHeader) {
         EXPECT_EQ(0u, f.openHandles()) << cases[i].what;
     }
     FaultFiles f;
-    EXPECT_EQ(ENOENT, WalkContainerFile(f, dir.File("NONE.D88").c_str(), &walk).systemError);
-    EXPECT_EQ(EISDIR, WalkContainerFile(f, dir.path().c_str(), &walk).systemError);
+    EXPECT_EQ(ENOENT, WalkContainerFile(f, dir.File("NONE.D88").c_str(), &walk).error.code);
+    EXPECT_EQ(EISDIR, WalkContainerFile(f, dir.path().c_str(), &walk).error.code);
 }
 
 class PieceTest : public DocumentIo {
@@ -538,20 +539,19 @@ protected:
     }
     // The whole source with a new name, then its first 1000 bytes again.
     IoStatus Write(FileApi& f, MemoryApi& m) {
-        Piece pieces[2];
-        pieces[0].source = pieces[1].source = 0;
-        pieces[0].offset = pieces[1].offset = 0;
-        pieces[0].length = static_cast<uint32_t>(source.size());
-        pieces[1].length = 1000;
-        pieces[0].headerLength = 36;
-        pieces[1].headerLength = 0;
-        std::memcpy(pieces[0].header, source.data(), 36);
-        std::memcpy(pieces[0].header, "NEW", 4);
-        const char* sources[] = {path.c_str()};
-        char temp[520];
-        IoStatus s = WritePiecesBeside(f, m, sources, pieces, 2, target.c_str(), temp);
-        if (s.result == kIoOk) EXPECT_TRUE(f.Replace(temp, target.c_str()));
-        return s;
+        WriteJob job;
+        job.target = target;
+        job.backup = kNoBackup;
+        job.replace = true;
+        job.pieces.push_back(FilePiece(0, 0, static_cast<uint32_t>(source.size())));
+        job.pieces.push_back(FilePiece(0, 0, 1000));
+        job.pieces[0].headerLength = 36;
+        std::memcpy(job.pieces[0].header, source.data(), 36);
+        std::memcpy(job.pieces[0].header, "NEW", 4);
+        std::vector<SourceFile> sources(1);
+        sources[0].path = path;
+        sources[0].stamped = false;
+        return WriteOneFile(f, m, sources, job);
     }
     Bytes Expected() {
         Bytes e = source;
@@ -593,14 +593,14 @@ TEST_F(PieceTest, FaultsLeaveTheTargetAsItWas) {
     } cases[] = {
         {"no memory for the chunk", [](FaultFiles&, FaultMemory& m) { m.RefuseAllAllocations(true); },
          kIoNoMemory},
-        {"a short source",
+        {"a source that got shorter",
          [](FaultFiles& f, FaultMemory&) {
              f.emptyReadAt = 3;
              f.emptyReadsFrom = true;
          },
-         kIoReadFailed},
+         kIoSourceChanged},
         {"a failed read", [](FaultFiles& f, FaultMemory&) { f.failReadAt = 2; }, kIoReadFailed},
-        {"no new file", [](FaultFiles& f, FaultMemory&) { f.failCreate = true; }, kIoOpenFailed},
+        {"no new file", [](FaultFiles& f, FaultMemory&) { f.failCreate = true; }, kIoCreateFailed},
         {"a write fails", [](FaultFiles& f, FaultMemory&) { f.failWriteAfter = 2000000; },
          kIoWriteFailed},
         {"the flush fails", [](FaultFiles& f, FaultMemory&) { f.failFlush = true; }, kIoWriteFailed},
@@ -629,7 +629,7 @@ TEST_F(PieceTest, AFullDiskAndAReadOnlyDisk) {
         FaultMemory m(4096);
         IoStatus s = Write(files, m);
         EXPECT_EQ(kIoWriteFailed, s.result);
-        EXPECT_EQ(ENOSPC, s.systemError);
+        EXPECT_EQ(ENOSPC, s.error.code);
         Bytes now;
         ASSERT_TRUE(GetFile(target, &now));
         EXPECT_TRUE(now == Bytes(10, 'o'));
@@ -638,8 +638,8 @@ TEST_F(PieceTest, AFullDiskAndAReadOnlyDisk) {
     // Read-only: no new file can be made beside the target.
     ASSERT_TRUE(disk.Remount("ro"));
     IoStatus s = Write(files, mem);
-    EXPECT_EQ(kIoOpenFailed, s.result);
-    EXPECT_EQ(EROFS, s.systemError);
+    EXPECT_EQ(kIoCreateFailed, s.result);
+    EXPECT_EQ(EROFS, s.error.code);
     EXPECT_EQ(std::vector<std::string>{"GAME.D88"}, disk.Names());
 }
 
@@ -647,21 +647,21 @@ TEST_F(PieceTest, AFullDiskAndAReadOnlyDisk) {
 
 TEST_F(DocumentIo, TheNewFileSitsInTheTargetsFolderWhicheverSeparator) {
     FileApi& sys = SystemFiles();
-    char temp[520];
-    FileApi::Handle h = sys.CreateTempBeside(dir.File("X.D88").c_str(), temp);
+    std::string temp;
+    FileApi::Handle h = sys.CreateTempBeside(dir.File("X.D88").c_str(), &temp);
     ASSERT_NE(nullptr, h);
-    EXPECT_EQ(0, std::strncmp(temp, dir.path().c_str(), dir.path().size()));
+    EXPECT_EQ(0, temp.compare(0, dir.path().size(), dir.path()));
     EXPECT_TRUE(sys.Close(h));
-    EXPECT_TRUE(sys.Delete(temp));
+    EXPECT_TRUE(sys.Delete(temp.c_str()));
     // A backslash is a byte of the name on POSIX: the new file goes to the
     // folder that holds the file named "sub\X.D88".
     std::string mixed = dir.path() + "/sub\\X.D88";
-    h = sys.CreateTempBeside(mixed.c_str(), temp);
+    h = sys.CreateTempBeside(mixed.c_str(), &temp);
     ASSERT_NE(nullptr, h);
-    EXPECT_EQ(dir.path() + "/", std::string(temp).substr(0, dir.path().size() + 1));
-    EXPECT_EQ(std::string::npos, std::string(temp).find('\\'));
+    EXPECT_EQ(dir.path() + "/", temp.substr(0, dir.path().size() + 1));
+    EXPECT_EQ(std::string::npos, temp.find('\\'));
     EXPECT_TRUE(sys.Close(h));
-    EXPECT_TRUE(sys.Delete(temp));
+    EXPECT_TRUE(sys.Delete(temp.c_str()));
     EXPECT_TRUE(Names().empty());
 }
 

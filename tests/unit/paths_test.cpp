@@ -158,11 +158,12 @@ TEST(NewFileName, BesideTheTargetWithin259Bytes) {
         {"C:\\GAME.D88", kWindowsPaths, "C:\\~orv", 3 + 16},
         {"GAME.D88", kWindowsPaths, "~orv", 16},
         {"C:\\表\\A.D88", kWindowsPaths, "C:\\表\\~orv", 6 + 16},
-        // A folder of 250 bytes leaves 8 for the name: "~" and 7 digits.
+        // A folder of 251 bytes leaves 8 for the name: "~orv" and 4 digits;
+        // one of 254 leaves "~orv" and 1.
         {"C:\\" + std::string(247, 'F') + "\\A.D88", kWindowsPaths,
-         "C:\\" + std::string(247, 'F') + "\\~", 259},
-        {"C:\\" + std::string(254, 'F') + "\\A", kWindowsPaths,
-         "C:\\" + std::string(254, 'F') + "\\", 259},
+         "C:\\" + std::string(247, 'F') + "\\~orv", 259},
+        {"C:\\" + std::string(250, 'F') + "\\A", kWindowsPaths,
+         "C:\\" + std::string(250, 'F') + "\\~orv", 259},
         {"/tmp/x/GAME.D88", kPosixPaths, "/tmp/x/~orv", 7 + 16},
         {"/tmp/x\\GAME.D88", kPosixPaths, "/tmp/~orv", 5 + 16},
     };
@@ -176,10 +177,12 @@ TEST(NewFileName, BesideTheTargetWithin259Bytes) {
         EXPECT_EQ(cases[i].length, std::strlen(a)) << a;
         EXPECT_STRNE(a, b) << i;  // the next attempt is another name
     }
-    // A folder that leaves no room at all.
+    // Folders that leave no room for the prefix and a digit.
     char out[kPathMax];
-    std::string full = "C:\\" + std::string(255, 'F') + "\\";
-    EXPECT_FALSE(NewFileNameBeside(full.c_str(), 1, 0, out, sizeof out, kWindowsPaths));
+    for (size_t n : {251, 255}) {
+        std::string full = "C:\\" + std::string(n, 'F') + "\\A";
+        EXPECT_FALSE(NewFileNameBeside(full.c_str(), 1, 0, out, sizeof out, kWindowsPaths)) << n;
+    }
 }
 
 TEST(CommandLine, SkipsTheProgramName) {

@@ -1,0 +1,35 @@
+// What d88 says of the core's results: one place that words every failure
+// record, refusal and image, with the system's own words for its codes.
+#ifndef ORVANEL_CLI_D88_WORDS_H
+#define ORVANEL_CLI_D88_WORDS_H
+
+#include <cstdint>
+#include <string>
+
+#include "document/container.h"
+#include "document/io_status.h"
+
+class FileApi;
+
+namespace d88cli {
+
+std::string Number(uint64_t n);
+
+// "image K", or "image K of PATH" (K counted in its own file) when the
+// container holds images of several files.
+std::string ImageLabel(const Container& c, size_t index);
+
+// The message of a failed operation, for the line "d88: PATH: message"
+// where PATH is status.path.
+std::string Describe(FileApi& files, const IoStatus& status);
+
+// Why a write was refused before anything was written.
+std::string DescribeRefusal(const Container& c, const PlanRefusal& refusal);
+
+// Why an extract target cannot be written.
+std::string DescribeClash(const Container& c, const TargetClash& clash,
+                          const std::vector<size_t>& order);
+
+}  // namespace d88cli
+
+#endif

@@ -1,0 +1,98 @@
+// The one way files are written: the window's save and extract and every
+// command of d88. A file is made of pieces (stretches of memory, of other
+// files, or zeros, with edited header bytes patched in on the way), written
+// to a new file beside its target, flushed, and only then given the
+// target's name. On any failure the new file is deleted and the target is
+// left as it was.
+#ifndef ORVANEL_DOCUMENT_FILE_WRITER_H
+#define ORVANEL_DOCUMENT_FILE_WRITER_H
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "document/io_status.h"
+#include "store/d88.h"
+
+class MemoryApi;
+
+// The bytes moved per read and write when the system has no copy of its own.
+const uint32_t kStreamChunk = 1u << 20;
+
+enum PieceFrom { kFromFile, kFromMemory, kFromZeros };
+
+struct Piece {
+    PieceFrom from;
+    size_t source;         // kFromFile: which of the sources
+    const uint8_t* block;  // kFromMemory: the block the bytes lie in,
+    uint32_t blockSize;    // and its size (page locks stay inside it)
+    uint32_t offset;       // where the stretch starts in its file or block
+    uint32_t length;
+    uint32_t headerLength;  // the first headerLength (at most 36) bytes come from `header`
+    uint8_t header[kHeaderAccess];
+    uint32_t checkLength;          // kFromFile: the file's first checkLength bytes there
+    uint8_t found[kHeaderAccess];  // must still be these, or nothing is replaced
+};
+
+Piece FilePiece(size_t source, uint32_t offset, uint32_t length);
+// Memory is written in chunks of one page, each locked while it moves.
+Piece MemoryPiece(const uint8_t* block, uint32_t blockSize, uint32_t offset, uint32_t length);
+Piece ZeroPiece(uint32_t length);
+
+// A file that pieces are copied from, with the stamp it had when it was
+// walked: a file that has changed since (another program saved over it) is
+// not copied from.
+struct SourceFile {
+    std::string path;
+    bool stamped;
+    FileStamp stamp;
+};
+
+// When the target's old contents are copied to its backup name.
+enum BackupOrder {
+    kNoBackup,
+    // Before anything is written; a copy that cannot be made is passed
+    // over and the write goes on (the window's save and extract).
+    kBackupFirst,
+    // Once the new file is complete, before the target is replaced; a copy
+    // that cannot be made stops the write with nothing replaced. The copy
+    // takes the backup name after the target was replaced (d88).
+    kBackupStaged
+};
+
+struct WriteJob {
+    std::string target;
+    std::vector<Piece> pieces;
+    BackupOrder backup;
+    bool replace;  // false: refused, in one step of the system's, when the target exists
+};
+
+// Told how many bytes of the pieces reached the new files so far.
+class WriteProgress {
+public:
+    virtual ~WriteProgress() {}
+    virtual void Written(uint64_t bytes) = 0;
+};
+
+// Writes one file. Failures name the file concerned: the target
+// (kIoCreateFailed, kIoWriteFailed, kIoReplaceFailed, kIoExists,
+// kIoNameTooLong), a source (kIoOpenFailed, kIoReadFailed,
+// kIoSourceChanged), the backup name (kIoBackupFailed). kIoBackupNotNamed
+// means the file was written and the old contents are kept under `other`.
+IoStatus WriteOneFile(FileApi& files, MemoryApi& mem, const std::vector<SourceFile>& sources,
+                      const WriteJob& job, WriteProgress* progress = nullptr);
+
+// Writes several files, each beside its target, and gives them their names
+// only when all are complete and flushed (and their backup copies made).
+// *placed gets how many took their names; none did when a failure comes
+// before that step.
+IoStatus WriteFiles(FileApi& files, MemoryApi& mem, const std::vector<SourceFile>& sources,
+                    const std::vector<WriteJob>& jobs, size_t* placed,
+                    WriteProgress* progress = nullptr);
+
+// Copies `path` to its backup name, replacing an older backup, before the
+// file is overwritten. Failures (nothing to copy, no room) are silent.
+void MakeBackupCopy(FileApi& files, const char* path);
+
+#endif
