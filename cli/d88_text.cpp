@@ -8,14 +8,8 @@
 #include <cstring>
 
 #include "document/paths.h"
+#include "document/text_codec.h"
 #include "store/d88.h"
-
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <errno.h>
-#include <iconv.h>
-#endif
 
 namespace d88cli {
 
@@ -37,78 +31,7 @@ std::string Escaped(unsigned char c) {
     return text;
 }
 
-#ifdef _WIN32
-
-// Text in code page `from` as UTF-16; false when it is not valid there.
-bool ToWide(UINT from, const std::string& in, std::wstring* out) {
-    out->clear();
-    if (in.empty()) return true;
-    int n = MultiByteToWideChar(from, MB_ERR_INVALID_CHARS, in.data(),
-                                static_cast<int>(in.size()), nullptr, 0);
-    if (n <= 0) return false;
-    out->resize(static_cast<size_t>(n));
-    return MultiByteToWideChar(from, MB_ERR_INVALID_CHARS, in.data(), static_cast<int>(in.size()),
-                               &(*out)[0], n) == n;
-}
-
-// UTF-16 in code page `to`; false when a character has no exact form there.
-bool FromWide(UINT to, const std::wstring& in, std::string* out) {
-    out->clear();
-    if (in.empty()) return true;
-    BOOL usedDefault = FALSE;
-    BOOL* flag = to == CP_UTF8 ? nullptr : &usedDefault;
-    DWORD flags = to == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
-    int n = WideCharToMultiByte(to, flags, in.data(), static_cast<int>(in.size()), nullptr, 0,
-                                nullptr, flag);
-    if (n <= 0 || usedDefault) return false;
-    out->resize(static_cast<size_t>(n));
-    n = WideCharToMultiByte(to, flags, in.data(), static_cast<int>(in.size()), &(*out)[0], n,
-                            nullptr, flag);
-    return n > 0 && !usedDefault;
-}
-
-bool Convert(UINT from, UINT to, const std::string& in, std::string* out) {
-    std::wstring wide;
-    return ToWide(from, in, &wide) && FromWide(to, wide, out);
-}
-
-bool Cp932CharToUtf8(const std::string& ch, std::string* out) {
-    return Convert(932, CP_UTF8, ch, out);
-}
-
-#else
-
-// Converts the whole of `in` with iconv; false on any character that does
-// not convert, and on an incomplete sequence at the end.
-bool Convert(const char* from, const char* to, const std::string& in, std::string* out) {
-    out->clear();
-    if (in.empty()) return true;
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
-    std::string source(in);
-    char* src = &source[0];
-    size_t srcLeft = source.size();
-    std::string result(4 * in.size() + 16, '\0');
-    char* dst = &result[0];
-    size_t dstLeft = result.size();
-    size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
-    bool ok = rc != static_cast<size_t>(-1) && srcLeft == 0;
-    if (ok) {
-        // Flush any shift state (none in these code pages, but cheap).
-        ok = iconv(cd, nullptr, nullptr, &dst, &dstLeft) != static_cast<size_t>(-1);
-    }
-    iconv_close(cd);
-    if (!ok) return false;
-    result.resize(result.size() - dstLeft);
-    out->swap(result);
-    return true;
-}
-
-bool Cp932CharToUtf8(const std::string& ch, std::string* out) {
-    return Convert("CP932", "UTF-8", ch, out);
-}
-
-#endif
+bool Cp932CharToUtf8(const std::string& ch, std::string* out) { return ::Cp932ToUtf8(ch, out); }
 
 // The length of the valid UTF-8 sequence at s[i], or 0 when there is none.
 size_t Utf8Length(const std::string& s, size_t i) {
@@ -159,14 +82,6 @@ std::string Cp932ToUtf8(const std::string& cp932, bool* exact) {
     return out;
 }
 
-bool Utf8ToCp932(const std::string& utf8, std::string* cp932) {
-#ifdef _WIN32
-    return Convert(CP_UTF8, 932, utf8, cp932);
-#else
-    return Convert("UTF-8", "CP932", utf8, cp932);
-#endif
-}
-
 std::string NameForTerminal(const std::string& cp932, size_t* columns) {
     std::string out;
     size_t width = 0;
@@ -202,8 +117,9 @@ bool NameFromArgument(const std::string& arg, std::string* cp932, std::string* w
     bytes = arg;
 #else
     if (!Utf8ToCp932(arg, &bytes)) {
-        *why = "does not convert to CP932 (it is not UTF-8, or holds a character CP932 does "
-               "not have)";
+        *why =
+            "does not convert to CP932 (it is not UTF-8, or holds a character CP932 does "
+            "not have)";
         return false;
     }
 #endif
@@ -215,8 +131,7 @@ bool NameFromArgument(const std::string& arg, std::string* cp932, std::string* w
     ClampName(bytes.c_str(), clamped);
     if (bytes.size() > kNameMax) {
         char text[96];
-        std::snprintf(text, sizeof text,
-                      "takes %u bytes in CP932; a disk name holds at most %u",
+        std::snprintf(text, sizeof text, "takes %u bytes in CP932; a disk name holds at most %u",
                       static_cast<unsigned>(bytes.size()), static_cast<unsigned>(kNameMax));
         *why = text;
         return false;
@@ -260,11 +175,8 @@ bool NameForFileName(const std::string& cp932, std::string* out, std::string* wh
 }
 
 std::string PathToUtf8(const std::string& path) {
-#ifdef _WIN32
     std::string out;
-    if (Convert(CP_ACP, CP_UTF8, path, &out)) return out;
-#endif
-    return path;
+    return SystemPathToUtf8(path, &out) ? out : path;
 }
 
 std::string JsonString(const std::string& utf8) {

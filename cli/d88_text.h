@@ -1,7 +1,8 @@
 // Text work of the d88 command-line tool: disk names between the CP932 of
 // the header and the user's text, names for file names, and JSON strings.
-// On Linux and other POSIX systems the user's text is UTF-8 (converted with
-// iconv); on Windows it is the console's bytes, passed through unchanged.
+// On Linux and other POSIX systems the user's text is UTF-8 (converted by
+// the core's text codec); on Windows it is the console's bytes, passed
+// through unchanged.
 #ifndef ORVANEL_CLI_D88_TEXT_H
 #define ORVANEL_CLI_D88_TEXT_H
 
@@ -13,10 +14,6 @@ namespace d88cli {
 // CP932 bytes as UTF-8. A character without a UTF-8 form (a byte that is no
 // CP932 character) becomes U+FFFD and *exact, when given, becomes false.
 std::string Cp932ToUtf8(const std::string& cp932, bool* exact);
-
-// UTF-8 as CP932. False when the text is not UTF-8 or holds a character
-// that CP932 does not have.
-bool Utf8ToCp932(const std::string& utf8, std::string* cp932);
 
 // A disk name (CP932) as shown on the terminal: UTF-8 on POSIX, the bytes
 // themselves on Windows. Control bytes, and bytes that are no character,

@@ -56,14 +56,16 @@ int CreateUniqueBeside(const char* target, std::string* tempPath) {
             errno = ENAMETOOLONG;
             break;
         }
+        // The name is kept before the file exists: a file is never made
+        // whose name could be lost.
+        tempPath->assign(&name[0]);
         int fd = open(&name[0], O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            *tempPath = &name[0];
-            return fd;
-        }
+        if (fd >= 0) return fd;
         if (errno != EEXIST) break;
     }
+    int error = errno;
     tempPath->clear();
+    errno = error;
     return -1;
 }
 

@@ -125,16 +125,20 @@ public:
                 SetLastError(ERROR_FILENAME_EXCED_RANGE);
                 break;
             }
+            // The name is kept before the file exists: a file is never made
+            // whose name could be lost.
+            tempPath->assign(name);
             HANDLE h = CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                    keep ? keep : FILE_ATTRIBUTE_NORMAL, nullptr);
             if (h != INVALID_HANDLE_VALUE) {
                 if (exists) SetFileTime(h, &created, nullptr, nullptr);
-                *tempPath = name;
                 return h;
             }
             DWORD error = GetLastError();
             if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
         }
+        KeepError lastError;
+        tempPath->clear();
         return nullptr;
     }
     bool Write(Handle h, const uint8_t* src, uint32_t n, uint32_t* put) override {

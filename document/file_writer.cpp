@@ -3,6 +3,8 @@
 
 #include <cctype>
 #include <cstring>
+#include <memory>
+#include <utility>
 
 #include "document/file_api.h"
 #include "document/paths.h"
@@ -95,8 +97,14 @@ public:
         if (!path_.empty()) files_.Delete(path_.c_str());
         path_.clear();
     }
-    // The file has taken another name: nothing to delete any more.
+    // The file has taken another name, or is left where it is: nothing to
+    // delete any more. Release hands its name over without copying it.
     void Keep() { path_.clear(); }
+    std::string Release() {
+        std::string path(std::move(path_));
+        path_.clear();
+        return path;
+    }
     FileApi::Handle handle() const { return handle_; }
     const std::string& path() const { return path_; }
     const std::string& target() const { return target_; }
@@ -427,37 +435,33 @@ IoStatus WriteFiles(FileApi& files, MemoryApi& mem, const std::vector<SourceFile
     // another, so that their writes reach the disk together, and named
     // together with one write-through of their folder.
     const bool one = jobs.size() == 1;
-    std::vector<NewFile*> made;
-    std::vector<NewFile*> backups;
-    struct Cleanup {
-        std::vector<NewFile*>& a;
-        std::vector<NewFile*>& b;
-        ~Cleanup() {
-            for (size_t i = 0; i < a.size(); ++i) delete a[i];
-            for (size_t i = 0; i < b.size(); ++i) delete b[i];
-        }
-    } cleanup = {made, backups};
+    // Every new file is owned here from the moment it exists, so that any
+    // way out, a thrown bad_alloc included, deletes those not yet named.
+    std::vector<std::unique_ptr<NewFile> > made, backups;
+    made.reserve(jobs.size());
+    backups.reserve(jobs.size());
+    std::vector<std::string> backupNames(jobs.size());
 
     uint64_t told = 0;
     for (size_t k = 0; k < jobs.size(); ++k) {
         const WriteJob& job = jobs[k];
         if (job.backup == kBackupFirst) MakeBackupCopy(files, job.target.c_str());
-        made.push_back(new NewFile(files));
+        made.push_back(std::unique_ptr<NewFile>(new NewFile(files)));
         IoStatus status = made.back()->Create(job.target);
         if (status.ok())
-            status =
-                WritePieces(files, mem, sources, job.pieces, made.back(), one, progress, &told);
+            status = WritePieces(files, mem, sources, job.pieces, made.back().get(), one, progress,
+                                 &told);
         if (!status.ok()) return status;
     }
     for (size_t k = 0; !one && k < made.size(); ++k) {
         if (!files.FlushNamed(made[k]->path().c_str()))
             return IoFailure(kIoWriteFailed, files, jobs[k].target);
     }
-    std::vector<std::string> backupNames(jobs.size());
     for (size_t k = 0; k < jobs.size(); ++k) {
-        backups.push_back(new NewFile(files));
+        backups.push_back(std::unique_ptr<NewFile>(new NewFile(files)));
         if (jobs[k].backup != kBackupStaged) continue;
-        IoStatus status = StageBackup(files, mem, jobs[k].target, backups.back(), &backupNames[k]);
+        IoStatus status =
+            StageBackup(files, mem, jobs[k].target, backups.back().get(), &backupNames[k]);
         if (!status.ok()) return status;
     }
 
@@ -480,11 +484,11 @@ IoStatus WriteFiles(FileApi& files, MemoryApi& mem, const std::vector<SourceFile
         // The old contents take the backup name only now: a write that
         // failed before has left an older backup as it was.
         // If that fails, the copy stays where it is and the caller says so.
-        const std::string& copy = backups[k]->path();
-        if (!files.Rename(copy.c_str(), backupNames[k].c_str(), true) && result.ok())
-            result = IoFailure(kIoBackupNotNamed, files, backupNames[k], copy);
-        backups[k]->Keep();
+        bool named = files.Rename(backups[k]->path().c_str(), backupNames[k].c_str(), true);
+        std::string copy = backups[k]->Release();
         syncFolder = true;
+        if (!named && result.ok())
+            result = IoFailure(kIoBackupNotNamed, files, backupNames[k], copy);
     }
     if (syncFolder && !jobs.empty()) files.SyncFolder(jobs[0].target.c_str());
     return result;

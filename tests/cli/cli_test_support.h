@@ -21,6 +21,7 @@
 
 #include "cli/d88_cli.h"
 #include "store/d88.h"
+#include "tests/support/small_disk.h"
 #include "tests/unit/test_images.h"
 
 typedef std::vector<uint8_t> Bytes;

@@ -1,12 +1,34 @@
 // d88 rename, protect, move and delete: the file rewritten in place.
 #include <gtest/gtest.h>
+#include <sys/xattr.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <memory>
+#include <new>
+#include <sstream>
 
 #include "tests/cli/cli_test_support.h"
 #include "tests/support/fault_files.h"
 #include "tests/support/fault_memory.h"
+
+// Allocations counted from 1 while armed; the one numbered `failNewAt`
+// fails as the system's memory running out does.
+int failNewAt = 0;
+int newCalls = 0;
+
+void* operator new(std::size_t n) {
+    if (failNewAt && ++newCalls == failNewAt) throw std::bad_alloc();
+    void* p = std::malloc(n ? n : 1);
+    if (!p) throw std::bad_alloc();
+    return p;
+}
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept { return std::malloc(n ? n : 1); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -61,12 +83,15 @@ TEST_F(D88Edit, DoubleByteNamesEndingIn5CRoundTrip) {
     ASSERT_EQ(D88({"rename", file, "1", U8_HYOU U8_SO "\\" U8_HYOU}).status, 0);
     EXPECT_EQ(Header(file, 688, 8), std::string(CP_HYOU CP_SO "\\" CP_HYOU) + std::string(1, '\0'));
     Outcome o = D88({"list", file});
-    EXPECT_NE(o.out.find("    1         688  " U8_HYOU U8_SO "\\" U8_HYOU "  No "), std::string::npos)
+    EXPECT_NE(o.out.find("    1         688  " U8_HYOU U8_SO "\\" U8_HYOU "  No "),
+              std::string::npos)
         << o.out;
-    EXPECT_NE(D88({"list", "--json", file}).out.find("\"name\": \"" U8_HYOU U8_SO "\\\\" U8_HYOU "\""),
-              std::string::npos);
+    EXPECT_NE(
+        D88({"list", "--json", file}).out.find("\"name\": \"" U8_HYOU U8_SO "\\\\" U8_HYOU "\""),
+        std::string::npos);
     // 表 and ソ in 16 bytes exactly, half-width katakana taking one byte each.
-    std::string sixteen = U8_HYOU U8_SO U8_HYOU U8_SO U8_HYOU U8_SO U8_HYOU "\xEF\xBD\xB1\xEF\xBD\xB2";
+    std::string sixteen =
+        U8_HYOU U8_SO U8_HYOU U8_SO U8_HYOU U8_SO U8_HYOU "\xEF\xBD\xB1\xEF\xBD\xB2";
     ASSERT_EQ(D88({"rename", file, "0", sixteen}).status, 0);
     EXPECT_EQ(Header(file, 0, 17),
               std::string(CP_HYOU CP_SO CP_HYOU CP_SO CP_HYOU CP_SO CP_HYOU "\xB1\xB2") +
@@ -80,7 +105,8 @@ TEST_F(D88Edit, NamesThatDoNotFitAreRefused) {
     // Nine double-byte characters: 18 bytes.
     Outcome o = D88({"rename", file, "0", U8_A U8_A U8_A U8_A U8_A U8_A U8_A U8_A U8_A});
     EXPECT_EQ(o.status, 1);
-    EXPECT_NE(o.err.find("takes 18 bytes in CP932; a disk name holds at most 16"), std::string::npos)
+    EXPECT_NE(o.err.find("takes 18 bytes in CP932; a disk name holds at most 16"),
+              std::string::npos)
         << o.err;
     EXPECT_NE(o.err.find(file), std::string::npos);
     o = D88({"rename", file, "0", "ABCDEFGHIJKLMNOPQ"});
@@ -141,10 +167,11 @@ TEST_F(D88Edit, MoveFollowsTheOrderOfDragging) {
         const char* to;
         const char* order;
     } cases[] = {
-        {{"1", "3"}, "3", "VXWYZ"}, {{"1", "3"}, "0", "WYVXZ"}, {{"3", "1"}, "5", "VXZWY"},
-        {{"1", "3"}, "2", "VWYXZ"}, {{"1", "3"}, "4", "VXWYZ"}, {{"2"}, "2", "VWXYZ"},
-        {{"2"}, "3", "VWXYZ"},      {{"2"}, "0", "XVWYZ"},      {{"2"}, "5", "VWYZX"},
-        {{"0", "1", "2", "3", "4"}, "1", "VWXYZ"},
+        {{"1", "3"}, "3", "VXWYZ"}, {{"1", "3"}, "0", "WYVXZ"},
+        {{"3", "1"}, "5", "VXZWY"}, {{"1", "3"}, "2", "VWYXZ"},
+        {{"1", "3"}, "4", "VXWYZ"}, {{"2"}, "2", "VWXYZ"},
+        {{"2"}, "3", "VWXYZ"},      {{"2"}, "0", "XVWYZ"},
+        {{"2"}, "5", "VWYZX"},      {{"0", "1", "2", "3", "4"}, "1", "VWXYZ"},
     };
     for (const Case& c : cases) {
         Bytes five = Five();
@@ -299,14 +326,170 @@ TEST_F(D88Edit, AFailedWriteChangesNothingAndLeavesNoBackup) {
     EXPECT_EQ(dir.Names(), std::vector<std::string>{"GAME.D88"});
 }
 
+// Whatever goes wrong between the walk and the new name, the file and its
+// older backup are as they were, or the old contents are kept where the
+// message says, and nothing else is left in the folder.
+TEST_F(D88Edit, NoImageIsLostWhenThingsGoWrong) {
+    const Bytes old = Cat({MakeImage(5000, "A"), MakeImage(3000, "B")});
+    const Bytes other = MakeImage(688, "OTHER");
+    const std::string bak = dir.File("GAME.bak"), out = dir.File("OUT.D88");
+    // Another program saves over `path` when d88 opens the container the
+    // second time, to copy from it.
+    auto saveOverAt = [&](FaultFiles& f, std::string path) {
+        auto count = std::make_shared<int>(0);
+        std::string container = file;
+        f.beforeOpen = [=](const std::string& p) {
+            if (p == container && ++*count == 2) {
+                PutFile(path + ".new", other);
+                rename((path + ".new").c_str(), path.c_str());
+            }
+        };
+    };
+    const struct {
+        const char* what;
+        std::vector<std::string> command;
+        std::function<void(FaultFiles&)> fault;
+        const char* message;
+        Bytes fileAfter;
+        std::vector<std::string> names;
+    } cases[] = {
+        {"the backup copy cannot be made",
+         {"rename", "--backup", file, "1", "X"},
+         [](FaultFiles& f) { f.failCreateAt = 2; },
+         "GAME.D88: its backup copy ",
+         old,
+         {"GAME.D88", "GAME.bak"}},
+        {"the file is replaced by another program after the walk",
+         {"rename", file, "1", "X"},
+         [&](FaultFiles& f) { saveOverAt(f, file); },
+         "GAME.D88: the file changed after d88 read it",
+         other,
+         {"GAME.D88", "GAME.bak"}},
+        {"its header changes where times are too coarse to show it",
+         {"protect", "--backup", file, "0", "on"},
+         [&](FaultFiles& f) {
+             f.frozenStamps = true;
+             saveOverAt(f, file);
+         },
+         "the file changed after d88 read it",
+         other,
+         {"GAME.D88", "GAME.bak"}},
+        {"a file of the target's name appears during a join",
+         {"join", out, file},
+         [&](FaultFiles& f) { saveOverAt(f, out); },
+         "OUT.D88: the file exists; give --force to replace it",
+         old,
+         {"GAME.D88", "GAME.bak", "OUT.D88"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        PutFile(file, old);
+        PutFile(bak, Bytes(3, 'x'));
+        unlink(out.c_str());
+        FaultFiles f;
+        FaultMemory memory;
+        c.fault(f);
+        Outcome o = D88(c.command, f, memory);
+        EXPECT_EQ(o.status, 1);
+        EXPECT_NE(o.err.find(c.message), std::string::npos) << o.err;
+        EXPECT_EQ(GetFile(file), c.fileAfter);
+        EXPECT_EQ(GetFile(bak), Bytes(3, 'x'));
+        EXPECT_EQ(dir.Names(), c.names);
+        EXPECT_EQ(f.openHandles(), 0u);
+    }
+    // The backup copy made but not named: the change stands, and the old
+    // contents are where the message says.
+    PutFile(file, old);
+    FaultFiles f;
+    FaultMemory memory;
+    f.failRenameAt = 2;
+    Outcome o = D88({"rename", "--backup", file, "1", "X"}, f, memory);
+    EXPECT_EQ(o.status, 1);
+    size_t kept = o.err.find("they are kept in ");
+    ASSERT_NE(kept, std::string::npos) << o.err;
+    std::string copy = o.err.substr(kept + 17, o.err.find('\n', kept) - kept - 17);
+    EXPECT_EQ(GetFile(copy), old);
+    EXPECT_EQ(Header(file, 5000, 2), std::string("X\0", 2));
+}
+
+TEST_F(D88Edit, ABackupThatDoesNotFitStopsTheChange) {
+    SmallDisk disk(dir.File("disk"), "2600k");
+    if (!disk.mounted()) GTEST_SKIP() << "mounting a tmpfs is not permitted here";
+    // The new file fits beside the old one, its backup copy does not.
+    std::string game = dir.File("disk/GAME.D88"), target = dir.File("disk/GAME OLD.D88");
+    Bytes old = MakeImage(1000 * 1000, "OLD");
+    PutFile(game, old);
+    Outcome o = D88({"rename", "--backup", game, "0", "NEW"});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.err.find("GAME.bak could not be made: " + std::string(std::strerror(ENOSPC))),
+              std::string::npos)
+        << o.err;
+    EXPECT_EQ(GetFile(game), old);
+    EXPECT_EQ(disk.Names(), std::vector<std::string>{"GAME.D88"});
+    // The same for an extract over a file that exists.
+    old = MakeImage(700 * 1000, "OLD");
+    PutFile(game, old);
+    PutFile(target, old);
+    o = D88({"extract", "--backup", "--force", game, "-o", dir.File("disk")});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.err.find("GAME OLD.bak could not be made: " + std::string(std::strerror(ENOSPC))),
+              std::string::npos)
+        << o.err;
+    EXPECT_EQ(disk.Names(), (std::vector<std::string>{"GAME OLD.D88", "GAME.D88"}));
+}
+
+// A file's mode and extended attributes (its ACLs among them) stay with it.
+TEST_F(D88Edit, TheReplacedFileKeepsWhatTheUserSetOnIt) {
+    PutFile(file, MakeImage(688, "A"));
+    ASSERT_EQ(chmod(file.c_str(), 0640), 0);
+    bool xattrs = setxattr(file.c_str(), "user.orvanel", "kept", 4, 0) == 0;
+    ASSERT_EQ(D88({"rename", file, "0", "B"}).status, 0);
+    struct stat st;
+    ASSERT_EQ(stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    if (!xattrs) GTEST_SKIP() << "this file system keeps no user attributes";
+    char value[8] = {0};
+    EXPECT_EQ(getxattr(file.c_str(), "user.orvanel", value, sizeof value), 4);
+    EXPECT_STREQ(value, "kept");
+}
+
+// Memory that runs out at any allocation of a command ends it with a
+// message, the file as it was and nothing left beside it.
+TEST_F(D88Edit, RunningOutOfMemoryAnywhereChangesNothing) {
+    const Bytes old = Five();
+    for (auto command : {std::vector<std::string>{"move", "--backup", file, "0", "--to", "3"},
+                         {"join", "--force", file, file, file}}) {
+        bool done = false;
+        for (int n = 1; !done && n < 100000; ++n) {
+            PutFile(file, old);
+            std::ostringstream out, err;
+            newCalls = 0;
+            failNewAt = n;
+            int status = d88cli::RunD88(command, out, err);
+            done = newCalls < n;
+            failNewAt = 0;
+            if (done) break;
+            ASSERT_EQ(status, 1) << command[0] << " " << n;
+            ASSERT_NE(err.str().find("not enough memory"), std::string::npos) << err.str();
+            ASSERT_EQ(GetFile(file), old) << n;
+            ASSERT_EQ(dir.Names(), std::vector<std::string>{"GAME.D88"}) << n;
+        }
+        EXPECT_TRUE(done) << command[0];
+        EXPECT_NE(GetFile(file), old) << command[0];
+        unlink(dir.File("GAME.bak").c_str());
+    }
+}
+
 TEST_F(D88Edit, MemoryUseIsSound) {
     PutFile(file, Five());
     FaultMemory memory(512);
     FaultFiles files;
-    for (std::vector<std::string> cmd :
-         {std::vector<std::string>{"list", file}, {"rename", file, "2", "R"},
-          {"protect", file, "4", "on"}, {"move", file, "0", "4", "--to", "2"},
-          {"delete", file, "1"}, {"extract", file, "-o", dir.path(), "0"}}) {
+    for (std::vector<std::string> cmd : {std::vector<std::string>{"list", file},
+                                         {"rename", file, "2", "R"},
+                                         {"protect", file, "4", "on"},
+                                         {"move", file, "0", "4", "--to", "2"},
+                                         {"delete", file, "1"},
+                                         {"extract", file, "-o", dir.path(), "0"}}) {
         Outcome o = D88(cmd, files, memory);
         EXPECT_EQ(o.status, 0) << cmd[0] << ": " << o.err;
         EXPECT_EQ(memory.liveBlocks(), 0u) << cmd[0];

@@ -87,7 +87,8 @@ TEST_F(D88Files, ExtractOfTwoDisksOfOneName) {
     PutFile(twins, Cat({one, two}));
     Outcome o = D88({"extract", twins, "-o", dir.File("out")});
     EXPECT_EQ(o.status, 1);
-    EXPECT_NE(o.err.find("image 0 and image 1 would both be written to this name"), std::string::npos)
+    EXPECT_NE(o.err.find("image 0 and image 1 would both be written to this name"),
+              std::string::npos)
         << o.err;
     EXPECT_TRUE(dir.Names("out").empty());
     // With --force the later one is kept, and with --backup the earlier one
@@ -96,6 +97,20 @@ TEST_F(D88Files, ExtractOfTwoDisksOfOneName) {
     ASSERT_EQ(o.status, 0) << o.err;
     EXPECT_EQ(GetFile(dir.File("out/TWINS SAME.D88")), two);
     EXPECT_EQ(GetFile(dir.File("out/TWINS SAME.bak")), one);
+
+    // In a folder that takes names in either case for one, names that
+    // differ only in letter case (Greek ones too) meet as well.
+    PutFile(twins, Cat({MakeImage(688, "Disk1"), MakeImage(688, "DISK1"),
+                        MakeImage(688, "\x83\x9F"), MakeImage(688, "\x83\xBF")}));
+    FaultFiles folding;
+    folding.foldsCase = 1;
+    FaultMemory memory;
+    o = D88({"extract", twins, "-o", dir.File("out")}, folding, memory);
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.err.find("image 0 and image 1 would both be written"), std::string::npos) << o.err;
+    EXPECT_NE(o.err.find("image 2 and image 3 would both be written"), std::string::npos) << o.err;
+    folding.foldsCase = 0;
+    EXPECT_EQ(D88({"extract", twins, "-o", dir.File("out")}, folding, memory).status, 0);
 }
 
 TEST_F(D88Files, ExtractRefusesNamesThatAreNoFileNames) {
@@ -216,7 +231,8 @@ Bytes WindowJoin(const std::vector<std::string>& paths, const std::string& targe
 }
 
 TEST_F(D88Files, JoinWritesWhatTheWindowSaves) {
-    std::string two = dir.File("TWO.88D"), empty = dir.File("EMPTY.D88"), tail = dir.File("TAIL.D88");
+    std::string two = dir.File("TWO.88D"), empty = dir.File("EMPTY.D88"),
+                tail = dir.File("TAIL.D88");
     PutFile(two, Cat({MakeImage(2000, "T1", 0x44), MakeImage(900, "T2", 0x55, 1, 0x10)}));
     PutFile(empty, Bytes());
     // The last file's last image runs past its end: it stays last.
@@ -313,8 +329,9 @@ TEST_F(D88Files, NewMakesBlankDisks) {
     std::string three = dir.File("THREE.D88");
     ASSERT_EQ(D88({"new", three, "3"}).status, 0);
     EXPECT_EQ(GetFile(three), Cat({blank, blank, blank}));
-    EXPECT_NE(D88({"list", three}).out.find("    2        1376  BlankDisk  No       2D            688\n"),
-              std::string::npos);
+    EXPECT_NE(
+        D88({"list", three}).out.find("    2        1376  BlankDisk  No       2D            688\n"),
+        std::string::npos);
     std::string none = dir.File("NONE.D88");
     ASSERT_EQ(D88({"new", none, "0"}).status, 0);
     EXPECT_EQ(GetFile(none).size(), 0u);
@@ -338,7 +355,8 @@ struct OddContainer {
 };
 
 std::vector<OddContainer> OddContainers() {
-    Bytes zero = Cat({MakeImage(688, "FIRST"), MakeImage(688, "ZERO", 0x5A), MakeImage(688, "LOST")});
+    Bytes zero =
+        Cat({MakeImage(688, "FIRST"), MakeImage(688, "ZERO", 0x5A), MakeImage(688, "LOST")});
     WriteLe32(&zero[688 + kOffDiskSize], 0);
     Bytes past = Cat({MakeImage(1000, "A"), MakeImage(5000, "PAST", 0x77)});
     past.resize(1800);
@@ -372,7 +390,8 @@ std::string Replaced(std::string text, const std::string& from, const std::strin
     return text;
 }
 
-std::string RenderOddRuns(const std::function<Outcome(const Scratch&, std::vector<std::string>)>& run) {
+std::string RenderOddRuns(
+    const std::function<Outcome(const Scratch&, std::vector<std::string>)>& run) {
     const char* commands[][8] = {
         {"list", "GAME.D88"},
         {"list", "--json", "GAME.D88"},
@@ -407,10 +426,12 @@ std::string RenderOddRuns(const std::function<Outcome(const Scratch&, std::vecto
             }
             Outcome o = run(dir, args);
             text += line + "\nstatus " + std::to_string(o.status) + "\nout:\n" +
-                    Replaced(o.out, dir.path(), "DIR") + "err:\n" + Replaced(o.err, dir.path(), "DIR");
+                    Replaced(o.out, dir.path(), "DIR") + "err:\n" +
+                    Replaced(o.err, dir.path(), "DIR");
             for (const char* sub : {"", "out"}) {
                 for (const std::string& name : dir.Names(sub)) {
-                    std::string path = *sub ? dir.File(std::string(sub) + "/" + name) : dir.File(name);
+                    std::string path =
+                        *sub ? dir.File(std::string(sub) + "/" + name) : dir.File(name);
                     struct stat st;
                     if (stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) continue;
                     Bytes bytes = GetFile(path);
@@ -428,10 +449,10 @@ TEST(D88SameBytes, OddHeadersGiveWhatTheyGaveBefore) {
     const char* record = std::getenv("D88_RECORD");
     if (reference && record) {
         std::string program = reference;
-        std::ofstream(record, std::ios::binary) << RenderOddRuns(
-            [&](const Scratch& dir, std::vector<std::string> args) {
-                return RunProgram(dir, program, args);
-            });
+        std::ofstream(record, std::ios::binary)
+            << RenderOddRuns([&](const Scratch& dir, std::vector<std::string> args) {
+                   return RunProgram(dir, program, args);
+               });
         GTEST_SKIP() << "recorded the runs of " << reference << " in " << record;
     }
     Bytes expected = GetFile(D88_ODD_EXPECTED);
@@ -439,14 +460,12 @@ TEST(D88SameBytes, OddHeadersGiveWhatTheyGaveBefore) {
     std::string want(expected.begin(), expected.end());
     // Through the system's own copy, and through reads and writes of 1 MiB
     // chunks (the fault wrapper declines the system's copy).
-    std::string viaKernel = RenderOddRuns([](const Scratch&, std::vector<std::string> args) {
-        return D88(args);
-    });
+    std::string viaKernel =
+        RenderOddRuns([](const Scratch&, std::vector<std::string> args) { return D88(args); });
     FaultFiles files;
     FaultMemory memory;
-    std::string viaChunks = RenderOddRuns([&](const Scratch&, std::vector<std::string> args) {
-        return D88(args, files, memory);
-    });
+    std::string viaChunks = RenderOddRuns(
+        [&](const Scratch&, std::vector<std::string> args) { return D88(args, files, memory); });
     EXPECT_EQ(memory.liveBlocks(), 0u);
     EXPECT_EQ(files.openHandles(), 0u);
     for (const std::string* got : {&viaKernel, &viaChunks}) {

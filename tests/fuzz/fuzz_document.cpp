@@ -1,7 +1,9 @@
 // Treats the input as a container file and takes it through the document's
 // byte work: open, walk, header reads and edits, an appended copy, a move of
 // some items, a save, a save that fails, and a second open of the saved file,
-// which must list the saved images again.
+// which must list the saved images again. The same bytes also go through
+// d88's streaming path (list, and a rename), which must find the images the
+// window finds and write what the window writes.
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -9,9 +11,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "cli/d88_cli.h"
 #include "document/document_io.h"
 #include "document/file_api.h"
 #include "document/reorder.h"
@@ -22,13 +26,12 @@
 
 namespace {
 
-#define CHECK(cond)                                                              \
-    do {                                                                         \
-        if (!(cond)) {                                                           \
-            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, \
-                         #cond);                                                 \
-            std::abort();                                                        \
-        }                                                                        \
+#define CHECK(cond)                                                                       \
+    do {                                                                                  \
+        if (!(cond)) {                                                                    \
+            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond); \
+            std::abort();                                                                 \
+        }                                                                                 \
     } while (0)
 
 std::string& FolderName() {
@@ -38,18 +41,22 @@ std::string& FolderName() {
 
 void RemoveFolder() {
     const std::string& folder = FolderName();
-    const char* names[] = {"/in.d88", "/out.d88", "/out.bak"};
+    const char* names[] = {"/in.d88", "/out.d88", "/out.bak", "/d88.d88", "/win.d88"};
     for (size_t i = 0; i < sizeof names / sizeof names[0]; ++i) unlink((folder + names[i]).c_str());
     rmdir(folder.c_str());
 }
 
-// One folder per run of the fuzzer, removed when it ends.
+// One folder per run of the fuzzer, removed when it ends; in memory where
+// the system has a file system there, as every save flushes to the disk.
 const std::string& Folder() {
     std::string& folder = FolderName();
     if (folder.empty()) {
-        char name[] = "/tmp/orvanel-fuzz-XXXXXX";
-        CHECK(mkdtemp(name) != nullptr);
-        folder = name;
+        char name[] = "/dev/shm/orvanel-fuzz-XXXXXX";
+        char fallback[] = "/tmp/orvanel-fuzz-XXXXXX";
+        char* made = mkdtemp(name);
+        if (!made) made = mkdtemp(fallback);
+        CHECK(made != nullptr);
+        folder = made;
         std::atexit(RemoveFolder);
     }
     return folder;
@@ -68,7 +75,8 @@ std::vector<uint8_t> GetFile(const std::string& path) {
     CHECK(f != nullptr);
     uint8_t chunk[4096];
     size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0) out.insert(out.end(), chunk, chunk + got);
+    while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0)
+        out.insert(out.end(), chunk, chunk + got);
     std::fclose(f);
     return out;
 }
@@ -110,6 +118,23 @@ uint32_t RawDiskSize(const uint8_t* base, uint32_t size, uint32_t off) {
     return ReadLe32(b);
 }
 
+// The offsets `d88 list --json` prints.
+std::vector<uint32_t> ListedOffsets(const std::string& json) {
+    std::vector<uint32_t> offsets;
+    const std::string key = "\"offset\": ";
+    for (size_t at = json.find(key); at != std::string::npos; at = json.find(key, at + 1))
+        offsets.push_back(
+            static_cast<uint32_t>(std::strtoul(json.c_str() + at + key.size(), nullptr, 10)));
+    return offsets;
+}
+
+int D88(const std::vector<std::string>& args, std::string* out) {
+    std::ostringstream o, e;
+    int status = d88cli::RunD88(args, o, e);
+    *out = o.str();
+    return status;
+}
+
 struct Saved {
     uint32_t extent;
     bool regular;  // the walk of the saved file will find the next image
@@ -131,15 +156,43 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     uint8_t* first = nullptr;
     uint32_t firstSize = 0;
     bool opened = false;
-    CHECK(ReadWholeFile(files, mem, in.c_str(), &first, &firstSize, &opened) == kIoOk);
+    CHECK(ReadWholeFile(files, mem, in.c_str(), &first, &firstSize, &opened).ok());
     CHECK(opened && firstSize == n && std::memcmp(first, data, n) == 0);
     Walk w1 = {&mem, first, n, {}};
     bool reached1 = WalkImages(0, n, Step, &w1);
 
+    // d88 lists the images the window found, and its rename of the first
+    // writes what the window saves after the same rename, or changes nothing.
+    std::string listed;
+    CHECK(D88({"list", "--json", in}, &listed) == 0);
+    CHECK(ListedOffsets(listed) == w1.offsets);
+    if (!w1.offsets.empty()) {
+        std::string name;
+        for (size_t i = 1; i < n && name.size() < (data[0] & 15); ++i)
+            name += static_cast<char>('A' + data[i] % 26);
+        const std::string streamed = Folder() + "/d88.d88", windowed = Folder() + "/win.d88";
+        PutFile(streamed, data, n);
+        std::string ignored;
+        int status = D88({"rename", streamed, "0", name}, &ignored);
+        if (status == 0) {
+            uint8_t* copy = mem.Allocate(n);
+            CHECK(copy != nullptr);
+            std::memcpy(copy, first, n);
+            CHECK(WriteHeaderName(mem, copy, n, 0, name.c_str()));
+            CHECK(WriteImages(files, mem, copy, n, w1.offsets.data(), w1.offsets.size(),
+                              windowed.c_str(), false)
+                      .ok());
+            CHECK(GetFile(streamed) == GetFile(windowed));
+            ReleaseBlock(mem, copy, n);
+        } else {
+            CHECK(status == 1 && GetFile(streamed) == std::vector<uint8_t>(data, data + n));
+        }
+    }
+
     // Add a copy of the same file.
     uint8_t* buf = nullptr;
     uint32_t added = 0;
-    CHECK(ReadFileAppended(files, mem, in.c_str(), first, n, &buf, &added) == kIoOk);
+    CHECK(ReadFileAppended(files, mem, in.c_str(), first, n, &buf, &added).ok());
     CHECK(added == n);
     CHECK(std::memcmp(buf, first, n) == 0 && std::memcmp(buf + n, data, n) == 0);
     ReleaseBlock(mem, first, n);
@@ -239,16 +292,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         saved.push_back(s);
     }
     CHECK(WriteImages(files, mem, buf, total, order.data(), order.size(), out.c_str(),
-                      (data[0] & 1) != 0) == kIoOk);
+                      (data[0] & 1) != 0)
+              .ok());
     CHECK(GetFile(out) == expected);
 
     // A save that fails part way leaves the saved file as it is.
     if (!expected.empty()) {
         FaultFiles faulty;
-        faulty.failWriteAfter =
-            data[0] % 4 == 0 ? 0 : static_cast<int64_t>(expected.size() / 2);
-        CHECK(WriteImages(faulty, mem, buf, total, order.data(), order.size(), out.c_str(),
-                          false) == kIoWriteFailed);
+        faulty.failWriteAfter = data[0] % 4 == 0 ? 0 : static_cast<int64_t>(expected.size() / 2);
+        CHECK(WriteImages(faulty, mem, buf, total, order.data(), order.size(), out.c_str(), false)
+                  .result == kIoWriteFailed);
         CHECK(faulty.openHandles() == 0);
         CHECK(GetFile(out) == expected);
     }
@@ -256,7 +309,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Open the saved file again: the same images, in the saved order.
     uint8_t* again = nullptr;
     uint32_t againSize = 0;
-    IoResult r = ReadWholeFile(files, mem, out.c_str(), &again, &againSize, &opened);
+    IoResult r = ReadWholeFile(files, mem, out.c_str(), &again, &againSize, &opened).result;
     if (expected.empty()) {
         CHECK(r == kIoEmptyFile && again == nullptr);
     } else {

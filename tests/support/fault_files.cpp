@@ -166,13 +166,13 @@ bool FaultFiles::Copy(const char* from, const char* to) {
 
 bool FaultFiles::Replace(const char* from, const char* to, bool replace) {
     faulted_ = false;
-    if (failReplace) return Faulted();
+    if (failReplace || ++renames == failRenameAt) return Faulted();
     return inner_.Replace(from, to, replace);
 }
 
 bool FaultFiles::Rename(const char* from, const char* to, bool replace) {
     faulted_ = false;
-    if (failReplace) return Faulted();
+    if (failReplace || ++renames == failRenameAt) return Faulted();
     return inner_.Rename(from, to, replace);
 }
 

@@ -64,6 +64,7 @@ public:
     bool failFlush = false;
     bool failClose = false;
     bool failReplace = false;
+    int failRenameAt = 0;  // that Replace or Rename (counted from 1) fails
     bool failCopy = false;
     bool kernelCopy = false;
     int64_t kernelCopyFailAfter = -1;
@@ -76,6 +77,7 @@ public:
     int reads = 0;
     int writes = 0;
     int creates = 0;
+    int renames = 0;
     uint64_t kernelCopied = 0;
     uint64_t bytesWritten = 0;
     std::vector<std::string> tempsCreated;

@@ -2,9 +2,8 @@
 // fault wrappers and, for a full disk, by a small tmpfs.
 #include "document/document_io.h"
 
-#include <gtest/gtest.h>
-
 #include <errno.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,8 +13,8 @@
 #include <functional>
 
 #include "document/container_io.h"
-#include "document/file_writer.h"
 #include "document/file_api.h"
+#include "document/file_writer.h"
 #include "store/d88.h"
 #include "store/image_buffer.h"
 #include "tests/support/fault_files.h"
@@ -64,8 +63,9 @@ TEST_F(DocumentIo, OpenReadsTheWholeFilePageByPage) {
     uint8_t* block = nullptr;
     uint32_t size = 0;
     bool opened = false;
-    ASSERT_EQ(kIoOk, ReadWholeFile(files, mem, dir.File("GAME.D88").c_str(), &block, &size,
-                                   &opened).result);
+    ASSERT_EQ(
+        kIoOk,
+        ReadWholeFile(files, mem, dir.File("GAME.D88").c_str(), &block, &size, &opened).result);
     EXPECT_TRUE(opened);
     ASSERT_EQ(file.size(), size);
     EXPECT_EQ(0, std::memcmp(file.data(), block, size));
@@ -93,16 +93,15 @@ TEST_F(DocumentIo, OpenFailuresLeaveNothingAllocated) {
          kIoOpenFailed, false},
         {"size refused", [](FaultFiles& f, FaultMemory&) { f.failSize = true; }, game,
          kIoSizeFailed, true},
-        {"empty file", [](FaultFiles&, FaultMemory&) {}, dir.File("EMPTY.D88"), kIoEmptyFile,
-         true},
+        {"empty file", [](FaultFiles&, FaultMemory&) {}, dir.File("EMPTY.D88"), kIoEmptyFile, true},
         {"4 GiB",
          [](FaultFiles& f, FaultMemory&) {
              f.overrideSize = true;
              f.reportedSize = 0x100000000ull;
          },
          game, kIoTooLarge, true},
-        {"memory refused", [](FaultFiles&, FaultMemory& m) { m.RefuseAllAllocations(true); },
-         game, kIoNoMemory, true},
+        {"memory refused", [](FaultFiles&, FaultMemory& m) { m.RefuseAllAllocations(true); }, game,
+         kIoNoMemory, true},
         {"second read fails", [](FaultFiles& f, FaultMemory&) { f.failReadAt = 2; }, game,
          kIoReadFailed, true},
     };
@@ -132,8 +131,9 @@ TEST_F(DocumentIo, OpenAfterAShortReadGoesOnAtTheNextPage) {
     files.shortReadBytes = 100;
     uint8_t* block = nullptr;
     uint32_t size = 0;
-    ASSERT_EQ(kIoOk, ReadWholeFile(files, mem, dir.File("GAME.D88").c_str(), &block, &size,
-                                   nullptr).result);
+    ASSERT_EQ(
+        kIoOk,
+        ReadWholeFile(files, mem, dir.File("GAME.D88").c_str(), &block, &size, nullptr).result);
     EXPECT_EQ(1000u, size);
     for (uint32_t i = 0; i < 100; ++i) ASSERT_EQ(0x33, block[i]);
     for (uint32_t i = 100; i < 256; ++i) ASSERT_EQ(0, block[i]) << i;
@@ -155,8 +155,9 @@ TEST_F(DocumentIo, AddPutsTheFileAfterTheOldBytes) {
 
     uint8_t* grown = nullptr;
     uint32_t added = 0;
-    ASSERT_EQ(kIoOk, ReadFileAppended(files, big, dir.File("ADD.D88").c_str(), bigOld, 1000,
-                                      &grown, &added).result);
+    ASSERT_EQ(kIoOk, ReadFileAppended(files, big, dir.File("ADD.D88").c_str(), bigOld, 1000, &grown,
+                                      &added)
+                         .result);
     EXPECT_EQ(4000u, added);
     EXPECT_EQ(0, std::memcmp(bigOld, grown, 1000));
     EXPECT_EQ(0, std::memcmp(file.data(), grown + 1000, 4000));
@@ -173,14 +174,16 @@ TEST_F(DocumentIo, AddToAnEmptyDocumentAndAddAnEmptyFile) {
     PutFile(dir.File("EMPTY.D88"), Bytes());
     uint8_t* grown = nullptr;
     uint32_t added = 0;
-    EXPECT_EQ(kIoEmptyFile, ReadFileAppended(files, mem, dir.File("EMPTY.D88").c_str(), nullptr,
-                                             0, &grown, &added).result);
+    EXPECT_EQ(kIoEmptyFile, ReadFileAppended(files, mem, dir.File("EMPTY.D88").c_str(), nullptr, 0,
+                                             &grown, &added)
+                                .result);
     EXPECT_EQ(nullptr, grown);
 
     uint8_t* old = mem.Allocate(688);
     MakeBlankHeader(old);
-    ASSERT_EQ(kIoOk, ReadFileAppended(files, mem, dir.File("EMPTY.D88").c_str(), old, 688,
-                                      &grown, &added).result);
+    ASSERT_EQ(kIoOk,
+              ReadFileAppended(files, mem, dir.File("EMPTY.D88").c_str(), old, 688, &grown, &added)
+                  .result);
     EXPECT_EQ(0u, added);
     EXPECT_EQ(0, std::memcmp(old, grown, 688));
     ReleaseBlock(mem, grown, 688);
@@ -210,8 +213,7 @@ TEST_F(DocumentIo, AddFailuresKeepOnlyTheOldBlock) {
              f.reportedSize = 0xFFFFFF00ull;
          },
          kIoTooLarge},
-        {"memory refused", [](FaultFiles&, FaultMemory& m) { m.RefuseAllocation(2); },
-         kIoNoMemory},
+        {"memory refused", [](FaultFiles&, FaultMemory& m) { m.RefuseAllocation(2); }, kIoNoMemory},
         {"read fails", [](FaultFiles& f, FaultMemory&) { f.failReadAt = 3; }, kIoReadFailed},
         {"reads deliver nothing",
          [](FaultFiles& f, FaultMemory&) {
@@ -257,8 +259,9 @@ TEST_F(DocumentIo, AddNeverReadsPastTheAnnouncedSize) {
     uint8_t* old = mem.Allocate(1000);
     uint8_t* grown = nullptr;
     uint32_t added = 0;
-    ASSERT_EQ(kIoOk, ReadFileAppended(files, mem, dir.File("ADD.D88").c_str(), old, 1000,
-                                      &grown, &added).result);
+    ASSERT_EQ(kIoOk,
+              ReadFileAppended(files, mem, dir.File("ADD.D88").c_str(), old, 1000, &grown, &added)
+                  .result);
     EXPECT_EQ(10u, added);
     EXPECT_EQ(0x66, grown[1009]);
     ReleaseBlock(mem, grown, 1010);
@@ -292,8 +295,9 @@ protected:
         DocumentIo::TearDown();
     }
     IoResult Save(const std::vector<uint32_t>& offsets, bool backup = false) {
-        return WriteImages(files, mem, base, size, offsets.data(), offsets.size(),
-                           target.c_str(), backup).result;
+        return WriteImages(files, mem, base, size, offsets.data(), offsets.size(), target.c_str(),
+                           backup)
+            .result;
     }
     Bytes Image(uint32_t off, uint32_t n) { return Bytes(base + off, base + off + n); }
     // B, A and the cut D of the buffer: what a save of {1000, 0, 2376} holds.
@@ -387,8 +391,10 @@ TEST_F(SaveTest, EveryWriteFaultLeavesTheTargetAsItWas) {
         SCOPED_TRACE(cases[i].what);
         FaultFiles f;
         cases[i].fault(f);
-        EXPECT_EQ(cases[i].result, WriteImages(f, mem, base, size, std::vector<uint32_t>{0, 1000}.data(),
-                                               2, target.c_str(), false).result);
+        EXPECT_EQ(cases[i].result,
+                  WriteImages(f, mem, base, size, std::vector<uint32_t>{0, 1000}.data(), 2,
+                              target.c_str(), false)
+                      .result);
         EXPECT_EQ(0u, f.openHandles());
         ExpectTargetUntouched();
     }
@@ -410,39 +416,6 @@ TEST_F(SaveTest, AMissingFolderOrAFolderAsTargetCannotBeOpened) {
     EXPECT_EQ(kIoCreateFailed, Save({0}));
 }
 
-// Mounts a tmpfs of a given size on a folder for the time of a test.
-class SmallDisk {
-public:
-    SmallDisk(const std::string& where, const char* size) : where_(where) {
-        mkdir(where.c_str(), 0755);
-        std::string cmd = "mount -t tmpfs -o size=" + std::string(size) + " tmpfs '" + where +
-                          "' 2>/dev/null";
-        mounted_ = std::system(cmd.c_str()) == 0;
-    }
-    ~SmallDisk() {
-        if (mounted_) std::system(("umount '" + where_ + "'").c_str());
-    }
-    bool mounted() const { return mounted_; }
-    bool Remount(const char* how) {
-        return std::system(("mount -o remount," + std::string(how) + " '" + where_ + "'").c_str()) == 0;
-    }
-    std::vector<std::string> Names() const {
-        std::vector<std::string> names;
-        DIR* d = opendir(where_.c_str());
-        while (dirent* e = d ? readdir(d) : nullptr) {
-            std::string n = e->d_name;
-            if (n != "." && n != "..") names.push_back(n);
-        }
-        if (d) closedir(d);
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
-private:
-    std::string where_;
-    bool mounted_;
-};
-
 TEST_F(DocumentIo, AFullDiskFailsTheSaveAndKeepsTheTarget) {
     SmallDisk disk(dir.File("disk"), "256k");
     if (!disk.mounted()) GTEST_SKIP() << "mounting a tmpfs is not permitted here";
@@ -457,8 +430,8 @@ TEST_F(DocumentIo, AFullDiskFailsTheSaveAndKeepsTheTarget) {
     Bytes img = MakeImage(size, "NEW", 0x4E);
     std::memcpy(base, img.data(), size);
     uint32_t offsets[] = {0};
-    EXPECT_EQ(kIoWriteFailed, WriteImages(files, big, base, size, offsets, 1, target.c_str(),
-                                          false).result);
+    EXPECT_EQ(kIoWriteFailed,
+              WriteImages(files, big, base, size, offsets, 1, target.c_str(), false).result);
     Bytes now;
     ASSERT_TRUE(GetFile(target, &now));
     EXPECT_TRUE(now == original);
@@ -518,7 +491,8 @@ TEST_F(DocumentIo, TheWalkReadsOnly36BytesOfEachHeader) {
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
         FaultFiles f;
         cases[i].fault(f);
-        EXPECT_EQ(cases[i].result, WalkContainerFile(f, dir.File(cases[i].path).c_str(), &walk).result)
+        EXPECT_EQ(cases[i].result,
+                  WalkContainerFile(f, dir.File(cases[i].path).c_str(), &walk).result)
             << cases[i].what;
         EXPECT_EQ(0u, f.openHandles()) << cases[i].what;
     }
@@ -583,6 +557,14 @@ TEST_F(PieceTest, ThroughChunksOrTheSystemsCopyTheSameBytes) {
     ASSERT_TRUE(GetFile(target, &got));
     EXPECT_TRUE(got == Expected());
     EXPECT_EQ(1, big.allocations());  // the system's copy needs no chunk
+    // A system copy that fails part way: the rest goes in chunks, from
+    // where the copy stopped.
+    files.kernelCopied = 0;
+    files.kernelCopyFailAfter = 1536 * 1024;
+    ASSERT_EQ(kIoOk, Write(files, big).result);
+    ASSERT_TRUE(GetFile(target, &got));
+    EXPECT_TRUE(got == Expected());
+    EXPECT_EQ(1536u * 1024, files.kernelCopied);
 }
 
 TEST_F(PieceTest, FaultsLeaveTheTargetAsItWas) {
@@ -591,8 +573,8 @@ TEST_F(PieceTest, FaultsLeaveTheTargetAsItWas) {
         std::function<void(FaultFiles&, FaultMemory&)> fault;
         IoResult result;
     } cases[] = {
-        {"no memory for the chunk", [](FaultFiles&, FaultMemory& m) { m.RefuseAllAllocations(true); },
-         kIoNoMemory},
+        {"no memory for the chunk",
+         [](FaultFiles&, FaultMemory& m) { m.RefuseAllAllocations(true); }, kIoNoMemory},
         {"a source that got shorter",
          [](FaultFiles& f, FaultMemory&) {
              f.emptyReadAt = 3;
@@ -603,7 +585,8 @@ TEST_F(PieceTest, FaultsLeaveTheTargetAsItWas) {
         {"no new file", [](FaultFiles& f, FaultMemory&) { f.failCreate = true; }, kIoCreateFailed},
         {"a write fails", [](FaultFiles& f, FaultMemory&) { f.failWriteAfter = 2000000; },
          kIoWriteFailed},
-        {"the flush fails", [](FaultFiles& f, FaultMemory&) { f.failFlush = true; }, kIoWriteFailed},
+        {"the flush fails", [](FaultFiles& f, FaultMemory&) { f.failFlush = true; },
+         kIoWriteFailed},
     };
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
         SCOPED_TRACE(cases[i].what);

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/small_disk.h"
+
 typedef std::vector<uint8_t> Bytes;
 
 class ScratchDir {

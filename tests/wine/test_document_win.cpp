@@ -235,7 +235,10 @@ TEST_F(Document, SaveWritesListOrderAndMakesTheBackupFirst) {
     ASSERT_TRUE(OpenFromCommandLine(main(), path.c_str()));
     AppendBlankDisk(main());
     params()->flags |= FLAG_MAKE_BACKUP;
+    // The saved file keeps what the user set on it.
+    ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN));
     EXPECT_TRUE(SaveDocument(main()));
+    EXPECT_EQ(FILE_ATTRIBUTE_HIDDEN, GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_HIDDEN);
     Bytes saved, backup;
     ASSERT_TRUE(ReadAll(path, &saved));
     ASSERT_TRUE(ReadAll(folder_.File("GAME.bak"), &backup));

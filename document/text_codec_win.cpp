@@ -1,0 +1,55 @@
+// The conversions through the system's code page functions.
+#include <windows.h>
+
+#include <string>
+
+#include "document/text_codec.h"
+
+namespace {
+
+// Text in code page `from` as UTF-16; false when it is not valid there.
+bool ToWide(UINT from, const std::string& in, std::wstring* out) {
+    out->clear();
+    if (in.empty()) return true;
+    int n = MultiByteToWideChar(from, MB_ERR_INVALID_CHARS, in.data(), static_cast<int>(in.size()),
+                                nullptr, 0);
+    if (n <= 0) return false;
+    out->resize(static_cast<size_t>(n));
+    return MultiByteToWideChar(from, MB_ERR_INVALID_CHARS, in.data(), static_cast<int>(in.size()),
+                               &(*out)[0], n) == n;
+}
+
+// UTF-16 in code page `to`; false when a character has no exact form there.
+bool FromWide(UINT to, const std::wstring& in, std::string* out) {
+    out->clear();
+    if (in.empty()) return true;
+    BOOL usedDefault = FALSE;
+    BOOL* flag = to == CP_UTF8 ? nullptr : &usedDefault;
+    DWORD flags = to == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    int n = WideCharToMultiByte(to, flags, in.data(), static_cast<int>(in.size()), nullptr, 0,
+                                nullptr, flag);
+    if (n <= 0 || usedDefault) return false;
+    out->resize(static_cast<size_t>(n));
+    n = WideCharToMultiByte(to, flags, in.data(), static_cast<int>(in.size()), &(*out)[0], n,
+                            nullptr, flag);
+    return n > 0 && !usedDefault;
+}
+
+bool Convert(UINT from, UINT to, const std::string& in, std::string* out) {
+    std::wstring wide;
+    return ToWide(from, in, &wide) && FromWide(to, wide, out);
+}
+
+}  // namespace
+
+bool Cp932ToUtf8(const std::string& cp932, std::string* utf8) {
+    return Convert(932, CP_UTF8, cp932, utf8);
+}
+
+bool Utf8ToCp932(const std::string& utf8, std::string* cp932) {
+    return Convert(CP_UTF8, 932, utf8, cp932);
+}
+
+bool SystemPathToUtf8(const std::string& path, std::string* utf8) {
+    return Convert(CP_ACP, CP_UTF8, path, utf8);
+}
