@@ -13,7 +13,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <map>
 #include <new>
 #include <set>
 
@@ -89,7 +88,9 @@ private:
     bool CheckNewOutput(const std::string& path, bool force);
     int WriteAll(Container* c, const std::vector<size_t>& order, const std::string& target,
                  bool backup, bool replace = true);
-    void WarnTruncated(const std::string& path, const Container& c);
+    // A warning for an image that holds fewer bytes than it claims (and,
+    // when extracting, for one of size 0).
+    void WarnShort(const std::string& path, const Container& c, size_t i, bool extracting);
 
     std::ostream& out_;
     std::ostream& err_;
@@ -132,13 +133,6 @@ std::string ThroughLinks(const std::string& path) {
     }
 #endif
     return path;
-}
-
-// The name of a file's backup copy on this system.
-std::string BackupNameOf(const std::string& path) {
-    std::vector<char> name(path.size() + 8);
-    BackupName(path.c_str(), &name[0], name.size(), kSystemPaths);
-    return &name[0];
 }
 
 // Every image, in the order they stand.
@@ -244,17 +238,10 @@ bool Run::Load(const std::string& path, Container* c) {
 
 bool Run::LoadForEdit(const std::string& path, Container* c) {
     if (!Load(path, c)) return false;
-    const WalkReport& report = c->reports().back();
-    if (!report.complete) {
-        const ContainerImage& last = c->images().back();
-        Fail(path, "image " + Number(report.imageCount - 1) + " at offset " + Number(last.offset) +
-                       " has a disk size of 0, so the list of images ends there and the last " +
-                       Number(report.unlisted) +
-                       " bytes of the file belong to no image; rewriting the file would lose "
-                       "them, so nothing was changed");
-        return false;
-    }
-    return true;
+    if (!c->LastFileEndsEarly()) return true;
+    Fail(path, DescribeEarlyEnd(*c, false) +
+                   "; rewriting the file would lose them, so nothing was changed");
+    return false;
 }
 
 bool Run::ParseIndex(const std::string& path, const Container& c, const std::string& text,
@@ -310,13 +297,14 @@ int Run::WriteAll(Container* c, const std::vector<size_t>& order, const std::str
     return kExitOk;
 }
 
-void Run::WarnTruncated(const std::string& path, const Container& c) {
-    for (size_t i = 0; i < c.images().size(); ++i) {
-        const ContainerImage& image = c.images()[i];
-        if (image.extent < image.fields.diskSize) {
-            Warn(path, ImageLabel(c, i) + " claims " + Number(image.fields.diskSize) +
-                           " bytes, but only " + Number(image.extent) + " of them are in the file");
-        }
+void Run::WarnShort(const std::string& path, const Container& c, size_t i, bool extracting) {
+    const ContainerImage& image = c.images()[i];
+    if (extracting && image.fields.diskSize == 0) {
+        Warn(path, ImageLabel(c, i) + " has a disk size of 0; its file is empty");
+    } else if (image.extent < image.fields.diskSize) {
+        Warn(path, ImageLabel(c, i) + " claims " + Number(image.fields.diskSize) +
+                       " bytes, but only " + Number(image.extent) + " of them are in the file" +
+                       (extracting ? "; its file holds those" : ""));
     }
 }
 
@@ -333,15 +321,8 @@ int Run::List(const Options& o) {
             status = kExitFailed;
             continue;
         }
-        const WalkReport& report = c.reports().back();
-        if (!report.complete) {
-            const ContainerImage& last = c.images().back();
-            Warn(path, "image " + Number(c.images().size() - 1) + " at offset " +
-                           Number(last.offset) +
-                           " has a disk size of 0; the list ends there, and the last " +
-                           Number(report.unlisted) + " bytes of the file belong to no image");
-        }
-        WarnTruncated(path, c);
+        if (c.LastFileEndsEarly()) Warn(path, DescribeEarlyEnd(c, true));
+        for (size_t i = 0; i < c.images().size(); ++i) WarnShort(path, c, i, false);
 
         if (o.json) {
             for (size_t i = 0; i < c.images().size(); ++i) {
@@ -430,68 +411,29 @@ int Run::Extract(const Options& o) {
                         "the file name would be longer than 259 bytes; nothing was written");
         targets.push_back(&target[0]);
     }
-    std::vector<TargetClash> clashes = c.CheckTargets(targets, o.force);
-    std::vector<size_t> firstOf(order.size());
-    for (size_t k = 0; k < order.size(); ++k) firstOf[k] = k;
-    bool refused = false;
-    for (size_t k = 0; k < clashes.size(); ++k) {
-        if (clashes[k].kind == TargetClash::kSameName && o.force) {
-            firstOf[clashes[k].index] = clashes[k].sameAs;
-            continue;
-        }
-        Fail(targets[clashes[k].index], DescribeClash(c, clashes[k], order));
-        refused = true;
-    }
-    if (refused) {
+    ExtractPlan plan = c.PlanExtract(order, targets, o.force, o.backup);
+    for (size_t k = 0; k < plan.clashes.size(); ++k)
+        Fail(targets[plan.clashes[k].index], DescribeClash(c, plan.clashes[k], order));
+    if (!plan.clashes.empty()) {
         err_ << "d88: nothing was written\n";
         return kExitFailed;
     }
-    // With --force, of images that get one name the last is written, as it
-    // would replace the others; with --backup the one before it takes the
-    // backup name, as the window's All yes leaves them.
-    std::map<size_t, std::vector<size_t> > groups;
-    for (size_t k = 0; k < order.size(); ++k) groups[firstOf[k]].push_back(k);
-    std::vector<int> fate(order.size(), 0);  // 0 written, 1 left out, 2 to the backup name
-    for (std::map<size_t, std::vector<size_t> >::const_iterator g = groups.begin();
-         g != groups.end(); ++g) {
-        size_t n = g->second.size();
-        for (size_t i = 0; i + 1 < n; ++i) fate[g->second[i]] = o.backup && i + 2 == n ? 2 : 1;
-    }
-    std::vector<size_t> written;
-    std::vector<std::string> names;
-    std::vector<bool> backups;
-    for (size_t k = 0; k < order.size(); ++k) {
-        if (fate[k] == 1) {
-            Warn(targets[k],
-                 ImageLabel(c, order[k]) + " is not written: a later image takes its name");
-            continue;
-        }
-        const ContainerImage& image = c.images()[order[k]];
-        if (image.fields.diskSize == 0) {
-            Warn(path, ImageLabel(c, order[k]) + " has a disk size of 0; its file is empty");
-        } else if (image.extent < image.fields.diskSize) {
-            Warn(path, ImageLabel(c, order[k]) + " claims " + Number(image.fields.diskSize) +
-                           " bytes, but only " + Number(image.extent) +
-                           " of them are in the file; its file holds those");
-        }
-        written.push_back(order[k]);
-        names.push_back(fate[k] == 2 ? BackupNameOf(targets[k]) : targets[k]);
-        backups.push_back(o.backup && groups[firstOf[k]].size() == 1);
-    }
+    for (size_t k = 0; k < plan.leftOut.size(); ++k)
+        Warn(targets[plan.leftOut[k]], ImageLabel(c, order[plan.leftOut[k]]) +
+                                           " is not written: a later image takes its name");
+    for (size_t k = 0; k < plan.files.size(); ++k) WarnShort(path, c, plan.files[k].image, true);
 
     // Each image to a new file of its own beside its target; the names are
     // given only when all are complete.
     size_t placed = 0;
-    IoStatus status = c.WriteEach(written, names, backups, o.force, &placed);
-    for (size_t k = 0; k < placed; ++k) out_ << names[k] << "\n";
+    IoStatus status = c.WriteEach(plan.files, o.force, &placed);
+    for (size_t k = 0; k < placed; ++k) out_ << plan.files[k].target << "\n";
     if (status.ok()) return kExitOk;
-    if (status.result == kIoBackupNotNamed) {
-        Fail(status);
+    Fail(status, placed > 0 || status.result == kIoBackupNotNamed ? "" : "; nothing was written");
+    if (status.result == kIoBackupNotNamed)
         err_ << "d88: every file was written all the same\n";
-        return kExitFailed;
-    }
-    Fail(status, placed > 0 ? std::string() : "; nothing was written");
-    if (placed > 0) err_ << "d88: the " << placed << " files before it were written\n";
+    else if (placed > 0)
+        err_ << "d88: the " << placed << " files before it were written\n";
     return kExitFailed;
 }
 
@@ -503,17 +445,10 @@ int Run::Join(const Options& o) {
     for (size_t f = 1; f < o.positional.size(); ++f) {
         const std::string& path = o.positional[f];
         if (!Load(path, &c)) return kExitFailed;
-        const WalkReport& report = c.reports().back();
-        if (!report.complete) {
-            const ContainerImage& last = c.images().back();
-            return Fail(path, "image " + Number(report.imageCount - 1) + " at offset " +
-                                  Number(last.offset) +
-                                  " has a disk size of 0, so the list of images ends there and "
-                                  "the last " +
-                                  Number(report.unlisted) +
-                                  " bytes of the file belong to no image; joining would leave "
-                                  "them out, so nothing was written");
-        }
+        if (c.LastFileEndsEarly())
+            return Fail(path, DescribeEarlyEnd(c, false) +
+                                  "; joining would leave them out, so nothing "
+                                  "was written");
     }
     return WriteAll(&c, AllOf(c), target, o.backup, o.force);
 }

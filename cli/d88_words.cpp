@@ -77,6 +77,15 @@ std::string Describe(FileApi& files, const IoStatus& status) {
     return "failed";
 }
 
+std::string DescribeEarlyEnd(const Container& c, bool warning) {
+    const WalkReport& report = c.reports().back();
+    return "image " + Number(report.imageCount - 1) + " at offset " +
+           Number(c.images().back().offset) +
+           (warning ? " has a disk size of 0; the list ends there, and the last "
+                    : " has a disk size of 0, so the list of images ends there and the last ") +
+           Number(report.unlisted) + " bytes of the file belong to no image";
+}
+
 std::string DescribeRefusal(const Container& c, const PlanRefusal& refusal) {
     switch (refusal.kind) {
         case PlanRefusal::kNone:

@@ -23,6 +23,11 @@ std::string ImageLabel(const Container& c, size_t index);
 // where PATH is status.path.
 std::string Describe(FileApi& files, const IoStatus& status);
 
+// The image of size 0 that ended the walk of the last file appended, and
+// the bytes after it that belong to no image: as a warning, or as the
+// reason of a refusal.
+std::string DescribeEarlyEnd(const Container& c, bool warning);
+
 // Why a write was refused before anything was written.
 std::string DescribeRefusal(const Container& c, const PlanRefusal& refusal);
 

@@ -251,41 +251,59 @@ IoStatus Container::Write(const std::vector<size_t>& order, const std::string& t
     return WriteOneFile(files_, memory_, sources_, job);
 }
 
-std::vector<TargetClash> Container::CheckTargets(const std::vector<std::string>& targets,
-                                                 bool replace) {
-    std::vector<TargetClash> clashes;
-    if (targets.empty()) return clashes;
-    bool folds = files_.FoldsCase(targets[0].c_str());
-    std::map<std::string, size_t> seen;
+ExtractPlan Container::PlanExtract(const std::vector<size_t>& order,
+                                   const std::vector<std::string>& targets, bool replace,
+                                   bool backup) {
+    ExtractPlan plan;
+    bool folds = !targets.empty() && files_.FoldsCase(targets[0].c_str());
+    // The images that get each name, in order.
+    std::map<std::string, std::vector<size_t> > byName;
+    std::vector<std::string> keys(targets.size());
     for (size_t k = 0; k < targets.size(); ++k) {
-        std::string key = folds ? files_.FoldCase(targets[k]) : targets[k];
-        std::map<std::string, size_t>::const_iterator earlier = seen.find(key);
-        TargetClash clash = {k, TargetClash::kExists, 0};
-        if (earlier != seen.end()) {
-            clash.kind = TargetClash::kSameName;
-            clash.sameAs = earlier->second;
-        } else {
-            seen[key] = k;
-            // A folder of the name cannot be replaced, not even when asked.
-            if (files_.IsFolder(targets[k].c_str()))
-                clash.kind = TargetClash::kFolder;
-            else if (replace || !files_.Exists(targets[k].c_str()))
-                continue;
+        keys[k] = folds ? files_.FoldCase(targets[k]) : targets[k];
+        std::vector<size_t>& same = byName[keys[k]];
+        TargetClash clash = {k, TargetClash::kSameName, same.empty() ? 0 : same[0]};
+        same.push_back(k);
+        if (same.size() > 1) {
+            if (!replace) plan.clashes.push_back(clash);
+            continue;
         }
-        clashes.push_back(clash);
+        // A folder of the name cannot be replaced, not even when asked.
+        if (files_.IsFolder(targets[k].c_str())) {
+            clash.kind = TargetClash::kFolder;
+        } else if (replace || !files_.Exists(targets[k].c_str())) {
+            continue;
+        } else {
+            clash.kind = TargetClash::kExists;
+        }
+        plan.clashes.push_back(clash);
     }
-    return clashes;
+    if (!plan.clashes.empty()) return plan;
+    for (size_t k = 0; k < targets.size(); ++k) {
+        const std::vector<size_t>& same = byName[keys[k]];
+        size_t rank = static_cast<size_t>(std::find(same.begin(), same.end(), k) - same.begin());
+        ExtractFile file = {order[k], targets[k], backup && same.size() == 1};
+        if (rank + 2 == same.size() && backup) {
+            std::vector<char> name(targets[k].size() + 8);
+            BackupName(targets[k].c_str(), &name[0], name.size(), kSystemPaths);
+            file.target = &name[0];
+        } else if (rank + 1 < same.size()) {
+            plan.leftOut.push_back(k);
+            continue;
+        }
+        plan.files.push_back(file);
+    }
+    return plan;
 }
 
-IoStatus Container::WriteEach(const std::vector<size_t>& order,
-                              const std::vector<std::string>& targets,
-                              const std::vector<bool>& backups, bool replace, size_t* placed) {
-    std::vector<WriteJob> jobs(order.size());
-    for (size_t k = 0; k < order.size(); ++k) {
-        jobs[k].target = targets[k];
+IoStatus Container::WriteEach(const std::vector<ExtractFile>& files, bool replace, size_t* placed) {
+    std::vector<WriteJob> jobs(files.size());
+    for (size_t k = 0; k < files.size(); ++k) {
+        jobs[k].target = files[k].target;
         // Extracted as the file holds it.
-        if (images_[order[k]].extent > 0) jobs[k].pieces.push_back(PieceOf(order[k], false));
-        jobs[k].backup = backups[k] ? kBackupStaged : kNoBackup;
+        if (images_[files[k].image].extent > 0)
+            jobs[k].pieces.push_back(PieceOf(files[k].image, false));
+        jobs[k].backup = files[k].backup ? kBackupStaged : kNoBackup;
         jobs[k].replace = replace;
     }
     return WriteFiles(files_, memory_, sources_, jobs, placed);

@@ -57,6 +57,21 @@ struct TargetClash {
     size_t sameAs;  // kSameName: the earlier target it meets
 };
 
+// One file an extract writes: an image, its target, and whether the
+// target's old contents go to its backup copy first.
+struct ExtractFile {
+    size_t image;
+    std::string target;
+    bool backup;
+};
+
+// What an extract writes, or why it writes nothing.
+struct ExtractPlan {
+    std::vector<TargetClash> clashes;  // not empty: nothing is written
+    std::vector<ExtractFile> files;
+    std::vector<size_t> leftOut;  // indexes into the order: a later image takes the name
+};
+
 class Container {
 public:
     Container(FileApi& files, MemoryApi& memory);
@@ -92,17 +107,20 @@ public:
     IoStatus Write(const std::vector<size_t>& order, const std::string& target, bool backup,
                    bool replace, PlanRefusal* refusal);
 
-    // Which of the targets (one per image of an extract, all in one folder)
-    // cannot be written: a folder of the name, an existing file (unless
-    // `replace`), or a name that meets an earlier one as the folder
-    // compares names (letter case counts only where the file system says).
-    std::vector<TargetClash> CheckTargets(const std::vector<std::string>& targets, bool replace);
+    // The files an extract of the images `order` to `targets` (one each,
+    // all in one folder) writes. Refused for a folder of a target's name,
+    // an existing file (unless `replace`), and a name that meets an earlier
+    // one as the folder compares names (letter case counts only where the
+    // file system says). With `replace`, of images that get one name the
+    // last is written, as it would replace the others, and with `backup`
+    // the one before it takes the backup name, as All yes leaves them in
+    // the window.
+    ExtractPlan PlanExtract(const std::vector<size_t>& order,
+                            const std::vector<std::string>& targets, bool replace, bool backup);
 
-    // Writes each image of `order` to its target: all written and flushed,
-    // then named, each with its backup copy first where `backups` says.
+    // Writes each file of an extract: all written and flushed, then named.
     // *placed gets how many took their names.
-    IoStatus WriteEach(const std::vector<size_t>& order, const std::vector<std::string>& targets,
-                       const std::vector<bool>& backups, bool replace, size_t* placed);
+    IoStatus WriteEach(const std::vector<ExtractFile>& files, bool replace, size_t* placed);
 
 private:
     Container(const Container&);
