@@ -35,7 +35,7 @@ if ! flock -n 9; then
     flock 9
 fi
 
-. scripts/wine-env.sh
+. scripts/wine-env.sh || exit 1
 WINE_LINE="test.sh: the Wine levels run build/$ORVANEL_WINBUILD, because $ORVANEL_WINBUILD_WHY"
 echo "$WINE_LINE"
 
