@@ -17,7 +17,8 @@
 #
 # A test that fails once fails the run: nothing is run again. The output
 # ends with the skipped tests named and a line
-#   summary: P passed, F failed, S skipped
+#   summary: P passed, F failed, S skipped, R probe launches repeated
+# (R: black-box probes that Wine did not start, started once more).
 set -uo pipefail
 exec </dev/null
 
