@@ -28,7 +28,10 @@ namespace {
 // browser is being initialised and before the user can touch it, until the
 // folder shows; afterwards the program never moves the selection. Until
 // the folder has shown or the user has picked one, OK stays disabled, so
-// that OK never takes a folder nobody chose.
+// that OK never takes a folder nobody chose. Whether the selection is the
+// start folder is the shell's answer about the folder itself, not a
+// comparison of texts: the browser reports the long name of a folder that
+// lastDir gives by its 8.3 name.
 struct BrowseStart {
     char folder[MAX_PATH];  // the folder to select, as a full path
     bool initialized;       // BFFM_INITIALIZED has come
@@ -54,6 +57,28 @@ void StartFolderOf(const char* folder, char* out) {
     if (n > 0 && n < MAX_PATH) lstrcpyA(out, full);
 }
 
+// Whether a selection of the browser is the folder of that path, as the
+// desktop folder compares the two item ids. The path is parsed at each
+// call rather than once: ids carry the folders' times, which the browser's
+// own reading of the folders may move.
+bool IsFolderAt(LPCITEMIDLIST item, const char* folder) {
+    wchar_t wide[MAX_PATH];
+    if (!item || folder[0] == '\0' || !MultiByteToWideChar(CP_ACP, 0, folder, -1, wide, MAX_PATH))
+        return false;
+    IShellFolder* desktop = nullptr;
+    if (FAILED(SHGetDesktopFolder(&desktop))) return false;
+    LPITEMIDLIST parsed = nullptr;
+    HRESULT hr = desktop->ParseDisplayName(nullptr, nullptr, wide, nullptr, &parsed, nullptr);
+    bool same = false;
+    if (SUCCEEDED(hr) && parsed) {
+        hr = desktop->CompareIDs(0, parsed, item);
+        same = SUCCEEDED(hr) && HRESULT_CODE(hr) == 0;
+    }
+    CoTaskMemFree(parsed);
+    desktop->Release();
+    return same;
+}
+
 void OnBrowserInitialized(HWND browser, BrowseStart* start) {
     start->initialized = true;
     for (int i = 0; i < kSelectAttempts && start->folder[0] != '\0' && !start->shown; ++i) {
@@ -69,7 +94,7 @@ void OnBrowserSelChanged(HWND browser, BrowseStart* start, LPCITEMIDLIST item) {
     if (!item || !SHGetPathFromIDListA(item, path)) path[0] = '\0';
     SendMessageA(browser, BFFM_SETSTATUSTEXTA, 0, reinterpret_cast<LPARAM>(path));
     if (!start->initialized) return;
-    if (path[0] != '\0' && SameFolder(path, start->folder)) {
+    if (path[0] != '\0' && IsFolderAt(item, start->folder)) {
         start->shown = true;
     } else if (!start->requesting) {
         start->chosen = true;
