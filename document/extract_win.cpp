@@ -24,14 +24,15 @@ namespace {
 // by comparing the shell's item ids byte for byte, times of the folders
 // included; reading a folder may change its access time between the
 // request's own look-up and the tree's, so a first request can stop half
-// way and select nothing. The request is therefore repeated, while the
-// browser is being initialised and before the user can touch it, until the
-// folder shows; afterwards the program never moves the selection. Until
-// the folder has shown or the user has picked one, OK stays disabled, so
-// that OK never takes a folder nobody chose. Whether the selection is the
-// start folder is the shell's answer about the folder itself, not a
-// comparison of texts: the browser reports the long name of a folder that
-// lastDir gives by its 8.3 name.
+// way and select nothing. The folders on the way are therefore listed once
+// before the first request, so that their access times have moved already,
+// and the request is repeated, while the browser is being initialised and
+// before the user can touch it, until the folder shows; afterwards the
+// program never moves the selection. Until the folder has shown or the
+// user has picked one, OK stays disabled, so that OK never takes a folder
+// nobody chose. Whether the selection is the start folder is the shell's
+// answer about the folder itself, not a comparison of texts: the browser
+// reports the long name of a folder that lastDir gives by its 8.3 name.
 struct BrowseStart {
     char folder[MAX_PATH];  // the folder to select, as a full path
     bool initialized;       // BFFM_INITIALIZED has come
@@ -79,8 +80,35 @@ bool IsFolderAt(LPCITEMIDLIST item, const char* folder) {
     return same;
 }
 
+// Lists each folder of the path, from the drive's root down to the folder
+// itself, keeping nothing: the first listing of a folder after its contents
+// changed moves its access time, which the browser's ids hold. Done before
+// the requests, it no longer happens between a request's look-up and the
+// tree's walk.
+void SettleFolderTimes(const char* folder) {
+    bool separator = true;  // the last character was a backslash (or none came yet)
+    for (const char* p = folder;; p = CharNextA(p)) {
+        if (*p != '\\' && *p != '\0') {
+            separator = false;
+            continue;
+        }
+        size_t n = static_cast<size_t>(p - folder);
+        if (!separator && n + 3 <= MAX_PATH) {
+            char pattern[MAX_PATH];
+            lstrcpynA(pattern, folder, static_cast<int>(n + 1));
+            lstrcatA(pattern, "\\*");
+            WIN32_FIND_DATAA found;
+            HANDLE find = FindFirstFileA(pattern, &found);
+            if (find != INVALID_HANDLE_VALUE) FindClose(find);
+        }
+        if (*p == '\0') break;
+        separator = true;
+    }
+}
+
 void OnBrowserInitialized(HWND browser, BrowseStart* start) {
     start->initialized = true;
+    SettleFolderTimes(start->folder);
     for (int i = 0; i < kSelectAttempts && start->folder[0] != '\0' && !start->shown; ++i) {
         start->requesting = true;
         SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(start->folder));
