@@ -19,48 +19,45 @@ orvanel_host_runs_i386() {
         [ "$ORVANEL_HOST_I386" = yes ]
         return
     fi
-    local dir probe status message
+    local dir probe status message why=""
     dir="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build"
     if ! mkdir -p "$dir" || ! probe="$(mktemp "$dir/orvanel-i386.XXXXXX")"; then
-        echo "host-i386: cannot write the i386 probe into $dir" >&2
-        orvanel_host_i386_unknown
-        return 2
-    fi
-    # ELF header (52 bytes), one loadable segment (32 bytes), then
-    # mov eax,1; mov ebx,42; int 0x80.
-    {
-        printf '\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00'
-        printf '\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00'
-        printf '\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00'
-        printf '\x00\x00\x00\x00'
-        printf '\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08'
-        printf '\x60\x00\x00\x00\x60\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00'
-        printf '\xb8\x01\x00\x00\x00\xbb\x2a\x00\x00\x00\xcd\x80'
-    } >"$probe"
-    chmod +x "$probe"
-    # The shell's own message names the reason an exec failed; read in the
-    # C locale, where the kernel's ENOEXEC is "Exec format error".
-    message="$(
-        export LC_ALL=C
-        "$probe" 2>&1 >/dev/null
-    )"
-    status=$?
-    rm -f "$probe"
-    if [ "$status" = 42 ]; then
-        ORVANEL_HOST_I386=yes
-    elif [ "$status" = 126 ] && [[ "$message" == *"Exec format error"* ]]; then
-        ORVANEL_HOST_I386=no
+        why="it cannot be written there"
     else
-        echo "host-i386: the i386 probe $probe could not be run (exit status $status): ${message:-no message}" >&2
-        orvanel_host_i386_unknown
+        # ELF header (52 bytes), one loadable segment (32 bytes), then
+        # mov eax,1; mov ebx,42; int 0x80.
+        {
+            printf '\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00'
+            printf '\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00'
+            printf '\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00'
+            printf '\x00\x00\x00\x00'
+            printf '\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08'
+            printf '\x60\x00\x00\x00\x60\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00'
+            printf '\xb8\x01\x00\x00\x00\xbb\x2a\x00\x00\x00\xcd\x80'
+        } >"$probe"
+        chmod +x "$probe"
+        # The shell's own message names the reason an exec failed; read in
+        # the C locale, where the kernel's ENOEXEC is "Exec format error".
+        message="$(
+            export LC_ALL=C
+            "$probe" 2>&1 >/dev/null
+        )"
+        status=$?
+        rm -f "$probe"
+        if [ "$status" = 42 ]; then
+            ORVANEL_HOST_I386=yes
+        elif [ "$status" = 126 ] && [[ "$message" == *"Exec format error"* ]]; then
+            ORVANEL_HOST_I386=no
+        else
+            why="exit status $status${message:+: ${message##*: }}"
+        fi
+    fi
+    if [ -n "$why" ]; then
+        echo "host-i386: the i386 probe cannot run in $dir ($why), so whether this host runs" \
+            "32-bit programs is not known. Make that folder one whose programs can run (not on a" \
+            "noexec mount), or say it with ORVANEL_HOST_I386=yes or ORVANEL_HOST_I386=no." >&2
         return 2
     fi
     export ORVANEL_HOST_I386
     [ "$ORVANEL_HOST_I386" = yes ]
-}
-
-orvanel_host_i386_unknown() {
-    echo "host-i386: so whether this host runs 32-bit programs is not known." >&2
-    echo "host-i386: make $(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build a folder whose programs can run" \
-        "(not on a noexec mount), or say it with ORVANEL_HOST_I386=yes or ORVANEL_HOST_I386=no." >&2
 }
