@@ -24,11 +24,15 @@ namespace {
 // by comparing the shell's item ids byte for byte, times of the folders
 // included; reading a folder may change its access time between the
 // request's own look-up and the tree's, so a first request can stop half
-// way and select nothing. The request is therefore repeated, while the
-// browser is being initialised and before the user can touch it, until the
-// folder shows; afterwards the program never moves the selection. Until
-// the folder has shown or the user has picked one, OK stays disabled, so
-// that OK never takes a folder nobody chose.
+// way and select nothing. The folders on the way are therefore listed once
+// before the first request, so that their access times have moved already,
+// and the request is repeated, while the browser is being initialised and
+// before the user can touch it, until the folder shows; afterwards the
+// program never moves the selection. Until the folder has shown or the
+// user has picked one, OK stays disabled, so that OK never takes a folder
+// nobody chose. Whether the selection is the start folder is the shell's
+// answer about the folder itself, not a comparison of texts: the browser
+// reports the long name of a folder that lastDir gives by its 8.3 name.
 struct BrowseStart {
     char folder[MAX_PATH];  // the folder to select, as a full path
     bool initialized;       // BFFM_INITIALIZED has come
@@ -54,8 +58,57 @@ void StartFolderOf(const char* folder, char* out) {
     if (n > 0 && n < MAX_PATH) lstrcpyA(out, full);
 }
 
+// Whether a selection of the browser is the folder of that path, as the
+// desktop folder compares the two item ids. The path is parsed at each
+// call rather than once: ids carry the folders' times, which the browser's
+// own reading of the folders may move.
+bool IsFolderAt(LPCITEMIDLIST item, const char* folder) {
+    wchar_t wide[MAX_PATH];
+    if (!item || folder[0] == '\0' || !MultiByteToWideChar(CP_ACP, 0, folder, -1, wide, MAX_PATH))
+        return false;
+    IShellFolder* desktop = nullptr;
+    if (FAILED(SHGetDesktopFolder(&desktop))) return false;
+    LPITEMIDLIST parsed = nullptr;
+    HRESULT hr = desktop->ParseDisplayName(nullptr, nullptr, wide, nullptr, &parsed, nullptr);
+    bool same = false;
+    if (SUCCEEDED(hr) && parsed) {
+        hr = desktop->CompareIDs(0, parsed, item);
+        same = SUCCEEDED(hr) && HRESULT_CODE(hr) == 0;
+    }
+    CoTaskMemFree(parsed);
+    desktop->Release();
+    return same;
+}
+
+// Lists each folder of the path, from the drive's root down to the folder
+// itself, keeping nothing: the first listing of a folder after its contents
+// changed moves its access time, which the browser's ids hold. Done before
+// the requests, it no longer happens between a request's look-up and the
+// tree's walk.
+void SettleFolderTimes(const char* folder) {
+    bool separator = true;  // the last character was a backslash (or none came yet)
+    for (const char* p = folder;; p = CharNextA(p)) {
+        if (*p != '\\' && *p != '\0') {
+            separator = false;
+            continue;
+        }
+        size_t n = static_cast<size_t>(p - folder);
+        if (!separator && n + 3 <= MAX_PATH) {
+            char pattern[MAX_PATH];
+            lstrcpynA(pattern, folder, static_cast<int>(n + 1));
+            lstrcatA(pattern, "\\*");
+            WIN32_FIND_DATAA found;
+            HANDLE find = FindFirstFileA(pattern, &found);
+            if (find != INVALID_HANDLE_VALUE) FindClose(find);
+        }
+        if (*p == '\0') break;
+        separator = true;
+    }
+}
+
 void OnBrowserInitialized(HWND browser, BrowseStart* start) {
     start->initialized = true;
+    SettleFolderTimes(start->folder);
     for (int i = 0; i < kSelectAttempts && start->folder[0] != '\0' && !start->shown; ++i) {
         start->requesting = true;
         SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(start->folder));
@@ -69,7 +122,7 @@ void OnBrowserSelChanged(HWND browser, BrowseStart* start, LPCITEMIDLIST item) {
     if (!item || !SHGetPathFromIDListA(item, path)) path[0] = '\0';
     SendMessageA(browser, BFFM_SETSTATUSTEXTA, 0, reinterpret_cast<LPARAM>(path));
     if (!start->initialized) return;
-    if (path[0] != '\0' && SameFolder(path, start->folder)) {
+    if (path[0] != '\0' && IsFolderAt(item, start->folder)) {
         start->shown = true;
     } else if (!start->requesting) {
         start->chosen = true;

@@ -19,7 +19,7 @@ if ! flock -n 9; then
     flock 9
 fi
 
-. scripts/wine-env.sh
+. scripts/wine-env.sh || exit 1
 
 KEEPER_PID=""
 cleanup() {

@@ -22,7 +22,7 @@ mkdir -p "$OUT" build/logs
 SHAPES="${BENCH_SHAPES:-1m 64m 512m 1k 10k}"
 
 export ORVANEL_PREFIX_NAME=bench
-. scripts/wine-env.sh
+. scripts/wine-env.sh || exit 1
 
 cleanup() {
     orvanel_wineserver_stop

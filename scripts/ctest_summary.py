@@ -5,21 +5,33 @@
 
 names each test that did not run (skipped, disabled) with the reason it
 gave (read from ctest's full log of the run, when given), then
-prints one line "summary: P passed, F failed, S skipped". A test that was
-skipped is never counted as passed, though ctest's own percentage does.
+prints one line "summary: P passed, F failed, S skipped, R probe launches
+repeated". A test that was skipped is never counted as passed, though
+ctest's own percentage does. R counts the launches of winprobe that the
+black-box harness had to repeat because Wine did not start the probe (its
+line on standard error, found in the full log); without that log the line
+ends at "S skipped".
 """
 import re
 import sys
 
 
-def skip_reasons(log_path):
-    """{test name: the reason it gave for skipping} from ctest's LastTest.log:
-    unittest's "... skipped 'why'" and GoogleTest's "Skipped" then the why."""
+# The black-box harness's line for a probe that it starts once more.
+REPEATED_PROBE = re.compile(r"^winprobe .*: Wine did not start the probe .*; starting it again$", re.M)
+
+
+def read_log(log_path):
+    """ctest's LastTest.log, or None when it cannot be read."""
     try:
         with open(log_path, encoding="utf-8", errors="replace") as f:
-            log = f.read()
+            return f.read()
     except OSError:
-        return {}
+        return None
+
+
+def skip_reasons(log):
+    """{test name: the reason it gave for skipping} from ctest's LastTest.log:
+    unittest's "... skipped 'why'" and GoogleTest's "Skipped" then the why."""
     reasons = {}
     for block in re.split(r"^\d+/\d+ Testing: ", log, flags=re.M)[1:]:
         name = block.split("\n", 1)[0].strip()
@@ -46,13 +58,17 @@ def main(path, log_path=None):
             if not m:
                 break
             not_run.append((m.group(1), m.group(2)))
-    reasons = skip_reasons(log_path) if log_path else {}
+    log = read_log(log_path) if log_path else None
+    reasons = skip_reasons(log) if log is not None else {}
     skipped = [name for name, _ in not_run]
     print("%d test%s skipped%s" % (len(skipped), "" if len(skipped) == 1 else "s",
                                    ":" if skipped else "."))
     for name, why in not_run:
         print("  %s (%s)%s" % (name, why, ": " + reasons[name] if name in reasons else ""))
-    print("summary: %d passed, %d failed, %d skipped" % (count - failed - len(skipped), failed, len(skipped)))
+    line = "summary: %d passed, %d failed, %d skipped" % (count - failed - len(skipped), failed, len(skipped))
+    if log is not None:
+        line += ", %d probe launches repeated" % len(REPEATED_PROBE.findall(log))
+    print(line)
     return 0
 
 

@@ -18,8 +18,13 @@ need_pkgs=(
   locales fonts-ipafont-gothic mame-tools
   python3 x11-utils util-linux
 )
-if orvanel_host_runs_i386; then
+host_i386=0
+orvanel_host_runs_i386 || host_i386=$?
+if [ "$host_i386" = 0 ]; then
   need_pkgs+=(wine32:i386)
+elif [ "$host_i386" != 1 ]; then
+  echo "install-deps: stopping: whether to install Wine's 32-bit loader (wine32:i386) depends on that" >&2
+  exit 1
 fi
 
 missing=()

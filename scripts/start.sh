@@ -16,7 +16,7 @@ bash scripts/install-deps.sh || { echo "start.sh: installing the dependencies fa
 
 # A prefix of its own, apart from the one the tests start and stop.
 export ORVANEL_PREFIX_NAME=run
-. scripts/wine-env.sh
+. scripts/wine-env.sh || exit 1
 TREE="build/$ORVANEL_WINBUILD"
 echo "start.sh: running $TREE/orvanel.exe, because $ORVANEL_WINBUILD_WHY"
 orvanel_wintree_configure || exit 1

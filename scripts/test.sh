@@ -17,7 +17,8 @@
 #
 # A test that fails once fails the run: nothing is run again. The output
 # ends with the skipped tests named and a line
-#   summary: P passed, F failed, S skipped
+#   summary: P passed, F failed, S skipped, R probe launches repeated
+# (R: black-box probes that Wine did not start, started once more).
 set -uo pipefail
 exec </dev/null
 
@@ -35,7 +36,7 @@ if ! flock -n 9; then
     flock 9
 fi
 
-. scripts/wine-env.sh
+. scripts/wine-env.sh || exit 1
 WINE_LINE="test.sh: the Wine levels run build/$ORVANEL_WINBUILD, because $ORVANEL_WINBUILD_WHY"
 echo "$WINE_LINE"
 

@@ -9,6 +9,9 @@
 # Where it does not (IA-32 emulation off), or when ORVANEL_WINE64=1 asks
 # for it, the 64-bit build runs under wine64 with a 64-bit prefix of its
 # own: a `wine` that starts the 64-bit loader goes first on PATH.
+# Where whether the host runs i386 code cannot be found out (see
+# scripts/host-i386.sh), sourcing this file fails (status 1), the reason on
+# standard error: stop then.
 #
 # Sets the Japanese locale (Wine's ANSI code page is 932 only then), quiet
 # Wine logging, and a WINEPREFIX of the repository's own unless WINEPREFIX
@@ -33,12 +36,22 @@ if [ -z "${ORVANEL_WINBUILD:-}" ]; then
     if [ "${ORVANEL_WINE64:-0}" = 1 ]; then
         ORVANEL_WINBUILD=win64
         ORVANEL_WINBUILD_WHY="ORVANEL_WINE64=1 asks for the 64-bit build"
-    elif orvanel_host_runs_i386; then
-        ORVANEL_WINBUILD=win32
-        ORVANEL_WINBUILD_WHY="this host runs 32-bit (i386) programs"
     else
-        ORVANEL_WINBUILD=win64
-        ORVANEL_WINBUILD_WHY="this host runs no 32-bit (i386) programs (IA-32 emulation is off)"
+        orvanel_host_runs_i386
+        case $? in
+        0)
+            ORVANEL_WINBUILD=win32
+            ORVANEL_WINBUILD_WHY="this host runs 32-bit (i386) programs"
+            ;;
+        1)
+            ORVANEL_WINBUILD=win64
+            ORVANEL_WINBUILD_WHY="this host runs no 32-bit (i386) programs (IA-32 emulation is off)"
+            ;;
+        *)
+            echo "wine-env: stopping: which Windows build Wine runs depends on that" >&2
+            return 1
+            ;;
+        esac
     fi
     export ORVANEL_WINBUILD ORVANEL_WINBUILD_WHY
 fi

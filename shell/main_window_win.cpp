@@ -175,6 +175,15 @@ void MsgClose(HWND window) {
     if (ConfirmSaveChanges(window)) DestroyWindow(window);
 }
 
+// The session may end once the changes are saved or given up. While a
+// question of the program is open, it is refused without a second
+// question, as a close waits then: the question asked first gets its
+// answer.
+BOOL MsgQueryEndSession(HWND window) {
+    if (!IsWindowEnabled(window)) return FALSE;
+    return ConfirmSaveChanges(window) ? TRUE : FALSE;
+}
+
 }  // namespace
 
 int LayoutChildren(HWND mainWindow) {
@@ -219,7 +228,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         MsgClose(window);
         return 0;
     case WM_QUERYENDSESSION:
-        return ConfirmSaveChanges(window) ? TRUE : FALSE;
+        return MsgQueryEndSession(window);
     case WM_ENDSESSION:
         if (wParam && GetParams(window) && GetParams(window)->settingsRead) WriteSettings(window);
         return 0;

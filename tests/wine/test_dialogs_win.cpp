@@ -179,21 +179,37 @@ TEST_F(Dialogs, DeleteAllYesAtTheFirstQuestionRemovesTheRestWithoutAsking) {
     EXPECT_TRUE(saved == disks[1]);
 }
 
+// A close, or the session end's query, while a question is open (the
+// document modified, so either would ask to save): the close is dropped,
+// the session end refused, nothing asked.
 TEST_F(Dialogs, ACloseThatArrivesWhileAQuestionIsOpenWaitsForIt) {
-    Open(FourDisks());
-    SelectOnly(list(), {0, 1});
-    HWND window = main();
-    ModalWatcher watcher;
-    watcher.Expect(ModalStep::Calling([window](HWND d) {
-        PostMessageA(window, WM_CLOSE, 0, 0);
-        Answer(d, IDYES);
-    }));
-    watcher.Expect(Question("DISK-2"), IDYES);
-    watcher.Start();
-    DeleteDisks(window);
-    ASSERT_TRUE(watcher.Finish()) << watcher.Report();
-    ASSERT_TRUE(IsWindow(window));
-    EXPECT_EQ((std::vector<std::string>{"DISK-3", "DISK-4"}), names());
+    for (UINT message : {WM_CLOSE, WM_QUERYENDSESSION}) {
+        SCOPED_TRACE(message == WM_CLOSE ? "WM_CLOSE" : "WM_QUERYENDSESSION");
+        Open(FourDisks());
+        params()->modified = 1;
+        SelectOnly(list(), {0, 1});
+        HWND window = main();
+        DWORD_PTR reply = TRUE;
+        LRESULT sent = 0;
+        ModalWatcher watcher;
+        watcher.Expect(ModalStep::Calling([&](HWND d) {
+            if (message == WM_CLOSE)
+                PostMessageA(window, WM_CLOSE, 0, 0);
+            else
+                sent = SendMessageTimeoutA(window, message, 0, 0, SMTO_NORMAL, 5000, &reply);
+            Answer(d, IDYES);
+        }));
+        watcher.Expect(Question("DISK-2"), IDYES);
+        watcher.Start();
+        DeleteDisks(window);
+        ASSERT_TRUE(watcher.Finish()) << watcher.Report();
+        ASSERT_TRUE(IsWindow(window));
+        EXPECT_EQ((std::vector<std::string>{"DISK-3", "DISK-4"}), names());
+        if (message == WM_QUERYENDSESSION) {
+            EXPECT_NE(0, sent) << "the query was not answered within 5 s";
+            EXPECT_EQ(static_cast<DWORD_PTR>(FALSE), reply);
+        }
+    }
 }
 
 TEST_F(Dialogs, DeleteCancelAtTheSecondKeepsTheRest) {

@@ -144,6 +144,31 @@ TEST_F(Extract, SelectedDisksGoToFilesOfTheirOwnInListOrder) {
     EXPECT_EQ(3, ListSelectedCount(list()));
 }
 
+// The browser knows its start folder by the folder, not by the text of
+// lastDir: started from the folder's 8.3 name, it shows the folder (by its
+// long name) with OK enabled, and OK takes it. A drive made for a folder
+// by DefineDosDeviceA (as subst does) is no case here: Wine 8 lists the
+// drive, but its file system does not follow it to the folder.
+TEST_F(Extract, TheBrowserKnowsItsStartFolderByItsShortName) {
+    Bytes a = MakeImage("DISK A", 700);
+    Open({a});
+    SelectOnly(list(), {0});
+    char shortName[MAX_PATH];
+    ASSERT_NE(0u, GetShortPathNameA(out_.path().c_str(), shortName, MAX_PATH));
+    ASSERT_NE(out_.path(), shortName) << "the folder has no 8.3 name of its own";
+    SetLastDir(shortName);
+    bool okEnabled = false;
+    ModalWatcher watcher;
+    watcher.Expect(ModalStep::Calling([&okEnabled](HWND browser) {
+        okEnabled = IsWindowEnabled(GetDlgItem(browser, IDOK)) != FALSE;
+        PostMessageA(browser, WM_COMMAND, IDOK, 0);
+    }));
+    ASSERT_TRUE(Run(watcher).Finish()) << watcher.Report();
+    EXPECT_TRUE(okEnabled);
+    EXPECT_TRUE(FileBytes(Target("DISK A")) == a);
+    EXPECT_EQ(out_.path(), std::string(params()->lastDir));
+}
+
 TEST_F(Extract, ImagesAreClampedToTheBufferAndEmptyNamesKeepTheSpace) {
     Bytes first = MakeImage("", 1500);
     // The last image claims more bytes than the file holds.
