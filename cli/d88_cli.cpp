@@ -331,7 +331,7 @@ int Run::List(const Options& o) {
                 std::string name(h.name);
                 out_ << (anyJson ? ",\n  " : "\n  ");
                 anyJson = true;
-                out_ << "{\"file\": " << JsonString(PathToUtf8(path)) << ", \"index\": " << i
+                out_ << "{\"file\": " << JsonString(path) << ", \"index\": " << i
                      << ", \"offset\": " << image.offset
                      << ", \"name\": " << JsonString(Cp932ToUtf8(name, nullptr))
                      << ", \"name_cp932\": \"" << HexBytes(name) << "\""

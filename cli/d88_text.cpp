@@ -94,11 +94,7 @@ std::string NameForTerminal(const std::string& cp932, size_t* columns) {
             out += Escaped(c);
             width += 4;
         } else if (Cp932CharToUtf8(ch, &utf8) && !utf8.empty()) {
-#ifdef _WIN32
-            out += ch;  // the console shows the code page's own bytes
-#else
             out += utf8;
-#endif
             // In CP932 a character is as wide on the screen as it is long.
             width += w;
         } else {
@@ -113,16 +109,12 @@ std::string NameForTerminal(const std::string& cp932, size_t* columns) {
 
 bool NameFromArgument(const std::string& arg, std::string* cp932, std::string* why) {
     std::string bytes;
-#ifdef _WIN32
-    bytes = arg;
-#else
     if (!Utf8ToCp932(arg, &bytes)) {
         *why =
             "does not convert to CP932 (it is not UTF-8, or holds a character CP932 does "
             "not have)";
         return false;
     }
-#endif
     if (bytes.find('\0') != std::string::npos) {
         *why = "holds a NUL byte";
         return false;
@@ -161,22 +153,13 @@ bool NameForFileName(const std::string& cp932, std::string* out, std::string* wh
         }
 #endif
     }
-#ifdef _WIN32
-    *out = cp932;
-#else
     bool exact = true;
     *out = Cp932ToUtf8(cp932, &exact);
     if (!exact) {
         *why = "holds bytes that are no CP932 characters, so it has no UTF-8 form";
         return false;
     }
-#endif
     return true;
-}
-
-std::string PathToUtf8(const std::string& path) {
-    std::string out;
-    return SystemPathToUtf8(path, &out) ? out : path;
 }
 
 std::string JsonString(const std::string& utf8) {

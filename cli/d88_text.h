@@ -1,8 +1,8 @@
 // Text work of the d88 command-line tool: disk names between the CP932 of
 // the header and the user's text, names for file names, and JSON strings.
-// On Linux and other POSIX systems the user's text is UTF-8 (converted by
-// the core's text codec); on Windows it is the console's bytes, passed
-// through unchanged.
+// The user's text is UTF-8 on every system (on Windows d88 takes its
+// arguments from the wide-character command line and writes UTF-8), and
+// is converted by the core's text codec.
 #ifndef ORVANEL_CLI_D88_TEXT_H
 #define ORVANEL_CLI_D88_TEXT_H
 
@@ -15,24 +15,18 @@ namespace d88cli {
 // CP932 character) becomes U+FFFD and *exact, when given, becomes false.
 std::string Cp932ToUtf8(const std::string& cp932, bool* exact);
 
-// A disk name (CP932) as shown on the terminal: UTF-8 on POSIX, the bytes
-// themselves on Windows. Control bytes, and bytes that are no character,
-// are shown as \xNN. *columns gets the width on the terminal.
+// A disk name (CP932) as shown on the terminal, in UTF-8. Control bytes,
+// and bytes that are no character, are shown as \xNN. *columns gets the
+// width on the terminal.
 std::string NameForTerminal(const std::string& cp932, size_t* columns);
 
 // A disk name typed by the user, as the CP932 bytes to store. False with a
 // reason when it does not convert or takes more than 16 bytes.
 bool NameFromArgument(const std::string& arg, std::string* cp932, std::string* why);
 
-// A disk name (CP932) as a part of a file name on this system: UTF-8 on
-// POSIX, the bytes themselves on Windows. False with a reason when it does
-// not convert or holds a folder separator.
+// A disk name (CP932) as a part of a file name, in UTF-8. False with a
+// reason when it does not convert or holds a folder separator.
 bool NameForFileName(const std::string& cp932, std::string* out, std::string* why);
-
-// A path as UTF-8 for JSON: on POSIX the bytes are taken as UTF-8 (a byte
-// that is not becomes U+FFFD); on Windows they are converted from the ANSI
-// code page.
-std::string PathToUtf8(const std::string& path);
 
 // A JSON string literal, quotes included, of UTF-8 text. Invalid sequences
 // become U+FFFD.

@@ -5,8 +5,11 @@
 #include <windows.h>
 #include <shellapi.h>
 
-// Prompt: answers IDYES, IDC_ALLYES, IDNO or IDCANCEL.
-int ShowPrompt(HWND owner, const char* question, const char* caption);
+#include <string>
+
+// Prompt: answers IDYES, IDC_ALLYES, IDNO or IDCANCEL. The question as shown,
+// the caption a text of the program (CP932).
+int ShowPrompt(HWND owner, const std::wstring& question, const char* caption);
 int DeleteDisks(HWND mainWindow);
 
 int ShowDiskProperties(HWND mainWindow);
@@ -18,6 +21,8 @@ int OpenDroppedFile(HWND mainWindow);
 int AddDroppedFiles(HWND mainWindow);
 // Releases the pending drop, if any.
 int CancelPendingDrop(HWND mainWindow);
-int GetDroppedFileName(HDROP drop, unsigned index, char* path, char* title);
+// The path (UTF-8, the folder in full and the name in its short form where
+// it has one) and the title of a dropped file; false when it is not there.
+bool GetDroppedFileName(HDROP drop, unsigned index, std::string* path, std::string* title);
 
 #endif

@@ -3,13 +3,16 @@
 #include <shellapi.h>
 
 #include <cstring>
+#include <string>
 
 #include "dialogs/dialogs_win.h"
 #include "document/document_win.h"
 #include "document/paths.h"
+#include "document/text_wide_win.h"
 #include "resources/resource.h"
 #include "shell/params_win.h"
 #include "shell/settings_codec.h"
+#include "shell/shell_win.h"
 #include "shell/texts.h"
 #include "store/d88.h"
 
@@ -19,11 +22,9 @@ HDROP PendingDrop(HWND mainWindow) {
     return static_cast<HDROP>(GetPropA(mainWindow, PROP_DROP_HANDLE));
 }
 
-bool AskAboutExtension(HWND mainWindow, const char* format, const char* title) {
-    char question[kPathMax + 128];
-    wsprintfA(question, format, title);
-    return MessageBoxA(mainWindow, question, TXT_FILE_CHECK, MB_YESNO | MB_ICONINFORMATION) ==
-           IDYES;
+bool AskAboutExtension(HWND mainWindow, const char* format, const std::string& title) {
+    return MessageBoxW(mainWindow, FormatW(format, PathW(title.c_str())).c_str(),
+                       TextW(TXT_FILE_CHECK).c_str(), MB_YESNO | MB_ICONINFORMATION) == IDYES;
 }
 
 // Takes the pending drop for a run that works through it. The drop leaves
@@ -48,31 +49,32 @@ int CancelPendingDrop(HWND mainWindow) {
     return 1;
 }
 
-int GetDroppedFileName(HDROP drop, unsigned index, char* path, char* title) {
-    if (!drop) return 0;
-    char dropped[kPathMax];
-    if (!DragQueryFileA(drop, index, dropped, kPathMax)) return 0;
+bool GetDroppedFileName(HDROP drop, unsigned index, std::string* path, std::string* title) {
+    if (!drop) return false;
+    wchar_t dropped[kPathMax];
+    if (!DragQueryFileW(drop, index, dropped, kPathMax)) return false;
     // A bare name (or "C:NAME") lies in the current folder: name it in full,
     // so that the folder part below is a real folder (appending a backslash
     // to the bare name would name nothing).
-    if (LastBackslash(dropped) < 0) {
-        char full[kPathMax];
-        DWORD n = GetFullPathNameA(dropped, kPathMax, full, nullptr);
-        if (n == 0 || n >= kPathMax || LastBackslash(full) < 0) return 0;
-        lstrcpyA(dropped, full);
+    std::wstring full = dropped;
+    if (full.find(L'\\') == std::wstring::npos) {
+        wchar_t whole[kPathMax];
+        DWORD n = GetFullPathNameW(dropped, kPathMax, whole, nullptr);
+        if (n == 0 || n >= kPathMax) return false;
+        full = whole;
+        if (full.find(L'\\') == std::wstring::npos) return false;
     }
-    WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA(dropped, &found);
-    if (find == INVALID_HANDLE_VALUE) return 0;
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW(full.c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return false;
     FindClose(find);
 
-    dropped[LastBackslash(dropped) + 1] = '\0';
-    const char* name = found.cAlternateFileName[0] ? found.cAlternateFileName : found.cFileName;
-    if (std::strlen(dropped) + std::strlen(name) >= kPathMax) return 0;
-    lstrcpyA(path, dropped);
-    lstrcatA(path, name);
-    lstrcpynA(title, found.cFileName, kPathMax);
-    return 1;
+    const wchar_t* name = found.cAlternateFileName[0] ? found.cAlternateFileName : found.cFileName;
+    full = full.substr(0, full.find_last_of(L'\\') + 1) + name;
+    if (full.size() >= kPathMax) return false;
+    *path = Utf8FromWide(full.c_str());
+    *title = Utf8FromWide(found.cFileName);
+    return true;
 }
 
 int OnDropFiles(HWND mainWindow, HDROP drop) {
@@ -98,7 +100,7 @@ int OnDropFiles(HWND mainWindow, HDROP drop) {
         UINT chosen = TrackPopupMenuEx(menu, TPM_RIGHTBUTTON | TPM_RETURNCMD, at.x, at.y,
                                        mainWindow, nullptr);
         if (chosen)
-            PostMessageA(mainWindow, WM_COMMAND, chosen, 0);
+            PostMessageW(mainWindow, WM_COMMAND, chosen, 0);
         else
             CancelPendingDrop(mainWindow);
     } else if (params->flags & FLAG_DROP_ADDS) {
@@ -113,16 +115,15 @@ int OpenDroppedFile(HWND mainWindow) {
     MainWindowParams* params = GetParams(mainWindow);
     HDROP drop = BeginDropRun(mainWindow, params);
     if (!drop) return 0;
-    char path[kPathMax];
-    char title[kPathMax];
-    bool take =
-        GetDroppedFileName(drop, 0, path, title) &&
-        (HasContainerExtension(path) || AskAboutExtension(mainWindow, TXT_NOT_D88_OPEN, title));
+    std::string path, title;
+    bool take = GetDroppedFileName(drop, 0, &path, &title) &&
+                (HasContainerExtension(path.c_str()) ||
+                 AskAboutExtension(mainWindow, TXT_NOT_D88_OPEN, title));
     DragFinish(drop);
     int result = 0;
     if (take && (!params->modified || ConfirmSaveChanges(mainWindow))) {
-        unsigned nameOffset = static_cast<unsigned>(LastBackslash(path) + 1);
-        result = LoadDocumentFile(mainWindow, path, title, nameOffset);
+        unsigned nameOffset = static_cast<unsigned>(LastBackslash(path.c_str()) + 1);
+        result = LoadDocumentFile(mainWindow, path.c_str(), title.c_str(), nameOffset);
     }
     EndDropRun(params);
     return result;
@@ -132,14 +133,14 @@ int AddDroppedFiles(HWND mainWindow) {
     MainWindowParams* params = GetParams(mainWindow);
     HDROP drop = BeginDropRun(mainWindow, params);
     if (!drop) return 0;
-    UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
     for (UINT i = count; i-- > 0;) {
-        char path[kPathMax];
-        char title[kPathMax];
-        if (!GetDroppedFileName(drop, i, path, title)) continue;
-        if (!HasContainerExtension(path) && !AskAboutExtension(mainWindow, TXT_NOT_D88_ADD, title))
+        std::string path, title;
+        if (!GetDroppedFileName(drop, i, &path, &title)) continue;
+        if (!HasContainerExtension(path.c_str()) &&
+            !AskAboutExtension(mainWindow, TXT_NOT_D88_ADD, title))
             continue;
-        AppendImageFile(mainWindow, path);
+        AppendImageFile(mainWindow, path.c_str());
     }
     DragFinish(drop);
     EndDropRun(params);

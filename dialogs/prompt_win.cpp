@@ -13,31 +13,32 @@
 namespace {
 
 struct PromptTexts {
-    const char* question;
-    const char* caption;
+    const wchar_t* question;
+    const wchar_t* caption;
 };
 
 INT_PTR CALLBACK PromptDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_INITDIALOG: {
-        const PromptTexts* texts = reinterpret_cast<const PromptTexts*>(lParam);
-        SetWindowTextA(dialog, texts->caption);
-        SetDlgItemTextA(dialog, IDC_PROMPTTEXT, texts->question);
-        return FALSE;
-    }
-    case WM_COMMAND:
-        EndDialog(dialog, LOWORD(wParam));
-        return TRUE;
+        case WM_INITDIALOG: {
+            const PromptTexts* texts = reinterpret_cast<const PromptTexts*>(lParam);
+            SetWindowTextW(dialog, texts->caption);
+            SetDlgItemTextW(dialog, IDC_PROMPTTEXT, texts->question);
+            return FALSE;
+        }
+        case WM_COMMAND:
+            EndDialog(dialog, LOWORD(wParam));
+            return TRUE;
     }
     return FALSE;
 }
 
 }  // namespace
 
-int ShowPrompt(HWND owner, const char* question, const char* caption) {
-    PromptTexts texts = {question, caption};
-    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(owner, GWLP_HINSTANCE));
-    INT_PTR result = DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_PROMPT), owner,
+int ShowPrompt(HWND owner, const std::wstring& question, const char* caption) {
+    std::wstring title = TextW(caption);
+    PromptTexts texts = {question.c_str(), title.c_str()};
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(owner, GWLP_HINSTANCE));
+    INT_PTR result = DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_PROMPT), owner,
                                      PromptDialogProc, reinterpret_cast<LPARAM>(&texts));
     return result == -1 ? IDCANCEL : static_cast<int>(result);
 }
@@ -52,11 +53,9 @@ int DeleteDisks(HWND mainWindow) {
     int index = ListNextSelected(list, -1);
     while (index >= 0) {
         if (answer != IDC_ALLYES) {
-            char name[kNameMax + 1];
-            if (!ListGetSubText(list, index, 0, name, sizeof name)) break;
-            char question[256];
-            wsprintfA(question, TXT_DELETE_QUESTION, name);
-            answer = ShowPrompt(mainWindow, question, TXT_DELETE_CAPTION);
+            wchar_t name[kNameMax + 1];
+            if (!ListGetSubTextW(list, index, 0, name, kNameMax + 1)) break;
+            answer = ShowPrompt(mainWindow, FormatW(TXT_DELETE_QUESTION, name), TXT_DELETE_CAPTION);
             if (answer == IDCANCEL) break;
             if (answer == IDNO) {
                 index = ListNextSelected(list, index);

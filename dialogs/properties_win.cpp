@@ -3,12 +3,15 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <string>
 
 #include "dialogs/dialogs_win.h"
+#include "document/text_wide_win.h"
 #include "list/disk_list_win.h"
 #include "list/listview_win.h"
 #include "resources/resource.h"
 #include "shell/params_win.h"
+#include "shell/shell_win.h"
 #include "shell/texts.h"
 #include "store/d88.h"
 
@@ -27,14 +30,14 @@ int InitPropertiesDialog(HWND dialog) {
         EndDialog(dialog, IDCANCEL);
         return 0;
     }
-    SetDlgItemTextA(dialog, IDC_DISKNAME, fields.name);
-    SendDlgItemMessageA(dialog, IDC_DISKNAME, EM_LIMITTEXT, kNameMax, 0);
+    SetDlgItemTextW(dialog, IDC_DISKNAME, TextW(fields.name).c_str());
+    SendDlgItemMessageW(dialog, IDC_DISKNAME, EM_LIMITTEXT, kNameMax, 0);
     CheckDlgButton(dialog, IDC_WRITEPROTECT, fields.writeProtect ? BST_CHECKED : BST_UNCHECKED);
     char text[128];
     std::snprintf(text, sizeof text, TXT_MEDIA_FORMAT, MediaText(fields.mediaType));
-    SetDlgItemTextA(dialog, IDC_MEDIATYPE, text);
+    SetDlgItemTextW(dialog, IDC_MEDIATYPE, TextW(text).c_str());
     std::snprintf(text, sizeof text, TXT_SIZE_FORMAT, static_cast<int>(fields.diskSize));
-    SetDlgItemTextA(dialog, IDC_DISKSIZE, text);
+    SetDlgItemTextW(dialog, IDC_DISKSIZE, TextW(text).c_str());
     ClearChanged(dialog);
     return 1;
 }
@@ -47,9 +50,15 @@ int ApplyProperties(HWND dialog) {
     uint32_t offset = GetItemImageOffset(params->listView, index);
     if (offset == kNoImage) return 0;
     // Room for an editor that counts characters; the header keeps 16 bytes.
-    char text[kNameMax * 2 + 2];
-    GetDlgItemTextA(dialog, IDC_DISKNAME, text, sizeof text);
-    WriteHeaderName(*params->memory, params->buffer, params->bufferSize, offset, text);
+    wchar_t typed[kNameMax * 2 + 2];
+    GetDlgItemTextW(dialog, IDC_DISKNAME, typed, kNameMax * 2 + 2);
+    std::string name;
+    if (!Cp932FromWide(typed, &name)) {
+        // The dialog stays open: the user mends the name or cancels.
+        ShowWarning(dialog, TXT_NAME_NOT_CP932, nullptr);
+        return -1;
+    }
+    WriteHeaderName(*params->memory, params->buffer, params->bufferSize, offset, name.c_str());
     SetWriteProtect(*params->memory, params->buffer, params->bufferSize, offset,
                     IsDlgButtonChecked(dialog, IDC_WRITEPROTECT) == BST_CHECKED ? kProtectBit : 0);
     RefreshDiskItem(params->listView, index);
@@ -61,20 +70,23 @@ INT_PTR CALLBACK PropertiesDialogProc(HWND dialog, UINT message, WPARAM wParam, 
     if (message == WM_INITDIALOG) return InitPropertiesDialog(dialog);
     if (message != WM_COMMAND) return FALSE;
     switch (LOWORD(wParam)) {
-    case IDOK:
-        EndDialog(dialog, ApplyProperties(dialog) ? IDOK : IDCANCEL);
-        ClearChanged(dialog);
-        return TRUE;
-    case IDCANCEL:
-        EndDialog(dialog, IDCANCEL);
-        ClearChanged(dialog);
-        return TRUE;
-    case IDC_DISKNAME:
-        if (HIWORD(wParam) == EN_UPDATE || HIWORD(wParam) == EN_CHANGE) SetChanged(dialog);
-        return TRUE;
-    case IDC_WRITEPROTECT:
-        if (HIWORD(wParam) == BN_CLICKED) SetChanged(dialog);
-        return TRUE;
+        case IDOK: {
+            int applied = ApplyProperties(dialog);
+            if (applied < 0) return TRUE;
+            EndDialog(dialog, applied ? IDOK : IDCANCEL);
+            ClearChanged(dialog);
+            return TRUE;
+        }
+        case IDCANCEL:
+            EndDialog(dialog, IDCANCEL);
+            ClearChanged(dialog);
+            return TRUE;
+        case IDC_DISKNAME:
+            if (HIWORD(wParam) == EN_UPDATE || HIWORD(wParam) == EN_CHANGE) SetChanged(dialog);
+            return TRUE;
+        case IDC_WRITEPROTECT:
+            if (HIWORD(wParam) == BN_CLICKED) SetChanged(dialog);
+            return TRUE;
     }
     return FALSE;
 }
@@ -84,8 +96,7 @@ INT_PTR CALLBACK PropertiesDialogProc(HWND dialog, UINT message, WPARAM wParam, 
 int ShowDiskProperties(HWND mainWindow) {
     MainWindowParams* params = GetParams(mainWindow);
     if (!params || !params->listView || ListSelectedCount(params->listView) != 1) return IDCANCEL;
-    HINSTANCE instance =
-        reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(mainWindow, GWLP_HINSTANCE));
-    return static_cast<int>(DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_PROPERTIES), mainWindow,
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(mainWindow, GWLP_HINSTANCE));
+    return static_cast<int>(DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_PROPERTIES), mainWindow,
                                             PropertiesDialogProc, 0));
 }

@@ -8,6 +8,7 @@
 #include "document/document_win.h"
 #include "document/paths.h"
 #include "document/report_win.h"
+#include "document/text_wide_win.h"
 #include "list/disk_list_win.h"
 #include "shell/params_win.h"
 #include "shell/shell_win.h"
@@ -40,30 +41,29 @@ int AddDisksCommand(HWND mainWindow) {
     MainWindowParams* params = GetParams(mainWindow);
     if (!params) return 0;
     TrimTrailingBackslash(params->lastDir);
-    char file[MAX_PATH];
-    char title[MAX_PATH];
-    OPENFILENAMEA ofn;
-    PrepareOpenDialog(&ofn, mainWindow, file, title, params->lastDir,
+    FileDialog dialog;
+    PrepareOpenDialog(&dialog, mainWindow, params->lastDir,
                       OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_ALLOWMULTISELECT);
+    wchar_t* file = dialog.file;
     // The answer's strings must end inside the buffer, whatever the dialog did.
-    file[MAX_PATH - 1] = '\0';
-    if (!GetOpenFileNameA(&ofn)) return 0;
-    file[MAX_PATH - 1] = '\0';
+    file[MAX_PATH - 1] = L'\0';
+    if (!GetOpenFileNameW(&dialog.ofn)) return 0;
+    file[MAX_PATH - 1] = L'\0';
 
-    lstrcpynA(params->lastDir, file, kPathMax);
-    size_t first = std::strlen(file);
-    if (first + 1 < MAX_PATH && file[first + 1] != '\0') {
+    lstrcpynA(params->lastDir, Utf8FromWide(file).c_str(), sizeof params->lastDir);
+    size_t first = lstrlenW(file);
+    if (first + 1 < MAX_PATH && file[first + 1] != L'\0') {
         // A folder, then bare names, read from that folder as the current one
         // (the dialog makes it current; this makes sure of it).
-        SetCurrentDirectoryA(file);
-        for (const char* name = file + first + 1; name < file + MAX_PATH && *name;
-             name += std::strlen(name) + 1) {
-            AppendImageFile(mainWindow, name);
+        SetCurrentDirectoryW(file);
+        for (const wchar_t* name = file + first + 1; name < file + MAX_PATH && *name;
+             name += lstrlenW(name) + 1) {
+            AppendImageFile(mainWindow, Utf8FromWide(name).c_str());
         }
         return 1;
     }
     int slash = LastBackslash(params->lastDir);
     if (slash >= 0) params->lastDir[slash] = '\0';
-    AppendImageFile(mainWindow, file);
+    AppendImageFile(mainWindow, Utf8FromWide(file).c_str());
     return 1;
 }

@@ -3,6 +3,7 @@
 #include <shlobj.h>
 
 #include <cstring>
+#include <string>
 
 #include "dialogs/dialogs_win.h"
 #include "document/document_io.h"
@@ -10,11 +11,13 @@
 #include "document/file_api.h"
 #include "document/paths.h"
 #include "document/report_win.h"
+#include "document/text_wide_win.h"
 #include "list/disk_list_win.h"
 #include "list/listview_win.h"
 #include "resources/resource.h"
 #include "shell/params_win.h"
 #include "shell/settings_codec.h"
+#include "shell/shell_win.h"
 #include "shell/texts.h"
 #include "store/d88.h"
 
@@ -34,11 +37,11 @@ namespace {
 // answer about the folder itself, not a comparison of texts: the browser
 // reports the long name of a folder that lastDir gives by its 8.3 name.
 struct BrowseStart {
-    char folder[MAX_PATH];  // the folder to select, as a full path
-    bool initialized;       // BFFM_INITIALIZED has come
-    bool requesting;        // inside a selection request of the program
-    bool shown;             // the start folder has been selected
-    bool chosen;            // the user has selected another folder
+    wchar_t folder[MAX_PATH];  // the folder to select, as a full path
+    bool initialized;          // BFFM_INITIALIZED has come
+    bool requesting;           // inside a selection request of the program
+    bool shown;                // the start folder has been selected
+    bool chosen;               // the user has selected another folder
 };
 
 const int kSelectAttempts = 3;
@@ -46,26 +49,26 @@ const int kSelectAttempts = 3;
 // The folder text as a full path for the selection request: a bare drive
 // such as "A:" is kept for its root, other relative texts (".") are taken
 // from the current folder.
-void StartFolderOf(const char* folder, char* out) {
-    lstrcpynA(out, folder, MAX_PATH);
-    if (out[0] == '\0') return;
-    if (out[1] == ':' && out[2] == '\0') {
-        lstrcatA(out, "\\");
+void StartFolderOf(const char* folder, wchar_t* out) {
+    lstrcpynW(out, PathW(folder).c_str(), MAX_PATH);
+    if (out[0] == L'\0') return;
+    if (out[1] == L':' && out[2] == L'\0') {
+        lstrcatW(out, L"\\");
         return;
     }
-    char full[MAX_PATH];
-    DWORD n = GetFullPathNameA(folder, MAX_PATH, full, nullptr);
-    if (n > 0 && n < MAX_PATH) lstrcpyA(out, full);
+    wchar_t full[MAX_PATH];
+    DWORD n = GetFullPathNameW(out, MAX_PATH, full, nullptr);
+    if (n > 0 && n < MAX_PATH) lstrcpyW(out, full);
 }
 
 // Whether a selection of the browser is the folder of that path, as the
 // desktop folder compares the two item ids. The path is parsed at each
 // call rather than once: ids carry the folders' times, which the browser's
 // own reading of the folders may move.
-bool IsFolderAt(LPCITEMIDLIST item, const char* folder) {
+bool IsFolderAt(LPCITEMIDLIST item, const wchar_t* folder) {
     wchar_t wide[MAX_PATH];
-    if (!item || folder[0] == '\0' || !MultiByteToWideChar(CP_ACP, 0, folder, -1, wide, MAX_PATH))
-        return false;
+    if (!item || folder[0] == L'\0') return false;
+    lstrcpynW(wide, folder, MAX_PATH);
     IShellFolder* desktop = nullptr;
     if (FAILED(SHGetDesktopFolder(&desktop))) return false;
     LPITEMIDLIST parsed = nullptr;
@@ -85,23 +88,23 @@ bool IsFolderAt(LPCITEMIDLIST item, const char* folder) {
 // changed moves its access time, which the browser's ids hold. Done before
 // the requests, it no longer happens between a request's look-up and the
 // tree's walk.
-void SettleFolderTimes(const char* folder) {
+void SettleFolderTimes(const wchar_t* folder) {
     bool separator = true;  // the last character was a backslash (or none came yet)
-    for (const char* p = folder;; p = CharNextA(p)) {
-        if (*p != '\\' && *p != '\0') {
+    for (const wchar_t* p = folder;; ++p) {
+        if (*p != L'\\' && *p != L'\0') {
             separator = false;
             continue;
         }
         size_t n = static_cast<size_t>(p - folder);
         if (!separator && n + 3 <= MAX_PATH) {
-            char pattern[MAX_PATH];
-            lstrcpynA(pattern, folder, static_cast<int>(n + 1));
-            lstrcatA(pattern, "\\*");
-            WIN32_FIND_DATAA found;
-            HANDLE find = FindFirstFileA(pattern, &found);
+            wchar_t pattern[MAX_PATH];
+            lstrcpynW(pattern, folder, static_cast<int>(n + 1));
+            lstrcatW(pattern, L"\\*");
+            WIN32_FIND_DATAW found;
+            HANDLE find = FindFirstFileW(pattern, &found);
             if (find != INVALID_HANDLE_VALUE) FindClose(find);
         }
-        if (*p == '\0') break;
+        if (*p == L'\0') break;
         separator = true;
     }
 }
@@ -111,23 +114,23 @@ void OnBrowserInitialized(HWND browser, BrowseStart* start) {
     SettleFolderTimes(start->folder);
     for (int i = 0; i < kSelectAttempts && start->folder[0] != '\0' && !start->shown; ++i) {
         start->requesting = true;
-        SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(start->folder));
+        SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(start->folder));
         start->requesting = false;
     }
-    if (!start->shown) SendMessageA(browser, BFFM_ENABLEOK, 0, FALSE);
+    if (!start->shown) SendMessageW(browser, BFFM_ENABLEOK, 0, FALSE);
 }
 
 void OnBrowserSelChanged(HWND browser, BrowseStart* start, LPCITEMIDLIST item) {
-    char path[MAX_PATH];
-    if (!item || !SHGetPathFromIDListA(item, path)) path[0] = '\0';
-    SendMessageA(browser, BFFM_SETSTATUSTEXTA, 0, reinterpret_cast<LPARAM>(path));
+    wchar_t path[MAX_PATH];
+    if (!item || !SHGetPathFromIDListW(item, path)) path[0] = L'\0';
+    SendMessageW(browser, BFFM_SETSTATUSTEXTW, 0, reinterpret_cast<LPARAM>(path));
     if (!start->initialized) return;
-    if (path[0] != '\0' && IsFolderAt(item, start->folder)) {
+    if (path[0] != L'\0' && IsFolderAt(item, start->folder)) {
         start->shown = true;
     } else if (!start->requesting) {
         start->chosen = true;
     }
-    if (!start->requesting && path[0] != '\0') SendMessageA(browser, BFFM_ENABLEOK, 0, TRUE);
+    if (!start->requesting && path[0] != L'\0') SendMessageW(browser, BFFM_ENABLEOK, 0, TRUE);
 }
 
 int CALLBACK BrowseCallback(HWND browser, UINT message, LPARAM item, LPARAM data) {
@@ -145,22 +148,27 @@ int ChooseExtractFolder(HWND owner, char* folder) {
     TrimTrailingBackslash(folder);
     BrowseStart start = {};
     StartFolderOf(folder, start.folder);
-    BROWSEINFOA info = {};
+    std::wstring title = TextW(TXT_BROWSE_TITLE);
+    wchar_t display[MAX_PATH];
+    BROWSEINFOW info = {};
     info.hwndOwner = owner;
     info.pidlRoot = nullptr;
-    info.pszDisplayName = folder;
-    info.lpszTitle = TXT_BROWSE_TITLE;
+    info.pszDisplayName = display;
+    info.lpszTitle = title.c_str();
     info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_STATUSTEXT;
     info.lpfn = BrowseCallback;
     info.lParam = reinterpret_cast<LPARAM>(&start);
-    LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
+    LPITEMIDLIST chosen = SHBrowseForFolderW(&info);
     if (!chosen) return 0;
-    BOOL ok = SHGetPathFromIDListA(chosen, folder);
+    wchar_t path[MAX_PATH];
+    BOOL ok = SHGetPathFromIDListW(chosen, path);
     CoTaskMemFree(chosen);
     // A browser that let OK through while it showed neither the start
     // folder nor one the user picked has chosen nothing.
     if (!start.shown && !start.chosen) return 0;
-    return ok ? 1 : 0;
+    if (!ok) return 0;
+    lstrcpynA(folder, Utf8FromWide(path).c_str(), static_cast<int>(kPathBytes));
+    return 1;
 }
 
 int WriteDiskImage(HWND mainWindow, const char* target, uint32_t offset) {
@@ -171,18 +179,18 @@ int WriteDiskImage(HWND mainWindow, const char* target, uint32_t offset) {
     // would only fail at that last step. Such a target cannot be opened:
     // find out by creating it before anything is written.
     if (!params->files->Exists(target)) {
-        HANDLE probe = CreateFileA(target, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        HANDLE probe = CreateFileW(PathW(target).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                    FILE_ATTRIBUTE_NORMAL, nullptr);
         if (probe == INVALID_HANDLE_VALUE) {
             ReportIoFailure(mainWindow, kIoOpenFailed, target);
             return 0;
         }
         CloseHandle(probe);
-        DeleteFileA(target);
+        DeleteFileW(PathW(target).c_str());
     }
-    IoStatus result = WriteImages(*params->files, *params->memory, params->buffer,
-                                  params->bufferSize, &offset, 1, target,
-                                  (params->flags & FLAG_MAKE_BACKUP) != 0);
+    IoStatus result =
+        WriteImages(*params->files, *params->memory, params->buffer, params->bufferSize, &offset, 1,
+                    target, (params->flags & FLAG_MAKE_BACKUP) != 0);
     if (!result.ok()) {
         ReportIoFailure(mainWindow, result, target);
         return 0;
@@ -195,11 +203,11 @@ int ExtractDisks(HWND mainWindow) {
     if (!params || !params->listView) return 0;
     HWND list = params->listView;
     if (ListSelectedCount(list) == 0) return 0;
-    char folder[MAX_PATH];
-    lstrcpynA(folder, params->lastDir, MAX_PATH);
+    char folder[kPathBytes];
+    lstrcpynA(folder, params->lastDir, sizeof folder);
     TrimTrailingBackslash(params->lastDir);
     if (!ChooseExtractFolder(mainWindow, folder)) return 0;
-    lstrcpynA(params->lastDir, folder, kPathMax);
+    lstrcpynA(params->lastDir, folder, sizeof params->lastDir);
     return ExtractSelectedTo(mainWindow, params->lastDir);
 }
 
@@ -215,17 +223,19 @@ int ExtractSelectedTo(HWND mainWindow, const char* folder) {
         HeaderFields fields;
         if (!ReadHeader(*params->memory, params->buffer, params->bufferSize, offset, &fields))
             break;
+        // The disk's name as a part of a file name: converted from CP932,
+        // a byte that is no character shown as the system shows it.
         char diskName[kNameMax + 1];
         ExtractNamePart(fields, diskName);
-        char target[kPathMax];
-        if (!BuildExtractTarget(folder, params->fileTitle, diskName, target, sizeof target)) {
+        std::string name = Utf8FromWide(WideFromCp932(diskName).c_str());
+        char target[kPathBytes];
+        if (!BuildExtractTarget(folder, params->fileTitle, name.c_str(), target, sizeof target)) {
             ReportIoFailure(mainWindow, kIoNameTooLong, target);
             break;
         }
         if (answer != IDC_ALLYES && params->files->Exists(target)) {
-            char question[kPathMax + 128];
-            wsprintfA(question, TXT_OVERWRITE_QUESTION, target);
-            answer = ShowPrompt(mainWindow, question, TXT_OVERWRITE_CAPTION);
+            answer = ShowPrompt(mainWindow, FormatW(TXT_OVERWRITE_QUESTION, PathW(target)),
+                                TXT_OVERWRITE_CAPTION);
             if (answer == IDCANCEL) break;
             if (answer == IDNO) continue;
         }

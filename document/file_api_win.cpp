@@ -1,6 +1,7 @@
 // The document's files on Windows: unshared handles, a new file beside the
 // target for every write, and a replace at the end that keeps what the user
-// set on the target.
+// set on the target. Paths are UTF-8 in the program; the W functions take
+// them, so that a name in any language opens on a system of any language.
 #include <windows.h>
 
 #include <cstring>
@@ -9,6 +10,7 @@
 
 #include "document/file_api.h"
 #include "document/paths.h"
+#include "document/text_wide_win.h"
 
 namespace {
 
@@ -24,13 +26,21 @@ private:
     DWORD error_;
 };
 
-typedef BOOL(WINAPI* ReplaceFileFn)(LPCSTR, LPCSTR, LPCSTR, DWORD, LPVOID, LPVOID);
+typedef BOOL(WINAPI* ReplaceFileFn)(LPCWSTR, LPCWSTR, LPCWSTR, DWORD, LPVOID, LPVOID);
 
-// ReplaceFileA where the system has it (Windows 2000 and later).
+// ReplaceFileW where the system has it (Windows 2000 and later).
 ReplaceFileFn SystemReplaceFile() {
     static ReplaceFileFn fn = reinterpret_cast<ReplaceFileFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "ReplaceFileA")));
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "ReplaceFileW")));
     return fn;
+}
+
+std::wstring W(const char* path) { return WideFromUtf8(path); }
+
+DWORD Attributes(const char* path) { return GetFileAttributesW(W(path).c_str()); }
+
+HANDLE Open(const char* path, DWORD access, DWORD creation, DWORD attributes) {
+    return CreateFileW(W(path).c_str(), access, 0, nullptr, creation, attributes, nullptr);
 }
 
 const DWORD kIgnoreMergeErrors = 0x00000002;  // REPLACEFILE_IGNORE_MERGE_ERRORS
@@ -39,22 +49,26 @@ const DWORD kIgnoreMergeErrors = 0x00000002;  // REPLACEFILE_IGNORE_MERGE_ERRORS
 // system's ReplaceFile, which keeps its attributes, security, streams and
 // creation time; where that is missing or fails, by a rename over it.
 bool PlaceName(const char* from, const char* to, bool replace) {
-    if (!replace) return MoveFileExA(from, to, MOVEFILE_WRITE_THROUGH) != FALSE;
+    std::wstring source = W(from), target = W(to);
+    if (!replace)
+        return MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH) != FALSE;
     ReplaceFileFn replaceFile = SystemReplaceFile();
-    if (replaceFile && GetFileAttributesA(to) != INVALID_FILE_ATTRIBUTES) {
-        if (replaceFile(to, from, nullptr, kIgnoreMergeErrors, nullptr, nullptr)) return true;
+    if (replaceFile && GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        if (replaceFile(target.c_str(), source.c_str(), nullptr, kIgnoreMergeErrors, nullptr,
+                        nullptr))
+            return true;
         // ReplaceFile may fail after it took the old file away; `from` is
         // still there under its own name then, and the rename below puts it
         // in place.
     }
-    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    return MoveFileExW(source.c_str(), target.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 
 class Win32Files : public FileApi {
 public:
     Handle OpenRead(const char* path) override {
-        HANDLE h = CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                               nullptr);
+        HANDLE h = Open(path, GENERIC_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
         return h == INVALID_HANDLE_VALUE ? nullptr : h;
     }
     bool Size(Handle h, uint64_t* size) override {
@@ -94,7 +108,7 @@ public:
         tempPath->clear();
         // A target that exists but cannot be written (read-only, in use) is
         // refused here, before anything is written.
-        DWORD attributes = GetFileAttributesA(target);
+        DWORD attributes = Attributes(target);
         FILETIME created = {0, 0};
         bool exists = attributes != INVALID_FILE_ATTRIBUTES;
         if (exists) {
@@ -102,8 +116,7 @@ public:
                 SetLastError(ERROR_ACCESS_DENIED);
                 return nullptr;
             }
-            HANDLE probe = CreateFileA(target, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr);
+            HANDLE probe = Open(target, GENERIC_WRITE, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
             if (probe == INVALID_HANDLE_VALUE) return nullptr;
             GetFileTime(probe, &created, nullptr, nullptr);
             CloseHandle(probe);
@@ -115,11 +128,11 @@ public:
                                    FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED)
                    : 0;
         // The name is made here rather than by GetTempFileName, which refuses
-        // folders of more than 246 bytes: any target that fits in 259 bytes
+        // folders of more than 246 characters: any target that fits in 259
         // gets a new file beside it. CREATE_NEW makes the name ours alone.
         uint32_t seed =
             GetTickCount() ^ (GetCurrentProcessId() * 2654435761u) ^ (++calls_ * 40503u);
-        char name[kPathMax];
+        char name[kPathBytes];
         for (uint32_t attempt = 0; attempt < 1000; ++attempt) {
             if (!NewFileNameBeside(target, seed, attempt, name, sizeof name, kWindowsPaths)) {
                 SetLastError(ERROR_FILENAME_EXCED_RANGE);
@@ -128,8 +141,7 @@ public:
             // The name is kept before the file exists: a file is never made
             // whose name could be lost.
             tempPath->assign(name);
-            HANDLE h = CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                   keep ? keep : FILE_ATTRIBUTE_NORMAL, nullptr);
+            HANDLE h = Open(name, GENERIC_WRITE, CREATE_NEW, keep ? keep : FILE_ATTRIBUTE_NORMAL);
             if (h != INVALID_HANDLE_VALUE) {
                 if (exists) SetFileTime(h, &created, nullptr, nullptr);
                 return h;
@@ -153,8 +165,7 @@ public:
     }
     bool Flush(Handle h) override { return FlushFileBuffers(ToHandle(h)) != FALSE; }
     bool FlushNamed(const char* path) override {
-        HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE h = Open(path, GENERIC_WRITE, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
         if (h == INVALID_HANDLE_VALUE) return false;
         BOOL ok = FlushFileBuffers(h);
         KeepError keep;
@@ -162,9 +173,9 @@ public:
         return ok != FALSE;
     }
     bool Close(Handle h) override { return CloseHandle(ToHandle(h)) != FALSE; }
-    bool Delete(const char* path) override { return DeleteFileA(path) != FALSE; }
+    bool Delete(const char* path) override { return DeleteFileW(W(path).c_str()) != FALSE; }
     bool Copy(const char* from, const char* to) override {
-        return CopyFileA(from, to, FALSE) != FALSE;
+        return CopyFileW(W(from).c_str(), W(to).c_str(), FALSE) != FALSE;
     }
     bool Replace(const char* from, const char* to, bool replace) override {
         return PlaceName(from, to, replace);
@@ -174,11 +185,9 @@ public:
         return PlaceName(from, to, replace);
     }
     bool SyncFolder(const char*) override { return true; }
-    bool Exists(const char* path) override {
-        return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
-    }
+    bool Exists(const char* path) override { return Attributes(path) != INVALID_FILE_ATTRIBUTES; }
     bool IsFolder(const char* path) override {
-        DWORD attributes = GetFileAttributesA(path);
+        DWORD attributes = Attributes(path);
         return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
     }
     // Windows' file systems take names in any letter case for one.
@@ -215,12 +224,13 @@ FileApi& SystemFiles() {
 
 std::string SystemErrorText(const SystemError& error) {
     if (error.kind == kErrnoCode) return std::strerror(error.code);
-    char text[512];
-    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                             static_cast<DWORD>(error.code), 0, text, sizeof text, nullptr);
-    while (n > 0 &&
-           (text[n - 1] == '\r' || text[n - 1] == '\n' || text[n - 1] == ' ' || text[n - 1] == '.'))
+    wchar_t text[512];
+    DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                             static_cast<DWORD>(error.code), 0, text, 512, nullptr);
+    while (n > 0 && (text[n - 1] == L'\r' || text[n - 1] == L'\n' || text[n - 1] == L' ' ||
+                     text[n - 1] == L'.'))
         --n;
     if (n == 0) return "error " + std::to_string(error.code);
-    return std::string(text, n);
+    text[n] = L'\0';
+    return Utf8FromWide(text);
 }

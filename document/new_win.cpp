@@ -2,8 +2,11 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <string>
+
 #include "document/document_win.h"
 #include "document/report_win.h"
+#include "document/text_codec.h"
 #include "list/disk_list_win.h"
 #include "shell/params_win.h"
 #include "shell/shell_win.h"
@@ -14,12 +17,14 @@
 int ConfirmSaveChanges(HWND mainWindow) {
     MainWindowParams* params = GetParams(mainWindow);
     if (!params || !params->modified) return 1;
-    char question[512];
-    wsprintfA(question, TXT_SAVE_QUESTION, params->fileTitle);
-    switch (MessageBoxA(mainWindow, question, TXT_SAVE_CAPTION, MB_YESNOCANCEL | MB_ICONWARNING)) {
-    case IDCANCEL: return 0;
-    case IDNO: return 1;
-    default: return SaveDocument(mainWindow) ? 1 : 0;
+    switch (MessageBoxW(mainWindow, FormatW(TXT_SAVE_QUESTION, PathW(params->fileTitle)).c_str(),
+                        TextW(TXT_SAVE_CAPTION).c_str(), MB_YESNOCANCEL | MB_ICONWARNING)) {
+        case IDCANCEL:
+            return 0;
+        case IDNO:
+            return 1;
+        default:
+            return SaveDocument(mainWindow) ? 1 : 0;
     }
 }
 
@@ -28,7 +33,10 @@ int NewDocument(HWND mainWindow) {
     if (!params || !ConfirmSaveChanges(mainWindow)) return 0;
     InstallBlock(params, nullptr, 0);
     params->filePath[0] = '\0';
-    lstrcpyA(params->fileTitle, TXT_NEW_TITLE);
+    // The title is kept as a file name is, in UTF-8.
+    std::string title;
+    Cp932ToUtf8(TXT_NEW_TITLE, &title);
+    lstrcpynA(params->fileTitle, title.c_str(), sizeof params->fileTitle);
     SetDocumentTitle(mainWindow, params->fileTitle);
     params->modified = 0;
     if (params->listView) {

@@ -4,12 +4,14 @@
 #include <commdlg.h>
 
 #include <cstring>
+#include <string>
 
 #include "document/document_io.h"
 #include "document/document_win.h"
 #include "document/file_api.h"
 #include "document/paths.h"
 #include "document/report_win.h"
+#include "document/text_wide_win.h"
 #include "list/disk_list_win.h"
 #include "shell/params_win.h"
 #include "shell/shell_win.h"
@@ -23,7 +25,8 @@ int LoadDocumentFile(HWND mainWindow, const char* path, const char* title, unsig
     uint32_t size = 0;
     bool opened = false;
     IoStatus result = ReadWholeFile(*params->files, *params->memory, path, &block, &size, &opened);
-    if (opened && nameOffset >= 1 && nameOffset <= std::strlen(path) && nameOffset <= kPathMax) {
+    if (opened && nameOffset >= 1 && nameOffset <= std::strlen(path) &&
+        nameOffset <= sizeof params->lastDir) {
         // The folder is remembered even when reading fails later on; a path
         // without a folder part leaves it as it was.
         lstrcpynA(params->lastDir, path, nameOffset);
@@ -53,61 +56,55 @@ int LoadDocumentFile(HWND mainWindow, const char* path, const char* title, unsig
 int OpenFromCommandLine(HWND mainWindow, const char* text) {
     MainWindowParams* params = GetParams(mainWindow);
     if (!params || !text) return 0;
-    char given[kPathMax];
+    char given[kPathBytes];
     CommandLinePath(text, given);
     if (given[0] == '\0') return 0;
 
     // A name without a backslash ("GAME.D88", or "C:GAME.D88" on a drive)
     // is taken from the current folder, so that its folder is known.
-    char full[kPathMax];
+    std::wstring full = PathW(given);
     if (LastBackslash(given) < 0) {
-        char* namePart = nullptr;
-        DWORD n = GetFullPathNameA(given, kPathMax, full, &namePart);
+        wchar_t whole[kPathMax];
+        DWORD n = GetFullPathNameW(full.c_str(), kPathMax, whole, nullptr);
         if (n == 0 || n >= kPathMax) return 0;
-    } else {
-        lstrcpynA(full, given, kPathMax);
+        full = whole;
     }
 
-    WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA(full, &found);
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW(full.c_str(), &found);
     if (find == INVALID_HANDLE_VALUE) return 0;
     FindClose(find);
 
-    char folder[kPathMax];
-    lstrcpynA(folder, full, kPathMax);
-    int slash = LastBackslash(folder);
-    folder[slash + 1] = '\0';  // keeps the backslash; empty when there is none
-
-    char path[kPathMax * 2];
-    lstrcpynA(path, folder, kPathMax);
-    const char* name = found.cAlternateFileName[0] ? found.cAlternateFileName : found.cFileName;
-    if (std::strlen(path) + std::strlen(name) >= kPathMax) {
-        ShowWarning(mainWindow, TXT_CANNOT_OPEN, found.cFileName);
+    // The folder keeps its backslash; it is empty when there is none.
+    std::string folder = Utf8FromWide(full.substr(0, full.find_last_of(L'\\') + 1).c_str());
+    if (full.find_last_of(L'\\') == std::wstring::npos) folder.clear();
+    std::string title = Utf8FromWide(found.cFileName);
+    std::string path = folder + Utf8FromWide(found.cAlternateFileName[0] ? found.cAlternateFileName
+                                                                         : found.cFileName);
+    if (Utf16Length(path.c_str()) >= kPathMax) {
+        ShowWarning(mainWindow, TXT_CANNOT_OPEN, title.c_str());
         return 0;
     }
-    lstrcatA(path, name);
 
-    if (!HasContainerExtension(path)) {
-        char question[kPathMax + 128];
-        wsprintfA(question, TXT_NOT_D88_OPEN, found.cFileName);
-        if (MessageBoxA(mainWindow, question, TXT_FILE_CHECK, MB_YESNO | MB_ICONINFORMATION) ==
-            IDNO)
+    if (!HasContainerExtension(path.c_str())) {
+        if (MessageBoxW(mainWindow, FormatW(TXT_NOT_D88_OPEN, PathW(title.c_str())).c_str(),
+                        TextW(TXT_FILE_CHECK).c_str(), MB_YESNO | MB_ICONINFORMATION) == IDNO)
             return 1;
     }
-    lstrcpynA(params->lastDir, folder, kPathMax);
-    return LoadDocumentFile(mainWindow, path, found.cFileName,
-                            static_cast<unsigned>(LastBackslash(path) + 1));
+    lstrcpynA(params->lastDir, folder.c_str(), sizeof params->lastDir);
+    return LoadDocumentFile(mainWindow, path.c_str(), title.c_str(),
+                            static_cast<unsigned>(LastBackslash(path.c_str()) + 1));
 }
 
 int OpenDocumentCommand(HWND mainWindow) {
     MainWindowParams* params = GetParams(mainWindow);
     if (!params || !ConfirmSaveChanges(mainWindow)) return 0;
     TrimTrailingBackslash(params->lastDir);
-    char file[MAX_PATH];
-    char title[MAX_PATH];
-    OPENFILENAMEA ofn;
-    PrepareOpenDialog(&ofn, mainWindow, file, title, params->lastDir,
-                      OFN_EXPLORER | OFN_FILEMUSTEXIST);
-    if (!GetOpenFileNameA(&ofn)) return 0;
-    return LoadDocumentFile(mainWindow, file, title, ofn.nFileOffset);
+    FileDialog dialog;
+    PrepareOpenDialog(&dialog, mainWindow, params->lastDir, OFN_EXPLORER | OFN_FILEMUSTEXIST);
+    if (!GetOpenFileNameW(&dialog.ofn)) return 0;
+    std::string folder = Utf8FromWide(std::wstring(dialog.file, dialog.ofn.nFileOffset).c_str());
+    return LoadDocumentFile(mainWindow, Utf8FromWide(dialog.file).c_str(),
+                            Utf8FromWide(dialog.title).c_str(),
+                            static_cast<unsigned>(folder.size()));
 }

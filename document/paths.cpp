@@ -1,6 +1,5 @@
-// Path rules on Shift-JIS byte strings. Every scan runs forward, character
-// by character, so that the second byte of a double-byte character is never
-// taken for a backslash or a '.'.
+// Path rules on UTF-8 byte strings. Scans run forward, a character at a
+// time where a cut must not split one.
 #include "document/paths.h"
 
 #include <cstdio>
@@ -9,35 +8,40 @@
 
 namespace {
 
-// The length in bytes of the character at s (1 or 2; a lead byte that ends
-// the string counts as a character of its own). In UTF-8 every byte that
-// matters here (separators, '.') is a character of its own.
-size_t CharWidth(const char* s, PathStyle style = kWindowsPaths) {
-    if (style == kPosixPaths) return 1;
-    return (IsLeadByte(static_cast<unsigned char>(s[0])) && s[1] != '\0') ? 2 : 1;
+// The length in bytes of the UTF-8 character at s (1 for a byte that is no
+// UTF-8), and the UTF-16 units it takes.
+size_t CharWidth(const char* s, size_t* units = nullptr) {
+    unsigned char c = static_cast<unsigned char>(s[0]);
+    size_t n = c >= 0xF0 && c <= 0xF4 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 && c <= 0xDF ? 2 : 1;
+    if (c >= 0xF5) n = 1;
+    for (size_t k = 1; k < n; ++k) {
+        if ((static_cast<unsigned char>(s[k]) & 0xC0) != 0x80) {
+            n = 1;
+            break;
+        }
+    }
+    if (units) *units = n == 4 ? 2 : 1;
+    return n;
 }
 
 bool IsSeparator(char c, PathStyle style) {
     return c == '/' || (style == kWindowsPaths && c == '\\');
 }
 
-// The number of leading bytes of s, at most limit, that end at a character
-// boundary.
-size_t FitLength(const char* s, size_t limit, PathStyle style = kWindowsPaths) {
+// The number of leading bytes of s, at most `bytes`, that end at a
+// character boundary; on Windows also at most 259 UTF-16 units.
+size_t FitLength(const char* s, size_t bytes, PathStyle style) {
+    size_t units = 0;
     size_t i = 0;
     while (s[i] != '\0') {
-        size_t w = CharWidth(s + i, style);
-        if (i + w > limit) break;
+        size_t u = 0;
+        size_t w = CharWidth(s + i, &u);
+        if (i + w > bytes) break;
+        if (style == kWindowsPaths && units + u > kPathMax - 1) break;
         i += w;
+        units += u;
     }
     return i;
-}
-
-// The longest path a style allows in a buffer of outSize bytes.
-size_t PathLimit(size_t outSize, PathStyle style) {
-    size_t limit = outSize - 1;
-    if (style == kWindowsPaths && limit > kPathMax - 1) limit = kPathMax - 1;
-    return limit;
 }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
@@ -48,19 +52,26 @@ char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 
 
 bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
+size_t Utf16Length(const char* utf8) {
+    size_t units = 0;
+    for (size_t i = 0; utf8[i] != '\0';) {
+        size_t u = 0;
+        i += CharWidth(utf8 + i, &u);
+        units += u;
+    }
+    return units;
+}
+
 int LastBackslash(const char* path) {
     if (!path) return -1;
-    int last = -1;
-    for (size_t i = 0; path[i] != '\0'; i += CharWidth(path + i)) {
-        if (path[i] == '\\') last = static_cast<int>(i);
-    }
-    return last;
+    const char* last = std::strrchr(path, '\\');
+    return last ? static_cast<int>(last - path) : -1;
 }
 
 int ExtensionDot(const char* path, PathStyle style) {
     if (!path) return -1;
     int dot = -1;
-    for (size_t i = 0; path[i] != '\0'; i += CharWidth(path + i, style)) {
+    for (size_t i = 0; path[i] != '\0'; ++i) {
         // Both separators end a component: Windows accepts '/' as well.
         if (IsSeparator(path[i], style)) dot = -1;
         if (path[i] == '.') dot = static_cast<int>(i);
@@ -71,45 +82,28 @@ int ExtensionDot(const char* path, PathStyle style) {
 size_t FolderPartLength(const char* path, PathStyle style) {
     if (!path) return 0;
     size_t cut = 0;
-    for (size_t i = 0; path[i] != '\0'; i += CharWidth(path + i, style)) {
-        if (IsSeparator(path[i], style) || (style == kWindowsPaths && path[i] == ':'))
-            cut = i + 1;
+    for (size_t i = 0; path[i] != '\0'; ++i) {
+        if (IsSeparator(path[i], style) || (style == kWindowsPaths && path[i] == ':')) cut = i + 1;
     }
     return cut;
 }
 
 bool TrimTrailingBackslash(char* path) {
     if (!path || path[0] == '\0') return false;
-    size_t lastChar = 0;
-    size_t i = 0;
-    while (path[i] != '\0') {
-        lastChar = i;
-        i += CharWidth(path + i);
-    }
-    if (path[lastChar] != '\\') return false;
-    path[lastChar] = '\0';
+    size_t last = std::strlen(path) - 1;
+    if (path[last] != '\\') return false;
+    path[last] = '\0';
     return true;
 }
 
 bool SameFolder(const char* a, const char* b) {
     if (!a) a = "";
     if (!b) b = "";
-    size_t i = 0;
-    size_t j = 0;
-    for (;;) {
+    for (size_t i = 0;; ++i) {
         bool aEnds = a[i] == '\0' || (a[i] == '\\' && a[i + 1] == '\0');
-        bool bEnds = b[j] == '\0' || (b[j] == '\\' && b[j + 1] == '\0');
+        bool bEnds = b[i] == '\0' || (b[i] == '\\' && b[i + 1] == '\0');
         if (aEnds || bEnds) return aEnds && bEnds;
-        size_t wa = CharWidth(a + i);
-        size_t wb = CharWidth(b + j);
-        if (wa != wb) return false;
-        if (wa == 2) {
-            if (a[i] != b[j] || a[i + 1] != b[j + 1]) return false;
-        } else {
-            if (UpperAscii(a[i]) != UpperAscii(b[j])) return false;
-        }
-        i += wa;
-        j += wb;
+        if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
     }
 }
 
@@ -120,13 +114,13 @@ bool ReplaceExtension(const char* path, const char* ext, char* out, size_t outSi
     if (!ext) ext = "";
     int dot = ExtensionDot(path, style);
     size_t keep = dot >= 0 ? static_cast<size_t>(dot) : std::strlen(path);
-    size_t extLen = std::strlen(ext);
-    if (keep + extLen + 1 > outSize) {
+    std::string name(path, keep);
+    name += ext;
+    if (name.size() + 1 > outSize) {
         out[0] = '\0';
         return false;
     }
-    std::memmove(out, path, keep);
-    std::memmove(out + keep, ext, extLen + 1);
+    std::memcpy(out, name.c_str(), name.size() + 1);
     return true;
 }
 
@@ -140,9 +134,14 @@ bool NewFileNameBeside(const char* target, uint32_t seed, uint32_t attempt, char
     out[0] = '\0';
     if (!target) return false;
     size_t prefix = FolderPartLength(target, style);
-    size_t limit = PathLimit(outSize, style);
-    if (prefix >= limit) return false;
-    size_t room = limit - prefix;
+    // The name is ASCII: what room is left is counted in bytes and, on
+    // Windows, in characters.
+    size_t used =
+        style == kWindowsPaths ? Utf16Length(std::string(target, prefix).c_str()) : prefix;
+    size_t limit = style == kWindowsPaths ? kPathMax - 1 : outSize - 1;
+    if (prefix >= outSize - 1 || used >= limit) return false;
+    size_t room = limit - used;
+    if (room > outSize - 1 - prefix) room = outSize - 1 - prefix;
     // Each attempt of a series gives another tag; the seed keeps series of
     // different callers apart.
     uint32_t tag = seed + attempt * 0x9E3779B9u;
@@ -165,8 +164,8 @@ bool NewFileNameBeside(const char* target, uint32_t seed, uint32_t attempt, char
     return true;
 }
 
-bool BuildExtractTarget(const char* folder, const char* fileTitle, const char* diskName,
-                        char* out, size_t outSize, PathStyle style) {
+bool BuildExtractTarget(const char* folder, const char* fileTitle, const char* diskName, char* out,
+                        size_t outSize, PathStyle style) {
     if (!out || outSize == 0) return false;
     if (!folder) folder = "";
     if (!fileTitle) fileTitle = "";
@@ -176,11 +175,7 @@ bool BuildExtractTarget(const char* folder, const char* fileTitle, const char* d
     // message only at the end.
     std::string name = folder;
     char separator = style == kWindowsPaths ? '\\' : '/';
-    bool endsInSeparator =
-        style == kWindowsPaths
-            ? !name.empty() && LastBackslash(name.c_str()) == static_cast<int>(name.size()) - 1
-            : !name.empty() && name[name.size() - 1] == '/';
-    if (!endsInSeparator) name += separator;
+    if (name.empty() || name[name.size() - 1] != separator) name += separator;
     name += fileTitle;
     // The extension dot of the document's name becomes a blank and what
     // follows it goes; the search does not run into the folder part.
@@ -189,11 +184,10 @@ bool BuildExtractTarget(const char* folder, const char* fileTitle, const char* d
     name += diskName;
     name += ".D88";
 
-    size_t limit = PathLimit(outSize, style);
-    size_t n = FitLength(name.c_str(), limit, style);
+    size_t n = FitLength(name.c_str(), outSize - 1, style);
     std::memcpy(out, name.data(), n);
     out[n] = '\0';
-    return name.size() <= limit;
+    return n == name.size();
 }
 
 const char* SkipProgramName(const char* commandLine) {
@@ -211,9 +205,9 @@ const char* SkipProgramName(const char* commandLine) {
     return p;
 }
 
-void CommandLinePath(const char* tail, char out[kPathMax]) {
+void CommandLinePath(const char* tail, char out[kPathBytes]) {
     if (!tail) tail = "";
-    size_t n = FitLength(tail, kPathMax - 1);
+    size_t n = FitLength(tail, kPathBytes - 1, kWindowsPaths);
     std::memcpy(out, tail, n);
     out[n] = '\0';
     if (n >= 2 && out[0] == '"' && out[n - 1] == '"' &&

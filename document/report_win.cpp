@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "document/text_wide_win.h"
 #include "shell/params_win.h"
 #include "shell/shell_win.h"
 #include "shell/texts.h"
@@ -49,21 +50,24 @@ void ReportIoFailure(HWND mainWindow, const IoStatus& status, const char* name) 
     ReportIoFailure(mainWindow, status.result, name);
 }
 
-void PrepareOpenDialog(OPENFILENAMEA* ofn, HWND mainWindow, char* file, char* title,
-                       const char* initialDir, DWORD flags) {
+void PrepareOpenDialog(FileDialog* dialog, HWND mainWindow, const char* initialDir, DWORD flags) {
+    OPENFILENAMEW* ofn = &dialog->ofn;
     std::memset(ofn, 0, sizeof *ofn);
-    ofn->lStructSize = OPENFILENAME_SIZE_VERSION_400A;  // 76 bytes
+    ofn->lStructSize = OPENFILENAME_SIZE_VERSION_400W;  // the record without the later fields
     ofn->hwndOwner = mainWindow;
-    ofn->hInstance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(mainWindow, GWLP_HINSTANCE));
-    ofn->lpstrFilter = TXT_FILTER;
+    ofn->hInstance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(mainWindow, GWLP_HINSTANCE));
+    // The filter's pairs are NUL-separated: all of its bytes are converted.
+    dialog->filter = WideFromCp932(std::string(TXT_FILTER, sizeof TXT_FILTER));
+    ofn->lpstrFilter = dialog->filter.c_str();
     ofn->nFilterIndex = 1;
-    file[0] = '\0';
-    title[0] = '\0';
-    ofn->lpstrFile = file;
+    dialog->file[0] = L'\0';
+    dialog->title[0] = L'\0';
+    ofn->lpstrFile = dialog->file;
     ofn->nMaxFile = MAX_PATH;
-    ofn->lpstrFileTitle = title;
+    ofn->lpstrFileTitle = dialog->title;
     ofn->nMaxFileTitle = MAX_PATH;
-    ofn->lpstrInitialDir = initialDir;
+    dialog->initialDir = WideFromUtf8(initialDir ? initialDir : "");
+    ofn->lpstrInitialDir = dialog->initialDir.c_str();
     ofn->Flags = flags;
 }
 

@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <commdlg.h>
 
+#include <string>
+
 #include "document/document_io.h"
 
 struct MainWindowParams;
@@ -15,9 +17,18 @@ struct MainWindowParams;
 void ReportIoFailure(HWND mainWindow, IoResult result, const char* name);
 void ReportIoFailure(HWND mainWindow, const IoStatus& status, const char* name);
 
-// An open-file dialog record as File > Open and Disk > Add show it.
-void PrepareOpenDialog(OPENFILENAMEA* ofn, HWND mainWindow, char* file, char* title,
-                       const char* initialDir, DWORD flags);
+// The record of the file dialogs of File > Open, Disk > Add and File >
+// Save As, in wide characters, with its buffers.
+struct FileDialog {
+    OPENFILENAMEW ofn;
+    wchar_t file[MAX_PATH];
+    wchar_t title[MAX_PATH];
+    std::wstring filter;
+    std::wstring initialDir;
+};
+// Prepares the dialog: the two filters, the initial folder (UTF-8), the
+// flags; the file name box empty.
+void PrepareOpenDialog(FileDialog* dialog, HWND mainWindow, const char* initialDir, DWORD flags);
 
 // Releases the old block and installs the new one.
 void InstallBlock(MainWindowParams* params, uint8_t* block, uint32_t size);

@@ -3,12 +3,14 @@
 #include <commdlg.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "document/document_io.h"
 #include "document/document_win.h"
 #include "document/paths.h"
 #include "document/report_win.h"
+#include "document/text_wide_win.h"
 #include "list/disk_list_win.h"
 #include "list/listview_win.h"
 #include "shell/params_win.h"
@@ -49,17 +51,16 @@ int SaveDocumentAs(HWND mainWindow) {
     MainWindowParams* params = GetParams(mainWindow);
     if (!params) return 0;
     TrimTrailingBackslash(params->lastDir);
-    char file[MAX_PATH];
-    char title[MAX_PATH];
-    OPENFILENAMEA ofn;
-    PrepareOpenDialog(&ofn, mainWindow, file, title, params->lastDir,
+    FileDialog dialog;
+    PrepareOpenDialog(&dialog, mainWindow, params->lastDir,
                       OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY);
-    lstrcpynA(file, params->fileTitle, MAX_PATH);
-    ofn.lpstrDefExt = "D88";
-    if (!GetSaveFileNameA(&ofn)) return 0;
-    if (!WriteDocument(mainWindow, file)) return 0;
-    lstrcpynA(params->filePath, file, sizeof params->filePath);
-    lstrcpynA(params->fileTitle, title, sizeof params->fileTitle);
+    lstrcpynW(dialog.file, PathW(params->fileTitle).c_str(), MAX_PATH);
+    dialog.ofn.lpstrDefExt = L"D88";
+    if (!GetSaveFileNameW(&dialog.ofn)) return 0;
+    std::string file = Utf8FromWide(dialog.file);
+    if (!WriteDocument(mainWindow, file.c_str())) return 0;
+    lstrcpynA(params->filePath, file.c_str(), sizeof params->filePath);
+    lstrcpynA(params->fileTitle, Utf8FromWide(dialog.title).c_str(), sizeof params->fileTitle);
     SetDocumentTitle(mainWindow, params->fileTitle);
     return 1;
 }

@@ -12,8 +12,4 @@
 bool Cp932ToUtf8(const std::string& cp932, std::string* utf8);
 bool Utf8ToCp932(const std::string& utf8, std::string* cp932);
 
-// A path in the system's own encoding as UTF-8: the ANSI code page on
-// Windows; POSIX paths are taken as UTF-8 already.
-bool SystemPathToUtf8(const std::string& path, std::string* utf8);
-
 #endif

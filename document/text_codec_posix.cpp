@@ -40,8 +40,3 @@ bool Cp932ToUtf8(const std::string& cp932, std::string* utf8) {
 bool Utf8ToCp932(const std::string& utf8, std::string* cp932) {
     return Convert("UTF-8", "CP932", utf8, cp932);
 }
-
-bool SystemPathToUtf8(const std::string& path, std::string* utf8) {
-    *utf8 = path;
-    return true;
-}

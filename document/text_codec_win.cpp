@@ -4,6 +4,7 @@
 #include <string>
 
 #include "document/text_codec.h"
+#include "document/text_wide_win.h"
 
 namespace {
 
@@ -50,6 +51,39 @@ bool Utf8ToCp932(const std::string& utf8, std::string* cp932) {
     return Convert(CP_UTF8, 932, utf8, cp932);
 }
 
-bool SystemPathToUtf8(const std::string& path, std::string* utf8) {
-    return Convert(CP_ACP, CP_UTF8, path, utf8);
+std::wstring WideFromUtf8(const std::string& utf8) {
+    std::wstring wide;
+    if (utf8.empty()) return wide;
+    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    if (n <= 0) return wide;
+    wide.resize(static_cast<size_t>(n));
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], n);
+    return wide;
+}
+
+std::string Utf8FromWide(const wchar_t* wide) {
+    std::string utf8;
+    if (!wide || !*wide) return utf8;
+    FromWide(CP_UTF8, wide, &utf8);
+    return utf8;
+}
+
+std::wstring WideFromCp932(const std::string& cp932) {
+    std::wstring wide;
+    if (cp932.empty()) return wide;
+    int n = MultiByteToWideChar(932, 0, cp932.data(), static_cast<int>(cp932.size()), nullptr, 0);
+    if (n <= 0) return wide;
+    wide.resize(static_cast<size_t>(n));
+    MultiByteToWideChar(932, 0, cp932.data(), static_cast<int>(cp932.size()), &wide[0], n);
+    return wide;
+}
+
+bool Cp932FromWide(const wchar_t* wide, std::string* cp932) {
+    cp932->clear();
+    return !wide || !*wide || FromWide(932, wide, cp932);
+}
+
+bool FitsSystemCodePage(const std::wstring& wide) {
+    std::string ansi;
+    return FromWide(CP_ACP, wide, &ansi);
 }

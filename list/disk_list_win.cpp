@@ -1,9 +1,10 @@
 // The disk list: items that stand for the document's images, their texts,
 // and the routing of the list's notifications.
+#include "list/disk_list_win.h"
+
 #include <windows.h>
 #include <commctrl.h>
 
-#include "list/disk_list_win.h"
 #include "list/listview_win.h"
 #include "resources/resource.h"
 #include "shell/params_win.h"
@@ -42,9 +43,8 @@ uint32_t ListOneImage(void* ctx, uint32_t offset) {
 }  // namespace
 
 HWND CreateDiskList(HWND mainWindow) {
-    HINSTANCE instance =
-        reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(mainWindow, GWLP_HINSTANCE));
-    return CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(mainWindow, GWLP_HINSTANCE));
+    return CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
                            WS_CHILD | WS_VISIBLE | LVS_EDITLABELS | LVS_AUTOARRANGE | LVS_ICON,
                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, mainWindow,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_DISKLIST)), instance,
@@ -55,14 +55,15 @@ uint32_t AddDiskItem(HWND list, const uint8_t* base, uint32_t size, uint32_t off
     if (!base || !list) return 0;
     HeaderFields fields;
     if (!ReadHeader(MemoryOf(list), base, size, offset, &fields)) return 0;
-    LVITEMA item = {};
+    std::wstring name = WideFromCp932(fields.name);
+    LVITEMW item = {};
     item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
     item.iItem = ListCount(list);
-    item.pszText = fields.name;
+    item.pszText = const_cast<wchar_t*>(name.c_str());
     item.iImage = fields.writeProtect ? 1 : 0;
     item.lParam = static_cast<LPARAM>(offset);
-    int index = static_cast<int>(
-        SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    int index =
+        static_cast<int>(SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
     if (index < 0) return 0;
     SetColumnTexts(list, index, fields, true);
     return fields.diskSize;
@@ -96,29 +97,29 @@ int RefreshDiskItem(HWND list, int index) {
 
 uint32_t GetItemImageOffset(HWND list, int index) {
     if (!list || index < 0) return kNoImage;
-    LVITEMA item = {};
+    LVITEMW item = {};
     item.mask = LVIF_PARAM;
     item.iItem = index;
-    if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return kNoImage;
+    if (!SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return kNoImage;
     return static_cast<uint32_t>(item.lParam);
 }
 
 LRESULT OnDiskListNotify(HWND list, NMHDR* header) {
     switch (header->code) {
-    case LVN_BEGINDRAG:
-        BeginDiskDrag(list, reinterpret_cast<NMLISTVIEW*>(header));
-        return 0;
-    case LVN_BEGINLABELEDITA:
-        return OnBeginLabelEdit(list, &reinterpret_cast<NMLVDISPINFOA*>(header)->item);
-    case LVN_ENDLABELEDITA:
-        OnEndLabelEdit(list, &reinterpret_cast<NMLVDISPINFOA*>(header)->item);
-        return 0;
-    case LVN_ITEMCHANGED:
-        return UpdateStatusText(list, reinterpret_cast<NMLISTVIEW*>(header));
-    case NM_RCLICK:
-        ShowDiskContextMenu(list);
-        return 0;
-    default:
-        return 0;
+        case LVN_BEGINDRAG:
+            BeginDiskDrag(list, reinterpret_cast<NMLISTVIEW*>(header));
+            return 0;
+        case LVN_BEGINLABELEDITW:
+            return OnBeginLabelEdit(list, &reinterpret_cast<NMLVDISPINFOW*>(header)->item);
+        case LVN_ENDLABELEDITW:
+            OnEndLabelEdit(list, &reinterpret_cast<NMLVDISPINFOW*>(header)->item);
+            return 0;
+        case LVN_ITEMCHANGED:
+            return UpdateStatusText(list, reinterpret_cast<NMLISTVIEW*>(header));
+        case NM_RCLICK:
+            ShowDiskContextMenu(list);
+            return 0;
+        default:
+            return 0;
     }
 }

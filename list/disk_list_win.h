@@ -22,8 +22,10 @@ bool ListImages(HWND list, const uint8_t* base, uint32_t size, uint32_t start, u
 
 // Rename, write protect, context menus.
 int StartRename(HWND mainWindow);
-int OnBeginLabelEdit(HWND list, const LVITEMA* item);
-int OnEndLabelEdit(HWND list, const LVITEMA* item);
+int OnBeginLabelEdit(HWND list, const LVITEMW* item);
+// Stores the name typed, as CP932; a name with a character CP932 does not
+// have is refused with a message, and nothing changes.
+int OnEndLabelEdit(HWND list, const LVITEMW* item);
 int ToggleWriteProtect(HWND mainWindow);
 int ShowDiskContextMenu(HWND list);
 

@@ -2,9 +2,14 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <string>
+
+#include "document/text_wide_win.h"
 #include "list/disk_list_win.h"
 #include "list/listview_win.h"
 #include "shell/params_win.h"
+#include "shell/shell_win.h"
+#include "shell/texts.h"
 #include "store/d88.h"
 
 int StartRename(HWND mainWindow) {
@@ -12,24 +17,29 @@ int StartRename(HWND mainWindow) {
     if (!params || !params->listView || ListSelectedCount(params->listView) != 1) return 0;
     int index = ListNextSelected(params->listView, -1);
     SetFocus(params->listView);
-    SendMessageA(params->listView, LVM_EDITLABELA, static_cast<WPARAM>(index), 0);
+    SendMessageW(params->listView, LVM_EDITLABELW, static_cast<WPARAM>(index), 0);
     return 1;
 }
 
-int OnBeginLabelEdit(HWND list, const LVITEMA*) {
+int OnBeginLabelEdit(HWND list, const LVITEMW*) {
     HWND editor = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETEDITCONTROL, 0, 0));
     if (!editor) return 1;
     SendMessageA(editor, EM_LIMITTEXT, kNameMax, 0);
     return 0;
 }
 
-int OnEndLabelEdit(HWND list, const LVITEMA* item) {
+int OnEndLabelEdit(HWND list, const LVITEMW* item) {
     MainWindowParams* params = GetParamsFromChild(list);
     if (!params || !item || item->iItem == -1 || !item->pszText) return 0;
+    std::string typed;
+    if (!Cp932FromWide(item->pszText, &typed)) {
+        ShowWarning(GetParent(list), TXT_NAME_NOT_CP932, nullptr);
+        return 0;
+    }
     // An editor that counts characters may hand back more than 16 bytes:
     // keep what fits, never half a character.
     char name[kNameMax + 1];
-    ClampName(item->pszText, name);
+    ClampName(typed.c_str(), name);
     ListSetSubText(list, item->iItem, 0, name);
     uint32_t offset = GetItemImageOffset(list, item->iItem);
     if (offset == kNoImage) return 0;
@@ -62,7 +72,8 @@ int ShowDiskContextMenu(HWND list) {
     LVHITTESTINFO hit = {};
     hit.pt = screen;
     ScreenToClient(list, &hit.pt);
-    int index = static_cast<int>(SendMessageA(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    int index =
+        static_cast<int>(SendMessageW(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
     HMENU menu = GetSubMenu(params->dropMenu, index >= 0 ? 1 : 0);
     TrackPopupMenuEx(menu, TPM_RIGHTBUTTON, screen.x, screen.y, GetParent(list), nullptr);
     return 0;

@@ -2,10 +2,12 @@
 // layout of its two children.
 #include <windows.h>
 #include <commctrl.h>
+#include <objbase.h>
 #include <shellapi.h>
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "dialogs/dialogs_win.h"
 #include "document/document_win.h"
@@ -43,16 +45,17 @@ void AddIconToLists(HINSTANCE instance, int id, HIMAGELIST large, HIMAGELIST sma
 }
 
 void InsertColumn(HWND list, int index, const char* caption, int format) {
-    LVCOLUMNA column = {};
+    std::wstring text = TextW(caption);
+    LVCOLUMNW column = {};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
     column.fmt = format;
     column.cx = 0;
-    column.pszText = const_cast<char*>(caption);
+    column.pszText = const_cast<wchar_t*>(text.c_str());
     column.iSubItem = index;
-    SendMessageA(list, LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&column));
+    SendMessageW(list, LVM_INSERTCOLUMNW, index, reinterpret_cast<LPARAM>(&column));
 }
 
-LRESULT MsgCreate(HWND window, const CREATESTRUCTA* create) {
+LRESULT MsgCreate(HWND window, const CREATESTRUCTW* create) {
     const MainWindowServices* services =
         static_cast<const MainWindowServices*>(create->lpCreateParams);
     HINSTANCE instance = create->hInstance;
@@ -77,7 +80,7 @@ LRESULT MsgCreate(HWND window, const CREATESTRUCTA* create) {
 
     params->listView = CreateDiskList(window);
     if (!params->listView) return -1;
-    params->statusBar = CreateStatusWindowA(WS_CHILD | WS_VISIBLE, nullptr, window, IDC_STATUSBAR);
+    params->statusBar = CreateStatusWindowW(WS_CHILD | WS_VISIBLE, nullptr, window, IDC_STATUSBAR);
     if (!params->statusBar) return -1;
     // One text area: the text set for SB_SIMPLEID shows only in simple mode.
     SendMessageA(params->statusBar, SB_SIMPLE, TRUE, 0);
@@ -196,8 +199,8 @@ int LayoutChildren(HWND mainWindow) {
     RECT bar = {};
     if (params->statusBar) GetWindowRect(params->statusBar, &bar);
     int barHeight = bar.bottom - bar.top;
-    bool barShown = params->statusBar &&
-                    (GetWindowLongA(params->statusBar, GWL_STYLE) & WS_VISIBLE) != 0;
+    bool barShown =
+        params->statusBar && (GetWindowLongA(params->statusBar, GWL_STYLE) & WS_VISIBLE) != 0;
     if (barShown) {
         SetWindowPos(params->listView, nullptr, 0, 0, width, height - barHeight, SWP_NOZORDER);
         SetWindowPos(params->statusBar, nullptr, 0, height - barHeight, width, barHeight,
@@ -210,71 +213,75 @@ int LayoutChildren(HWND mainWindow) {
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_CREATE:
-        return MsgCreate(window, reinterpret_cast<CREATESTRUCTA*>(lParam));
-    case WM_DESTROY:
-        MsgDestroy(window);
-        return 0;
-    case WM_SIZE:
-        if (GetParams(window) && GetParams(window)->listView && LayoutChildren(window)) return 0;
-        break;
-    case WM_ACTIVATE:
-        if (MsgActivate(window, wParam)) return 0;
-        break;
-    case WM_SETFOCUS:
-        if (MsgSetFocus(window)) return 0;
-        break;
-    case WM_CLOSE:
-        MsgClose(window);
-        return 0;
-    case WM_QUERYENDSESSION:
-        return MsgQueryEndSession(window);
-    case WM_ENDSESSION:
-        if (wParam && GetParams(window) && GetParams(window)->settingsRead) WriteSettings(window);
-        return 0;
-    case WM_NOTIFY:
-        return MsgNotify(window, reinterpret_cast<NMHDR*>(lParam));
-    case WM_COMMAND:
-        DispatchCommand(window, LOWORD(wParam));
-        return 0;
-    case WM_INITMENU:
-        UpdateMenuState(window, reinterpret_cast<HMENU>(wParam));
-        return 0;
-    case WM_MOUSEMOVE:
-        MoveDragImage(window, PointX(lParam), PointY(lParam));
-        return 0;
-    case WM_LBUTTONUP:
-        EndDiskDrag(window, PointX(lParam), PointY(lParam));
-        return 0;
-    case WM_CAPTURECHANGED:
-        CancelDiskDrag(window);
-        return 0;
-    case WM_DROPFILES:
-        OnDropFiles(window, reinterpret_cast<HDROP>(wParam));
-        return 0;
+        case WM_CREATE:
+            return MsgCreate(window, reinterpret_cast<CREATESTRUCTW*>(lParam));
+        case WM_DESTROY:
+            MsgDestroy(window);
+            return 0;
+        case WM_SIZE:
+            if (GetParams(window) && GetParams(window)->listView && LayoutChildren(window))
+                return 0;
+            break;
+        case WM_ACTIVATE:
+            if (MsgActivate(window, wParam)) return 0;
+            break;
+        case WM_SETFOCUS:
+            if (MsgSetFocus(window)) return 0;
+            break;
+        case WM_CLOSE:
+            MsgClose(window);
+            return 0;
+        case WM_QUERYENDSESSION:
+            return MsgQueryEndSession(window);
+        case WM_ENDSESSION:
+            if (wParam && GetParams(window) && GetParams(window)->settingsRead)
+                WriteSettings(window);
+            return 0;
+        case WM_NOTIFY:
+            return MsgNotify(window, reinterpret_cast<NMHDR*>(lParam));
+        case WM_COMMAND:
+            DispatchCommand(window, LOWORD(wParam));
+            return 0;
+        case WM_INITMENU:
+            UpdateMenuState(window, reinterpret_cast<HMENU>(wParam));
+            return 0;
+        case WM_MOUSEMOVE:
+            MoveDragImage(window, PointX(lParam), PointY(lParam));
+            return 0;
+        case WM_LBUTTONUP:
+            EndDiskDrag(window, PointX(lParam), PointY(lParam));
+            return 0;
+        case WM_CAPTURECHANGED:
+            CancelDiskDrag(window);
+            return 0;
+        case WM_DROPFILES:
+            OnDropFiles(window, reinterpret_cast<HDROP>(wParam));
+            return 0;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 bool RegisterMainWindowClass(HINSTANCE instance) {
-    WNDCLASSEXA wc = {};
+    // A window of wide characters: its title, its children and every text
+    // it shows are UTF-16, whatever the system's code page.
+    WNDCLASSEXW wc = {};
     wc.cbSize = sizeof wc;
     wc.style = CS_HREDRAW | CS_VREDRAW;
     wc.lpfnWndProc = MainWindowProc;
     wc.hInstance = instance;
-    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_APP));
+    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_APP));
     wc.hIconSm = static_cast<HICON>(
-        LoadImageA(instance, MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+        LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszMenuName = MAKEINTRESOURCEA(IDR_MAINMENU);
-    wc.lpszClassName = MAIN_WINDOW_CLASS;
-    if (RegisterClassExA(&wc)) return true;
+    wc.lpszMenuName = MAKEINTRESOURCEW(IDR_MAINMENU);
+    wc.lpszClassName = L"" MAIN_WINDOW_CLASS;
+    if (RegisterClassExW(&wc)) return true;
     return GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
 HWND CreateMainWindowWith(HINSTANCE instance, const MainWindowServices* services) {
-    return CreateWindowExA(WS_EX_WINDOWEDGE, MAIN_WINDOW_CLASS, TXT_APP_CAPTION,
+    return CreateWindowExW(WS_EX_WINDOWEDGE, L"" MAIN_WINDOW_CLASS, TextW(TXT_APP_CAPTION).c_str(),
                            WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                            CW_USEDEFAULT, nullptr, nullptr, instance,
                            const_cast<MainWindowServices*>(services));
@@ -285,18 +292,20 @@ HWND CreateMainWindow(HINSTANCE instance) { return CreateMainWindowWith(instance
 int RunOrvanel(HINSTANCE instance, const char* commandTail, int showCommand) {
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
+    // The shell's folder browser and file dialogs ask for COM on this thread.
+    CoInitialize(nullptr);
     if (!RegisterMainWindowClass(instance)) return 0;
     HWND window = CreateMainWindow(instance);
     if (!window) return 0;
     ShowWindow(window, showCommand);
     UpdateWindow(window);
     OpenFromCommandLine(window, commandTail);
-    HACCEL accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCEL));
+    HACCEL accelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCEL));
     MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        if (accelerators && TranslateAcceleratorA(window, accelerators, &msg)) continue;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (accelerators && TranslateAcceleratorW(window, accelerators, &msg)) continue;
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
     }
     return static_cast<int>(msg.wParam);
 }

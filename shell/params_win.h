@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+#include "document/paths.h"
+
 class FileApi;
 class MemoryApi;
 
@@ -28,9 +30,11 @@ struct MainWindowParams {
     HMENU dropMenu;
     HIMAGELIST largeImages;
     HIMAGELIST smallImages;
-    char lastDir[261];
-    char filePath[261];
-    char fileTitle[261];
+    // Paths of at most 259 characters, in UTF-8 (the title of a document
+    // without a file too).
+    char lastDir[kPathBytes];
+    char filePath[kPathBytes];
+    char fileTitle[kPathBytes];
     uint8_t* buffer;
     uint32_t bufferSize;
 

@@ -81,3 +81,43 @@ uint32_t ParseFlags(const char* text, uint32_t fallback) {
     }
     return negative ? 0u - value : value;
 }
+
+namespace {
+
+const char kUtf8Marker[] = "*utf-8*";
+
+}  // namespace
+
+std::string EncodeLastDir(const std::string& utf8, bool fits) {
+    if (fits) return utf8;
+    std::string out = kUtf8Marker;
+    for (size_t i = 0; i < utf8.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(utf8[i]);
+        if (c >= 0x20 && c < 0x7F && c != '%') {
+            out += static_cast<char>(c);
+        } else {
+            char hex[4];
+            std::snprintf(hex, sizeof hex, "%%%02X", c);
+            out += hex;
+        }
+    }
+    return out;
+}
+
+std::string DecodeLastDir(const std::string& stored) {
+    const size_t marker = sizeof kUtf8Marker - 1;
+    if (stored.compare(0, marker, kUtf8Marker) != 0) return stored;
+    std::string out;
+    for (size_t i = marker; i < stored.size(); ++i) {
+        bool escape = stored[i] == '%' && i + 2 < stored.size();
+        int high = escape ? HexValue(stored[i + 1]) : -1;
+        int low = escape ? HexValue(stored[i + 2]) : -1;
+        if (high >= 0 && low >= 0) {
+            out += static_cast<char>(high * 16 + low);
+            i += 2;
+        } else {
+            out += stored[i];
+        }
+    }
+    return out;
+}

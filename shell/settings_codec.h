@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 const uint32_t FLAG_VIEW_MASK = 0x00000003u;
 const uint32_t FLAG_STATUSBAR = 0x00001000u;
@@ -24,5 +25,16 @@ void FormatFlags(uint32_t flags, char out[16]);
 // reading stops at the first non-digit) as its 32-bit two's-complement
 // pattern; `fallback` when the text holds no digits.
 uint32_t ParseFlags(const char* text, uint32_t fallback);
+
+// The folder kept as File/LastDir. The file stays in the system's code
+// page: a path that the code page holds is stored as it is; one that it
+// does not hold (Greek on a Western system, say) is stored as its UTF-8
+// with every byte that is not printable ASCII, and '%', written %XX, behind
+// the marker "*utf-8*", which no path begins with ('*' is no character of a
+// file name). `fits` says whether the code page holds the path.
+std::string EncodeLastDir(const std::string& utf8, bool fits);
+// The path back from what was stored; stored text without the marker is
+// the path itself.
+std::string DecodeLastDir(const std::string& stored);
 
 #endif

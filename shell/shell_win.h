@@ -7,9 +7,11 @@
 #include <commctrl.h>
 
 #include <cstdint>
+#include <string>
 
 // Entry: registers the class, creates and shows the window, opens the file
 // of the command line tail and runs the message loop.
+// The tail is UTF-8, as every path the program keeps.
 int RunOrvanel(HINSTANCE instance, const char* commandTail, int showCommand);
 
 bool RegisterMainWindowClass(HINSTANCE instance);
@@ -26,7 +28,7 @@ int DispatchCommand(HWND mainWindow, int id);
 int ReadSettings(HWND mainWindow);
 int WriteSettings(HWND mainWindow);
 // The settings file of this program: the executable's path with ".ini".
-bool SettingsFilePath(char* out, size_t outSize);
+bool SettingsFilePath(std::string* out);
 
 int SetViewMode(HWND mainWindow, uint32_t mode);
 int ToggleStatusBar(HWND mainWindow);
@@ -37,10 +39,20 @@ int UpdateStatusText(HWND list, const NMLISTVIEW* change);
 int UpdateMenuState(HWND mainWindow, HMENU menu);
 int ShowHelpTopics(HWND mainWindow);
 
+// Texts where the window shows them, in UTF-16 for the W functions: the
+// program's own texts and disk names are CP932, paths and file names UTF-8.
+std::wstring TextW(const char* cp932);
+std::wstring PathW(const char* utf8);
+// A text of the program (CP932) with its one %s filled by `arg`.
+std::wstring FormatW(const char* format, const std::wstring& arg);
+
 // Message box owned by the main window, caption "Orvanel", warning icon;
-// the format's %s receives arg.
+// the format's %s receives arg, a path or file name (UTF-8).
 void ShowWarning(HWND mainWindow, const char* format, const char* arg);
-// "%s - Orvanel" with the title, or the new-document title when it is empty.
+// "%s - Orvanel" with the title (UTF-8), or the new-document title when it
+// is empty.
 void SetDocumentTitle(HWND mainWindow, const char* title);
+// The settings and help files beside the executable, as paths (UTF-8).
+bool ModuleFileWithExtension(HINSTANCE instance, const char* extension, std::string* out);
 
 #endif

@@ -13,7 +13,8 @@
 #define TXT_WRITE_FAILED "ﾌｧｲﾙの書き込みに失敗しました:\n%s"
 // A walk that stopped at a zero-size image: what follows it is not listed
 // and is not written by a save.
-#define TXT_WALK_STOPPED "%s\nにはｻｲｽﾞが0のﾃﾞｨｽｸｲﾒｰｼﾞがあります.\nそこから後ろは一覧に表示されず,保存すると失われます."
+#define TXT_WALK_STOPPED \
+    "%s\nにはｻｲｽﾞが0のﾃﾞｨｽｸｲﾒｰｼﾞがあります.\nそこから後ろは一覧に表示されず,保存すると失われます."
 #define TXT_NOT_D88_OPEN "%s\nはD88(88D)ﾌｧｲﾙではありません.開きますか?"
 #define TXT_NOT_D88_ADD "%s\nはD88(88D)ﾌｧｲﾙではありません.追加しますか?"
 #define TXT_FILE_CHECK "ﾌｧｲﾙの確認"
@@ -36,5 +37,8 @@
 #define TXT_SINGLE_BYTES_FORMAT "1 個のｲﾒｰｼﾞを選択    %s(%dBytes) %s"
 #define TXT_SINGLE_KB_FORMAT "1 個のｲﾒｰｼﾞを選択    %s(%dKB) %s"
 #define TXT_WRITE_PROTECT "ﾗｲﾄﾌﾟﾛﾃｸﾄ"
+// A disk name typed with a character that the header's code page (CP932)
+// cannot hold: nothing is stored.
+#define TXT_NAME_NOT_CP932 "ﾃﾞｨｽｸ名に使えない文字が含まれています.\n名前は変更されません."
 
 #endif

@@ -3,8 +3,12 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
 
 #include "document/paths.h"
+#include "document/text_wide_win.h"
 #include "list/disk_list_win.h"
 #include "list/listview_win.h"
 #include "resources/resource.h"
@@ -48,16 +52,16 @@ int FitColumns(HWND list) {
     for (int column = 0; column < 4; ++column) {
         int widest = 0;
         for (int i = 0; i < count; ++i) {
-            char text[256];
-            ListGetSubText(list, i, column, text, 255);
+            wchar_t text[256];
+            ListGetSubTextW(list, i, column, text, 255);
             int w = static_cast<int>(
-                SendMessageA(list, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(text)));
+                SendMessageW(list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(text)));
             if (w > widest) widest = w;
         }
-        LVCOLUMNA col = {};
+        LVCOLUMNW col = {};
         col.mask = LVCF_WIDTH;
         col.cx = widest + 32;
-        SendMessageA(list, LVM_SETCOLUMNA, column, reinterpret_cast<LPARAM>(&col));
+        SendMessageW(list, LVM_SETCOLUMNW, column, reinterpret_cast<LPARAM>(&col));
     }
     return 1;
 }
@@ -88,7 +92,8 @@ int UpdateStatusText(HWND list, const NMLISTVIEW* change) {
             return 0;
         FormatSingleText(fields.mediaType, fields.diskSize, fields.writeProtect, text, sizeof text);
     }
-    SendMessageA(params->statusBar, SB_SETTEXTA, 255 | 0, reinterpret_cast<LPARAM>(text));
+    SendMessageW(params->statusBar, SB_SETTEXTW, 255 | 0,
+                 reinterpret_cast<LPARAM>(TextW(text).c_str()));
     return 0;
 }
 
@@ -138,29 +143,44 @@ int UpdateMenuState(HWND mainWindow, HMENU menu) {
     return 1;
 }
 
+bool ModuleFileWithExtension(HINSTANCE instance, const char* extension, std::string* out) {
+    wchar_t module[MAX_PATH + 1];
+    DWORD n = GetModuleFileNameW(instance, module, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return false;
+    module[n] = L'\0';
+    std::string path = Utf8FromWide(module);
+    std::vector<char> name(path.size() + std::strlen(extension) + 1);
+    if (!ReplaceExtension(path.c_str(), extension, &name[0], name.size())) return false;
+    *out = &name[0];
+    return true;
+}
+
 int ShowHelpTopics(HWND mainWindow) {
-    char module[MAX_PATH + 1];
-    HINSTANCE instance =
-        reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(mainWindow, GWLP_HINSTANCE));
-    DWORD n = GetModuleFileNameA(instance, module, MAX_PATH);
-    module[n < MAX_PATH ? n : MAX_PATH] = '\0';
-    char help[MAX_PATH * 2];
-    if (ReplaceExtension(module, ".hlp", help, sizeof help))
-        WinHelpA(mainWindow, help, HELP_FINDER, 0);
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(mainWindow, GWLP_HINSTANCE));
+    std::string help;
+    if (ModuleFileWithExtension(instance, ".hlp", &help))
+        WinHelpW(mainWindow, PathW(help.c_str()).c_str(), HELP_FINDER, 0);
     return 1;
 }
 
+std::wstring TextW(const char* cp932) { return WideFromCp932(cp932 ? cp932 : ""); }
+
+std::wstring PathW(const char* utf8) { return WideFromUtf8(utf8 ? utf8 : ""); }
+
+std::wstring FormatW(const char* format, const std::wstring& arg) {
+    std::wstring text = TextW(format);
+    size_t at = text.find(L"%s");
+    if (at != std::wstring::npos) text.replace(at, 2, arg);
+    return text;
+}
+
 void ShowWarning(HWND mainWindow, const char* format, const char* arg) {
-    char text[1024];
-    std::snprintf(text, sizeof text, format, arg ? arg : "");
-    MessageBoxA(mainWindow, text, TXT_APP_CAPTION, MB_OK | MB_ICONWARNING);
+    MessageBoxW(mainWindow, FormatW(format, PathW(arg)).c_str(), TextW(TXT_APP_CAPTION).c_str(),
+                MB_OK | MB_ICONWARNING);
 }
 
 void SetDocumentTitle(HWND mainWindow, const char* title) {
-    char text[512];
-    if (title && title[0])
-        std::snprintf(text, sizeof text, TXT_TITLE_FORMAT, title);
-    else
-        std::snprintf(text, sizeof text, "%s", TXT_NEW_WINDOW_TITLE);
-    SetWindowTextA(mainWindow, text);
+    std::wstring text =
+        title && title[0] ? FormatW(TXT_TITLE_FORMAT, PathW(title)) : TextW(TXT_NEW_WINDOW_TITLE);
+    SetWindowTextW(mainWindow, text.c_str());
 }

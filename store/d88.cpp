@@ -21,8 +21,7 @@ uint32_t AccessLength(uint32_t size, uint32_t off) {
 
 // Locks the access range of the header at `off`. False when there is no
 // buffer, no header there, or the lock is refused; *len is the range.
-bool LockHeader(MemoryApi& mem, const uint8_t* base, uint32_t size, uint32_t off,
-                uint32_t* len) {
+bool LockHeader(MemoryApi& mem, const uint8_t* base, uint32_t size, uint32_t off, uint32_t* len) {
     if (!base || off >= size) return false;
     *len = AccessLength(size, off);
     return mem.Lock(base + off, *len);
@@ -82,7 +81,8 @@ uint32_t ImageExtent(MemoryApi& mem, const uint8_t* base, uint32_t size, uint32_
     // The lock only keeps the bytes resident: a refused one changes nothing.
     bool locked = mem.Lock(base + off, len);
     uint8_t bytes[4] = {0, 0, 0, 0};
-    for (uint32_t i = 0; i < 4 && kOffDiskSize + i < len; ++i) bytes[i] = base[off + kOffDiskSize + i];
+    for (uint32_t i = 0; i < 4 && kOffDiskSize + i < len; ++i)
+        bytes[i] = base[off + kOffDiskSize + i];
     if (locked) mem.Unlock(base + off, len);
     return ExtentOf(ReadLe32(bytes), size - off);
 }
@@ -107,8 +107,7 @@ bool PutSortKey(uint8_t* header, uint32_t len, uint32_t key) {
     return PutBytes(header, len, kOffSortKey, bytes, 4);
 }
 
-bool WriteHeaderName(MemoryApi& mem, uint8_t* base, uint32_t size, uint32_t off,
-                     const char* name) {
+bool WriteHeaderName(MemoryApi& mem, uint8_t* base, uint32_t size, uint32_t off, const char* name) {
     uint32_t len = 0;
     if (!LockHeader(mem, base, size, off, &len)) return false;
     bool whole = PutName(base + off, len, name);
@@ -116,8 +115,7 @@ bool WriteHeaderName(MemoryApi& mem, uint8_t* base, uint32_t size, uint32_t off,
     return whole;
 }
 
-bool FlipWriteProtect(MemoryApi& mem, uint8_t* base, uint32_t size, uint32_t off,
-                      uint8_t* now) {
+bool FlipWriteProtect(MemoryApi& mem, uint8_t* base, uint32_t size, uint32_t off, uint8_t* now) {
     uint32_t len = 0;
     if (!LockHeader(mem, base, size, off, &len)) return false;
     bool inside = kOffWriteProtect < len;
@@ -129,8 +127,7 @@ bool FlipWriteProtect(MemoryApi& mem, uint8_t* base, uint32_t size, uint32_t off
     return inside;
 }
 
-bool SetWriteProtect(MemoryApi& mem, uint8_t* base, uint32_t size, uint32_t off,
-                     uint8_t value) {
+bool SetWriteProtect(MemoryApi& mem, uint8_t* base, uint32_t size, uint32_t off, uint8_t value) {
     uint32_t len = 0;
     if (!LockHeader(mem, base, size, off, &len)) return false;
     bool whole = PutWriteProtect(base + off, len, value);
@@ -212,11 +209,8 @@ bool HasContainerExtension(const char* path) {
     const uint8_t* s = reinterpret_cast<const uint8_t*>(path);
     int dot = -1;
     int i = 0;
+    // Paths are UTF-8: every separator and '.' is a character of its own.
     while (s[i] != 0) {
-        if (IsLead(s[i]) && s[i + 1] != 0) {
-            i += 2;
-            continue;
-        }
         if (s[i] == '\\' || s[i] == '/') dot = -1;
         if (s[i] == '.') dot = i;
         ++i;

@@ -205,8 +205,8 @@ TEST(HeaderTexts, SizeColumn) {
     const struct {
         uint32_t size;
         const char* text;
-    } cases[] = {{1023, "1023Bytes"}, {1024, "1KB"},      {1500, "1KB"},
-                 {737280, "720KB"},   {688, "688Bytes"},  {0, "0Bytes"},
+    } cases[] = {{1023, "1023Bytes"},       {1024, "1KB"},     {1500, "1KB"},
+                 {737280, "720KB"},         {688, "688Bytes"}, {0, "0Bytes"},
                  {0xFFFFFFFFu, "4194303KB"}};
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
         FormatSizeColumn(cases[i].size, out);
@@ -229,7 +229,7 @@ TEST(ContainerExtension, OnlyTheLastExtensionCounts) {
     EXPECT_TRUE(HasContainerExtension("game.d88"));
     EXPECT_TRUE(HasContainerExtension("GAME.88D"));
     EXPECT_TRUE(HasContainerExtension("game.88d"));
-    EXPECT_TRUE(HasContainerExtension("C:\\表\\ソ.d88"));
+    EXPECT_TRUE(HasContainerExtension("C:\\\xE8\xA1\xA8\\\xE3\x82\xBD.d88"));  // UTF-8 表 ソ
     EXPECT_FALSE(HasContainerExtension("game.d88.bak"));
     EXPECT_FALSE(HasContainerExtension("C:\\OLD.D88\\GAME"));
     EXPECT_FALSE(HasContainerExtension("GAME"));

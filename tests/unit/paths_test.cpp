@@ -28,11 +28,23 @@ TEST(ReplaceExtension, CutsTheLastComponentsExtensionOnly) {
     EXPECT_EQ(".ini", Replaced(".x", ".ini"));
 }
 
-TEST(ReplaceExtension, SecondBytesOfDoubleByteCharactersAreNotBackslashes) {
-    // 表 and ソ end in 0x5C: the folder C:\X.Y\表 has no backslash after 表.
-    EXPECT_EQ("C:\\X.Y\\表.ini", Replaced("C:\\X.Y\\表", ".ini"));
-    EXPECT_EQ("C:\\ソ\\prog.ini", Replaced("C:\\ソ\\prog.exe", ".ini"));
-    EXPECT_EQ("C:\\A.B\\ソ表.ini", Replaced("C:\\A.B\\ソ表", ".ini"));
+// UTF-8 of 表, あ and the Greek Ω (written with escapes: the compiler makes
+// CP932 of the texts in quotes).
+#define U8_HYOU "\xE8\xA1\xA8"
+#define U8_A "\xE3\x81\x82"
+#define U8_OMEGA "\xCE\xA9"
+
+std::string Times(const std::string& s, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i) out += s;
+    return out;
+}
+
+TEST(ReplaceExtension, PathsAreUtf8) {
+    // あ. is E3 81 82 2E: read as Shift-JIS, 0x82 would swallow the dot.
+    EXPECT_EQ("C:\\X.Y\\" U8_HYOU ".ini", Replaced("C:\\X.Y\\" U8_HYOU, ".ini"));
+    EXPECT_EQ("C:\\" U8_A ".bak", Replaced("C:\\" U8_A ".d88", ".bak"));
+    EXPECT_EQ("C:\\" U8_OMEGA "\\prog.ini", Replaced("C:\\" U8_OMEGA "\\prog.exe", ".ini"));
 }
 
 TEST(ReplaceExtension, RefusesWhatDoesNotFit) {
@@ -48,19 +60,14 @@ TEST(BackupName, Examples) {
     EXPECT_EQ("C:\\D88\\GAME.V2.bak", Backup("C:\\D88\\GAME.V2.D88"));
     EXPECT_EQ("C:\\D88\\GAME.bak", Backup("C:\\D88\\GAME"));
     EXPECT_EQ("C:\\D88.OLD\\GAME.bak", Backup("C:\\D88.OLD\\GAME"));
-    EXPECT_EQ("C:\\表\\GAME.bak", Backup("C:\\表\\GAME"));
 }
 
-TEST(Backslashes, FoundOnlyAsCharactersOfTheirOwn) {
-    EXPECT_EQ(2, LastBackslash("C:\\表"));
-    EXPECT_EQ(-1, LastBackslash("表ソ"));
+TEST(Backslashes, TrailingOnesAndExtensions) {
+    EXPECT_EQ(2, LastBackslash("C:\\" U8_HYOU));
     char a[] = "C:\\DISKS\\";
     EXPECT_TRUE(TrimTrailingBackslash(a));
     EXPECT_STREQ("C:\\DISKS", a);
     EXPECT_FALSE(TrimTrailingBackslash(a));
-    char b[] = "C:\\表";
-    EXPECT_FALSE(TrimTrailingBackslash(b));
-    EXPECT_STREQ("C:\\表", b);
     EXPECT_EQ(-1, ExtensionDot("C:\\A.B\\C"));
     EXPECT_EQ(6, ExtensionDot("C:\\A\\B.C"));
 }
@@ -72,12 +79,8 @@ TEST(SameFolder, OneTrailingBackslashAndTheCaseOfLettersDoNotCount) {
     EXPECT_FALSE(SameFolder("C:\\DISKS", "C:\\DISKS2"));
     EXPECT_FALSE(SameFolder("C:\\DISKS\\", "C:\\"));
     EXPECT_FALSE(SameFolder("C:\\DISKS\\\\", "C:\\DISKS"));  // only one backslash
-    // 表 ends in 0x5C, which is no trailing backslash; ア (83 41) and ヂ (83 61)
-    // differ only in a second byte that looks like a letter.
-    EXPECT_TRUE(SameFolder("C:\\表", "C:\\表\\"));
-    EXPECT_FALSE(SameFolder("C:\\表", "C:\\\x95"));
-    EXPECT_FALSE(SameFolder("C:\\ア", "C:\\ヂ"));
-    EXPECT_TRUE(SameFolder("C:\\アa", "C:\\アA"));
+    EXPECT_TRUE(SameFolder("C:\\" U8_HYOU, "C:\\" U8_HYOU "\\"));
+    EXPECT_FALSE(SameFolder("C:\\" U8_HYOU, "C:\\" U8_A));
 }
 
 std::string Target(const char* folder, const char* title, const char* disk) {
@@ -89,32 +92,32 @@ std::string Target(const char* folder, const char* title, const char* disk) {
 TEST(ExtractTarget, Examples) {
     EXPECT_EQ("C:\\OUT\\GAME DISK A.D88", Target("C:\\OUT", "GAME.D88", "DISK A"));
     EXPECT_EQ("C:\\GAME DISK A.D88", Target("C:\\", "GAME.D88", "DISK A"));
-    EXPECT_EQ("C:\\OUT\\新規ﾃﾞｨｽｸｲﾒｰｼﾞDISK A.D88",
-              Target("C:\\OUT", "新規ﾃﾞｨｽｸｲﾒｰｼﾞ", "DISK A"));
+    EXPECT_EQ("C:\\OUT\\" U8_A "DISK A.D88", Target("C:\\OUT", U8_A, "DISK A"));
     EXPECT_EQ("C:\\OUT\\GAME .D88", Target("C:\\OUT", "GAME.D88", ""));
     // A dotted folder and a title without a dot: the folder stays whole.
     EXPECT_EQ("C:\\MY.DIR\\GAMEDISK A.D88", Target("C:\\MY.DIR", "GAME", "DISK A"));
-    // A folder ending in 表 gets its backslash.
-    EXPECT_EQ("C:\\表\\GAME A.D88", Target("C:\\表", "GAME.D88", "A"));
+    EXPECT_EQ("C:\\" U8_HYOU "\\GAME A.D88", Target("C:\\" U8_HYOU, "GAME.D88", "A"));
 }
 
-TEST(ExtractTarget, ANameOver259BytesIsRefusedAndCut) {
+TEST(ExtractTarget, ANameOver259CharactersIsRefusedAndCut) {
     std::string folder = "C:\\" + std::string(241, 'F');
-    char out[kPathMax];
+    char out[kPathBytes];
     std::memset(out, 'Z', sizeof out);
     EXPECT_FALSE(BuildExtractTarget(folder.c_str(), "GAME.D88", "DISK A", out, sizeof out));
     EXPECT_EQ(259u, std::strlen(out));
 
-    // Exactly 259 bytes fit.
-    std::string fits = "C:\\" + std::string(259 - 3 - 1 - 5 - 1 - 4, 'F');
+    // Exactly 259 characters fit, however many bytes they take; the cut
+    // never splits a character.
+    std::string fits = "C:\\" + std::string(259 - 3 - 1 - 5 - 1 - 4 - 1, 'F') + U8_HYOU;
     EXPECT_TRUE(BuildExtractTarget(fits.c_str(), "GAME.D88", "A", out, sizeof out));
-    EXPECT_EQ(259u, std::strlen(out));
-
-    // The cut never splits a double-byte character.
-    std::string dbcs = "C:\\X";
-    for (int i = 0; i < 130; ++i) dbcs += "表";
-    EXPECT_FALSE(BuildExtractTarget(dbcs.c_str(), "GAME.D88", "A", out, sizeof out));
-    EXPECT_EQ(258u, std::strlen(out));
+    EXPECT_EQ(259u, Utf16Length(out));
+    std::string wide = "C:\\X";
+    for (int i = 0; i < 130; ++i) wide += U8_HYOU;
+    EXPECT_TRUE(BuildExtractTarget(wide.c_str(), "GAME.D88", "A", out, sizeof out));
+    wide += std::string(130, 'F');
+    EXPECT_FALSE(BuildExtractTarget(wide.c_str(), "GAME.D88", "A", out, sizeof out));
+    EXPECT_EQ(259u, Utf16Length(out));
+    EXPECT_EQ(4u + 130 * 3 + 125, std::strlen(out));
 
     // A small buffer is never written past.
     char small[12];
@@ -124,9 +127,7 @@ TEST(ExtractTarget, ANameOver259BytesIsRefusedAndCut) {
     EXPECT_EQ('Q', small[11]);
 }
 
-TEST(PathStyle, PosixPathsAreUtf8AndSeparatedBySlashesOnly) {
-    // あ. is E3 81 82 2E in UTF-8: read as Shift-JIS, 0x82 would swallow the
-    // dot. Windows-style reading is what the window's paths need.
+TEST(PathStyle, PosixPathsAreSeparatedBySlashesOnly) {
     const char* utf8 = "/d/\xE3\x81\x82.d88";
     EXPECT_EQ(6, ExtensionDot(utf8, kPosixPaths));
     char out[2 * kPathMax];
@@ -157,7 +158,10 @@ TEST(NewFileName, BesideTheTargetWithin259Bytes) {
         {"C:\\D88\\GAME.D88", kWindowsPaths, "C:\\D88\\~orv", 7 + 16},
         {"C:\\GAME.D88", kWindowsPaths, "C:\\~orv", 3 + 16},
         {"GAME.D88", kWindowsPaths, "~orv", 16},
-        {"C:\\表\\A.D88", kWindowsPaths, "C:\\表\\~orv", 6 + 16},
+        {"C:\\" U8_HYOU "\\A.D88", kWindowsPaths, "C:\\" U8_HYOU "\\~orv", 7 + 16},
+        // A folder of 250 characters in 742 bytes leaves 9: "~orv" and 5 digits.
+        {"C:\\" + Times(U8_HYOU, 246) + "\\A", kWindowsPaths,
+         "C:\\" + Times(U8_HYOU, 246) + "\\~orv", 742 + 9},
         // A folder of 251 bytes leaves 8 for the name: "~orv" and 4 digits;
         // one of 254 leaves "~orv" and 1.
         {"C:\\" + std::string(247, 'F') + "\\A.D88", kWindowsPaths,
@@ -168,10 +172,12 @@ TEST(NewFileName, BesideTheTargetWithin259Bytes) {
         {"/tmp/x\\GAME.D88", kPosixPaths, "/tmp/~orv", 5 + 16},
     };
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
-        char a[2 * kPathMax], b[2 * kPathMax];
-        ASSERT_TRUE(NewFileNameBeside(cases[i].target.c_str(), 1234, 0, a, kPathMax, cases[i].style))
+        char a[kPathBytes], b[kPathBytes];
+        ASSERT_TRUE(
+            NewFileNameBeside(cases[i].target.c_str(), 1234, 0, a, sizeof a, cases[i].style))
             << i;
-        ASSERT_TRUE(NewFileNameBeside(cases[i].target.c_str(), 1234, 1, b, kPathMax, cases[i].style))
+        ASSERT_TRUE(
+            NewFileNameBeside(cases[i].target.c_str(), 1234, 1, b, sizeof b, cases[i].style))
             << i;
         EXPECT_EQ(cases[i].prefix, std::string(a).substr(0, cases[i].prefix.size())) << a;
         EXPECT_EQ(cases[i].length, std::strlen(a)) << a;
@@ -194,7 +200,7 @@ TEST(CommandLine, SkipsTheProgramName) {
 }
 
 TEST(CommandLine, OnePairOfQuotesAroundThePathIsRemoved) {
-    char out[kPathMax];
+    char out[kPathBytes];
     CommandLinePath("\"C:\\DISKS\\GAME.D88\"", out);
     EXPECT_STREQ("C:\\DISKS\\GAME.D88", out);
     CommandLinePath("C:\\DISKS\\GAME.D88  ", out);
@@ -209,14 +215,14 @@ TEST(CommandLine, OnePairOfQuotesAroundThePathIsRemoved) {
     EXPECT_STREQ("\"A\" ", out);
 }
 
-TEST(CommandLine, LongLinesAreCutTo259Bytes) {
+TEST(CommandLine, LongLinesAreCutTo259Characters) {
     std::string line(300, 'P');
-    char out[kPathMax];
+    char out[kPathBytes];
     CommandLinePath(line.c_str(), out);
     EXPECT_EQ(std::string(259, 'P'), out);
-    std::string dbcs = std::string(258, 'P') + "表";
-    CommandLinePath(dbcs.c_str(), out);
-    EXPECT_EQ(std::string(258, 'P'), out);
+    std::string japanese = Times(U8_HYOU, 258) + U8_A + U8_A;
+    CommandLinePath(japanese.c_str(), out);
+    EXPECT_EQ(Times(U8_HYOU, 258) + U8_A, out);
 }
 
 }  // namespace

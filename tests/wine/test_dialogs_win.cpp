@@ -5,7 +5,6 @@
 // needs real clicks, keys or a look at the keyboard focus.
 #include <windows.h>
 #include <commctrl.h>
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -36,11 +35,14 @@ LRESULT Send(HWND w, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
     return static_cast<LRESULT>(result);
 }
 void Answer(HWND dialog, int id) {
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 // A real click: the button changes its state and tells the dialog.
 void Click(HWND dialog, int id) { Send(GetDlgItem(dialog, id), BM_CLICK); }
-bool Checked(HWND dialog, int id) { return Send(GetDlgItem(dialog, id), BM_GETCHECK) == BST_CHECKED; }
+bool Checked(HWND dialog, int id) {
+    return Send(GetDlgItem(dialog, id), BM_GETCHECK) == BST_CHECKED;
+}
 std::string TextOf(HWND dialog, int id) { return ModalWatcher::TextOf(GetDlgItem(dialog, id)); }
 HWND FocusOf(DWORD thread) {
     GUITHREADINFO info = {};
@@ -58,7 +60,8 @@ bool Contains(const std::vector<std::string>& texts, const std::string& text) {
 }
 bool HasButtons(const ModalSeen& seen, const std::vector<int>& ids) {
     for (int id : ids)
-        if (std::find(seen.buttons.begin(), seen.buttons.end(), id) == seen.buttons.end()) return false;
+        if (std::find(seen.buttons.begin(), seen.buttons.end(), id) == seen.buttons.end())
+            return false;
     return true;
 }
 
@@ -85,6 +88,13 @@ protected:
     std::vector<Bytes> FourDisks() {
         return {MakeImage("DISK-1", 700), MakeImage("DISK-2", 800), MakeImage("DISK-3", 900),
                 MakeImage("DISK-4", 1000)};
+    }
+    // The label editor's answer for item `index`.
+    static LVITEMW Edited(int index, const wchar_t* text) {
+        LVITEMW item = {};
+        item.iItem = index;
+        item.pszText = const_cast<wchar_t*>(text);
+        return item;
     }
     // The header of list item `index`, as it is in the buffer.
     Bytes Header(int index) {
@@ -113,7 +123,7 @@ TEST_F(Dialogs, PromptShowsCaptionAndQuestionAndAnswersWithTheButtonId) {
     ModalWatcher watcher;
     for (int a : answers) watcher.Expect("TWO\nLINES", a);
     watcher.Start();
-    for (int a : answers) EXPECT_EQ(a, ShowPrompt(main(), "TWO\nLINES", "CAPTION"));
+    for (int a : answers) EXPECT_EQ(a, ShowPrompt(main(), L"TWO\nLINES", "CAPTION"));
     ASSERT_TRUE(watcher.Finish()) << watcher.Report();
     for (const ModalSeen& seen : watcher.seen()) {
         EXPECT_EQ("CAPTION", seen.caption);
@@ -128,9 +138,9 @@ TEST_F(Dialogs, PromptEscapeAndTheCloseBoxAnswerCancel) {
     script.Expect(ModalStep::Calling([](HWND d) { PostMessageA(d, WM_SYSCOMMAND, SC_CLOSE, 0); }));
     script.Expect(ModalStep::Calling([](HWND d) { PostMessageA(d, WM_CLOSE, 0, 0); }));
     script.Start();
-    EXPECT_EQ(IDCANCEL, ShowPrompt(main(), "Q", "C"));
-    EXPECT_EQ(IDCANCEL, ShowPrompt(main(), "Q", "C"));
-    EXPECT_EQ(IDCANCEL, ShowPrompt(main(), "Q", "C"));
+    EXPECT_EQ(IDCANCEL, ShowPrompt(main(), L"Q", "C"));
+    EXPECT_EQ(IDCANCEL, ShowPrompt(main(), L"Q", "C"));
+    EXPECT_EQ(IDCANCEL, ShowPrompt(main(), L"Q", "C"));
     EXPECT_TRUE(script.Finish()) << script.Report();
 }
 
@@ -271,13 +281,11 @@ TEST_F(Dialogs, RenameStoresTheTextAndItsNulAndKeepsTheRestOfTheField) {
     AppendBlankDisk(main());
     params()->modified = 0;
     Bytes before = Header(0);
-    char text[] = "AB";
-    LVITEMA item = {};
-    item.iItem = 0;
-    item.pszText = text;
+    LVITEMW item = Edited(0, L"AB");
     EXPECT_EQ(0, OnEndLabelEdit(list(), &item));
     Bytes after = Header(0);
-    const uint8_t expected[17] = {'A', 'B', 0, 'n', 'k', 'D', 'i', 's', 'k', 0, 0, 0, 0, 0, 0, 0, 0};
+    const uint8_t expected[17] = {'A', 'B', 0, 'n', 'k', 'D', 'i', 's', 'k',
+                                  0,   0,   0, 0,   0,   0,   0,   0};
     EXPECT_EQ(0, std::memcmp(expected, &after[0], 17));
     EXPECT_TRUE(std::equal(after.begin() + 17, after.end(), before.begin() + 17));
     EXPECT_EQ((std::vector<std::string>{"AB"}), names());
@@ -287,25 +295,36 @@ TEST_F(Dialogs, RenameStoresTheTextAndItsNulAndKeepsTheRestOfTheField) {
     params()->modified = 0;
     EXPECT_EQ(0, OnEndLabelEdit(list(), &item));
     EXPECT_EQ(1, params()->modified);
-    char empty[] = "";
-    item.pszText = empty;
+    item = Edited(0, L"");
     OnEndLabelEdit(list(), &item);
     EXPECT_EQ(0, Header(0)[0]);
     EXPECT_EQ('B', Header(0)[1]);
     EXPECT_EQ((std::vector<std::string>{""}), names());
+
+    // A character that the header's code page cannot hold is refused with
+    // a message, and nothing is stored; a Japanese name is stored as CP932.
+    params()->modified = 0;
+    ModalWatcher watcher;
+    watcher.Expect(std::string(TXT_NAME_NOT_CP932), IDOK);
+    watcher.Start();
+    item = Edited(0, L"caf\u00E9");
+    OnEndLabelEdit(list(), &item);
+    ASSERT_TRUE(watcher.Finish()) << watcher.Report();
+    EXPECT_EQ(0, Header(0)[0]);
+    EXPECT_EQ(0, params()->modified);
+    item = Edited(0, L"\u8868\u30BD");  // 表ソ
+    OnEndLabelEdit(list(), &item);
+    EXPECT_EQ(std::string("\x95\x5C\x83\x5C", 5),
+              std::string(reinterpret_cast<char*>(&Header(0)[0]), 5));
 }
 
 TEST_F(Dialogs, RenameCancelledChangesNothing) {
     AppendBlankDisk(main());
     params()->modified = 0;
     Bytes before = Header(0);
-    LVITEMA item = {};
-    item.iItem = 0;
-    item.pszText = nullptr;
+    LVITEMW item = Edited(0, nullptr);
     OnEndLabelEdit(list(), &item);
-    char text[] = "X";
-    item.iItem = -1;
-    item.pszText = text;
+    item = Edited(-1, L"X");
     OnEndLabelEdit(list(), &item);
     EXPECT_TRUE(Header(0) == before);
     EXPECT_EQ((std::vector<std::string>{"BlankDisk"}), names());
@@ -317,9 +336,7 @@ TEST_F(Dialogs, RenameCutsATextOver16BytesAtACharacterBoundary) {
     // Nine double-byte characters: 18 bytes, cut to eight.
     char kana[] = "あいうえおかきくけ";
     ASSERT_EQ(18u, std::strlen(kana));
-    LVITEMA item = {};
-    item.iItem = 0;
-    item.pszText = kana;
+    LVITEMW item = Edited(0, L"あいうえおかきくけ");
     OnEndLabelEdit(list(), &item);
     Bytes h = Header(0);
     EXPECT_EQ(std::string(kana, 16), std::string(reinterpret_cast<char*>(&h[0]), 16));
@@ -328,8 +345,7 @@ TEST_F(Dialogs, RenameCutsATextOver16BytesAtACharacterBoundary) {
     // 17 bytes whose 16th is a lead byte: 15 are kept, then the NUL; byte 16 keeps what it held.
     char mixed[] = "Aあいうえおかきく";
     ASSERT_EQ(17u, std::strlen(mixed));
-    item.iItem = 1;
-    item.pszText = mixed;
+    item = Edited(1, L"Aあいうえおかきく");
     Bytes before = Header(1);
     before[16] = 0x7E;
     std::memcpy(params()->buffer + GetItemImageOffset(list(), 1), &before[0], kHeaderSize);
@@ -468,11 +484,11 @@ TEST_F(Dialogs, TheContextMenuDependsOnWhatLiesUnderThePointer) {
     EXPECT_EQ(0, ShowDiskContextMenu(list()));
     EXPECT_TRUE(script.Finish()) << script.Report();
     const UINT sep = 0;  // GetMenuItemID of a separator
-    EXPECT_EQ((std::vector<UINT>{IDM_DELETEDISK, IDM_EXTRACT, sep, IDM_RENAME, IDM_WRITEPROTECT, sep,
-                                 IDM_PROPERTIES}),
+    EXPECT_EQ((std::vector<UINT>{IDM_DELETEDISK, IDM_EXTRACT, sep, IDM_RENAME, IDM_WRITEPROTECT,
+                                 sep, IDM_PROPERTIES}),
               disk);
-    EXPECT_EQ((std::vector<UINT>{IDM_LARGEICON, IDM_SMALLICON, IDM_LIST, IDM_DETAILS, sep, IDM_NEWDISK,
-                                 IDM_ADDDISK}),
+    EXPECT_EQ((std::vector<UINT>{IDM_LARGEICON, IDM_SMALLICON, IDM_LIST, IDM_DETAILS, sep,
+                                 IDM_NEWDISK, IDM_ADDDISK}),
               space);
     EXPECT_EQ(4u, names().size());
 }
@@ -487,7 +503,8 @@ struct PropertiesSeen {
     HWND ok = NULL;
 };
 
-std::function<void(HWND)> LookAt(PropertiesSeen* seen, DWORD ui, const std::function<void(HWND)>& then) {
+std::function<void(HWND)> LookAt(PropertiesSeen* seen, DWORD ui,
+                                 const std::function<void(HWND)>& then) {
     return [=](HWND d) {
         seen->caption = ModalWatcher::TextOf(d);
         seen->name = TextOf(d, IDC_DISKNAME);
@@ -506,8 +523,10 @@ TEST_F(Dialogs, PropertiesShowMediaTypeAndExactSizeAndOkUntouchedIsNoChange) {
     Bytes before = Header(0);
     PropertiesSeen seen, blank;
     ModalWatcher script;
-    script.Expect(ModalStep::Calling(LookAt(&seen, GetCurrentThreadId(), [](HWND d) { Answer(d, IDOK); })));
-    script.Expect(ModalStep::Calling(LookAt(&blank, GetCurrentThreadId(), [](HWND d) { Answer(d, IDOK); })));
+    script.Expect(
+        ModalStep::Calling(LookAt(&seen, GetCurrentThreadId(), [](HWND d) { Answer(d, IDOK); })));
+    script.Expect(
+        ModalStep::Calling(LookAt(&blank, GetCurrentThreadId(), [](HWND d) { Answer(d, IDOK); })));
     script.Start();
     EXPECT_EQ(IDOK, ShowDiskProperties(main()));
     SelectOnly(list(), {1});
@@ -533,7 +552,8 @@ TEST_F(Dialogs, PropertiesStoreASixteenByteNameWithItsNulInTheSeventeenthByte) {
     SelectOnly(list(), {0});
     ModalWatcher script;
     script.Expect(ModalStep::Calling([](HWND d) {
-        Send(GetDlgItem(d, IDC_DISKNAME), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("0123456789ABCDEF"));
+        Send(GetDlgItem(d, IDC_DISKNAME), WM_SETTEXT, 0,
+             reinterpret_cast<LPARAM>("0123456789ABCDEF"));
         Answer(d, IDOK);
     }));
     script.Start();
@@ -650,7 +670,8 @@ struct SettingsSeen {
     HWND focus = NULL, openButton = NULL;
 };
 
-std::function<void(HWND)> LookAtSettings(SettingsSeen* seen, DWORD ui, const std::function<void(HWND)>& then) {
+std::function<void(HWND)> LookAtSettings(SettingsSeen* seen, DWORD ui,
+                                         const std::function<void(HWND)>& then) {
     return [=](HWND d) {
         seen->open = Checked(d, IDC_DROP_OPEN);
         seen->add = Checked(d, IDC_DROP_ADD);

@@ -4,9 +4,8 @@
 // the drop menu shown with Ctrl (through the keyState seam) answered with
 // keys from a thread of its own.
 #include <windows.h>
-#include <shlobj.h>
-
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
 #include <cstring>
 #include <string>
@@ -59,14 +58,16 @@ std::string Format(const char* format, const std::string& text) {
 // wait after ten seconds.
 class MenuKeys {
 public:
-    explicit MenuKeys(const std::vector<WPARAM>& keys) : watcher_(GetCurrentThreadId(), kMenuClass) {
+    explicit MenuKeys(const std::vector<WPARAM>& keys)
+        : watcher_(GetCurrentThreadId(), kMenuClass) {
         watcher_.SetTimeout(10000);
         watcher_.Expect(ModalStep::Calling([this, keys](HWND menu) {
             seen_ = true;
             DWORD_PTR r = 0;
             SendMessageTimeoutA(menu, MN_GETHMENU, 0, 0, SMTO_NORMAL, 5000, &r);
             HMENU items = reinterpret_cast<HMENU>(r);
-            for (int i = 0; i < GetMenuItemCount(items); ++i) ids_.push_back(GetMenuItemID(items, i));
+            for (int i = 0; i < GetMenuItemCount(items); ++i)
+                ids_.push_back(GetMenuItemID(items, i));
             RECT rect;
             GetWindowRect(menu, &rect);
             corner_.x = rect.left;
@@ -102,7 +103,9 @@ protected:
         y_ = folder_.Write("Y.D88", Join({MakeImage("DISK Y1", 700), MakeImage("DISK Y2", 800)}));
         z_ = folder_.Write("Z.D88", MakeImage("DISK Z", 900));
     }
-    void Send(HGLOBAL drop) { SendMessageA(main(), WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0); }
+    void Send(HGLOBAL drop) {
+        SendMessageA(main(), WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+    }
 
     TempFolder folder_;
     std::string x_, y_, z_;
@@ -133,7 +136,8 @@ TEST_F(Drop, DroppingThreeFilesWhileDropsAddAppendsThemFromTheLast) {
     Send(drop);
     EXPECT_TRUE(watcher.Finish()) << watcher.Report();
     EXPECT_TRUE(watcher.seen().empty());
-    EXPECT_EQ((std::vector<std::string>{"BlankDisk", "DISK Z", "DISK Y1", "DISK Y2", "DISK X"}), names());
+    EXPECT_EQ((std::vector<std::string>{"BlankDisk", "DISK Z", "DISK Y1", "DISK Y2", "DISK X"}),
+              names());
     EXPECT_EQ(1, params()->modified);
     EXPECT_EQ(nullptr, pending());
     EXPECT_TRUE(Released(drop));
@@ -142,7 +146,8 @@ TEST_F(Drop, DroppingThreeFilesWhileDropsAddAppendsThemFromTheLast) {
 TEST_F(Drop, AFileThatIsNotD88IsTakenOnlyAfterAQuestion) {
     MakeXyz();
     std::string notes = folder_.Write("notes.txt", MakeImage("TEXT", 688));
-    ASSERT_TRUE(LoadDocumentFile(main(), x_.c_str(), "X.D88", static_cast<unsigned>(folder_.path().size() + 1)));
+    ASSERT_TRUE(LoadDocumentFile(main(), x_.c_str(), "X.D88",
+                                 static_cast<unsigned>(folder_.path().size() + 1)));
     {
         HGLOBAL drop = MakeDrop({notes});
         ModalWatcher watcher;
@@ -252,13 +257,13 @@ TEST_F(Drop, ALongNameIsOpenedThroughItsShortNameAndShownLong) {
     EXPECT_EQ("My Game Disk.d88", std::string(params()->fileTitle));
     EXPECT_EQ("My Game Disk.d88 - Orvanel", WindowText(main()));
 
-    char path2[MAX_PATH], title[MAX_PATH];
+    std::string path2, title;
     HGLOBAL again = MakeDrop({path});
-    ASSERT_TRUE(GetDroppedFileName(static_cast<HDROP>(again), 0, path2, title));
-    EXPECT_EQ(opened, std::string(path2));
-    EXPECT_EQ("My Game Disk.d88", std::string(title));
-    EXPECT_FALSE(GetDroppedFileName(nullptr, 0, path2, title));
-    EXPECT_FALSE(GetDroppedFileName(static_cast<HDROP>(again), 1, path2, title));
+    ASSERT_TRUE(GetDroppedFileName(static_cast<HDROP>(again), 0, &path2, &title));
+    EXPECT_EQ(opened, path2);
+    EXPECT_EQ("My Game Disk.d88", title);
+    EXPECT_FALSE(GetDroppedFileName(nullptr, 0, &path2, &title));
+    EXPECT_FALSE(GetDroppedFileName(static_cast<HDROP>(again), 1, &path2, &title));
     GlobalFree(again);
 }
 
@@ -270,7 +275,8 @@ TEST_F(Drop, ALongExtensionWhoseShortNameEndsInD88AsksNothing) {
     FindClose(find);
     std::string alt = found.cAlternateFileName;
     if (alt.size() < 4 || lstrcmpiA(alt.substr(alt.size() - 4).c_str(), ".D88") != 0)
-        GTEST_SKIP() << "the file system keeps no short name ending in .D88 here: \"" << alt << "\"";
+        GTEST_SKIP() << "the file system keeps no short name ending in .D88 here: \"" << alt
+                     << "\"";
     ModalWatcher watcher;
     watcher.SetTimeout(1500);
     watcher.Start();
@@ -286,9 +292,9 @@ TEST_F(Drop, ABareNameIsTakenFromTheCurrentFolder) {
     char before[MAX_PATH];
     GetCurrentDirectoryA(MAX_PATH, before);
     ASSERT_TRUE(SetCurrentDirectoryA(folder_.path().c_str()));
-    char path[MAX_PATH], title[MAX_PATH];
+    std::string path, title;
     HGLOBAL drop = MakeDrop({"REL.D88"});
-    bool got = GetDroppedFileName(static_cast<HDROP>(drop), 0, path, title) != 0;
+    bool got = GetDroppedFileName(static_cast<HDROP>(drop), 0, &path, &title);
     ModalWatcher watcher;
     watcher.SetTimeout(1500);
     watcher.Start();
@@ -296,8 +302,8 @@ TEST_F(Drop, ABareNameIsTakenFromTheCurrentFolder) {
     bool quiet = watcher.Finish();
     SetCurrentDirectoryA(before);
     ASSERT_TRUE(got);
-    EXPECT_EQ(folder_.File("REL.D88"), std::string(path));
-    EXPECT_EQ("REL.D88", std::string(title));
+    EXPECT_EQ(folder_.File("REL.D88"), path);
+    EXPECT_EQ("REL.D88", title);
     EXPECT_TRUE(quiet) << watcher.Report();
     EXPECT_EQ((std::vector<std::string>{"RELATIVE"}), names());
     EXPECT_EQ(folder_.File("REL.D88"), std::string(params()->filePath));
