@@ -35,6 +35,8 @@ int FitColumns(HWND list);
 void RefitAfterLoad(HWND list);
 int UpdateStatusText(HWND list, const NMLISTVIEW* change);
 int UpdateMenuState(HWND mainWindow, HMENU menu);
+// Opens the help's contents: the .chm or the .hlp beside the executable,
+// whichever the system reads (help_win.cpp). Returns 1.
 int ShowHelpTopics(HWND mainWindow);
 
 // Message box owned by the main window, caption "Orvanel", warning icon;

@@ -1,10 +1,9 @@
-// View modes, column widths, the status bar and its text, menu state, help.
+// View modes, column widths, the status bar and its text, menu state.
 #include <windows.h>
 #include <commctrl.h>
 
 #include <cstdio>
 
-#include "document/paths.h"
 #include "list/disk_list_win.h"
 #include "list/listview_win.h"
 #include "resources/resource.h"
@@ -135,18 +134,6 @@ int UpdateMenuState(HWND mainWindow, HMENU menu) {
     Check(menu, IDM_WRITEPROTECT, state.protectChecked);
     Check(menu, IDM_STATUSBAR, state.statusBarChecked);
     CheckMenuRadioItem(menu, IDM_LARGEICON, IDM_DETAILS, state.viewCommand, MF_BYCOMMAND);
-    return 1;
-}
-
-int ShowHelpTopics(HWND mainWindow) {
-    char module[MAX_PATH + 1];
-    HINSTANCE instance =
-        reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(mainWindow, GWLP_HINSTANCE));
-    DWORD n = GetModuleFileNameA(instance, module, MAX_PATH);
-    module[n < MAX_PATH ? n : MAX_PATH] = '\0';
-    char help[MAX_PATH * 2];
-    if (ReplaceExtension(module, ".hlp", help, sizeof help))
-        WinHelpA(mainWindow, help, HELP_FINDER, 0);
     return 1;
 }
 
