@@ -6,10 +6,9 @@
 Reads the WinHelp file's directory, its |SYSTEM title and character set,
 and walks the topic links of |TOPIC: every topic of the source must be
 there, in order, its title in CP932 bytes as the topic's title and as
-its first paragraph. Lists the HTML Help file with chmls (fp-utils): a
-page for every topic, each page's title in CP932 among its topics, and
-the Japanese language (LCID 1041). Also checks that docs/help.md is the
-page the source gives now. Exits with status 1 on a mismatch."""
+its first paragraph. With chmls, the .chm's pages, CP932 titles and LCID.
+Also checks that docs/help.md is the page the source gives now. Exits with
+status 1 on a mismatch."""
 
 import os
 import re

@@ -1,14 +1,9 @@
-// Help > Topics in process: which viewer is asked for which file beside
-// the executable and with what, the fallback to the other file, and the
-// message when neither opens. The viewers are fakes that record the call.
+// Help > Topics in process, the viewers being fakes that record their calls:
+// which is asked for which file and with what, the fallback, the message.
+#include <gtest/gtest.h>
 #include <windows.h>
 
-// htmlhelp.h needs windows.h before it.
-#include <gtest/gtest.h>
-#include <htmlhelp.h>
-
 #include <string>
-#include <vector>
 
 #include "modal_watcher_win.h"
 #include "resources/resource.h"
@@ -18,120 +13,59 @@
 
 namespace {
 
-struct HelpCall {
-    std::string viewer;  // "html" or "win"
-    HWND owner;
-    std::string file;
-    UINT command;
-    ULONG_PTR data;
-};
+std::string g_calls;
+bool g_htmlOpens, g_winOpens;  // what the fakes answer
 
-std::vector<HelpCall> g_calls;
-bool g_htmlOpens, g_winOpens;
-
+std::string Call(HWND owner, const std::string& file, UINT command, ULONG_PTR data) {
+    return file + " " + std::to_string(command) + " " + std::to_string(data) +
+           (GetParams(owner) ? "; " : " (not the main window); ");
+}
 HWND WINAPI FakeHtmlHelp(HWND owner, LPCSTR file, UINT command, DWORD_PTR data) {
-    g_calls.push_back({"html", owner, file, command, data});
+    g_calls += Call(owner, file, command, data);
     return g_htmlOpens ? owner : nullptr;
 }
-
 BOOL WINAPI FakeWinHelp(HWND owner, LPCSTR file, UINT command, ULONG_PTR data) {
-    g_calls.push_back({"win", owner, file, command, data});
+    g_calls += Call(owner, file, command, data);
     return g_winOpens;
 }
 
-class Help : public MainWindowTest {
-protected:
-    void SetUp() override {
-        MainWindowTest::SetUp();
-        GetParams(main())->htmlHelp = FakeHtmlHelp;
-        GetParams(main())->winHelp = FakeWinHelp;
-        g_calls.clear();
-        g_htmlOpens = g_winOpens = true;
-    }
-    void TearDown() override {
-        DeleteFileA(HelpFile(".hlp").c_str());
-        DeleteFileA(HelpFile(".chm").c_str());
-        SetEnvironmentVariableA("ORVANEL_HELP", nullptr);
-        MainWindowTest::TearDown();
-    }
-    // The test executable's path with the extension, where the window looks.
-    static std::string HelpFile(const char* ext) {
-        std::string ini = SettingsPath();
-        return ini.substr(0, ini.size() - 4) + ext;
-    }
-    // Lays out the files, forces the choice ("" for none) and runs the
-    // command; no message box may come.
-    void Run(const char* forced, bool hlp, bool chm) {
-        if (hlp) MakeFile(".hlp");
-        if (chm) MakeFile(".chm");
-        if (*forced) SetEnvironmentVariableA("ORVANEL_HELP", forced);
-        ModalWatcher none;
-        none.Start();
-        SendMessageA(main(), WM_COMMAND, IDM_HELPTOPICS, 0);
-        EXPECT_TRUE(none.Finish()) << none.Report();
-    }
-    static void MakeFile(const char* ext) {
-        HANDLE file = CreateFileA(HelpFile(ext).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-        ASSERT_NE(INVALID_HANDLE_VALUE, file);
-        CloseHandle(file);
-    }
-    void ExpectCalls(const std::vector<std::string>& viewers) {
-        ASSERT_EQ(viewers.size(), g_calls.size());
-        for (size_t i = 0; i < viewers.size(); ++i) {
-            const HelpCall& call = g_calls[i];
-            bool html = viewers[i] == "html";
-            EXPECT_EQ(viewers[i], call.viewer) << i;
-            EXPECT_EQ(main(), call.owner) << i;
-            EXPECT_EQ(HelpFile(html ? ".chm" : ".hlp"), call.file) << i;
-            EXPECT_EQ(html ? UINT(HH_DISPLAY_TOC) : UINT(HELP_FINDER), call.command) << i;
-            EXPECT_EQ(0u, call.data) << i;
+class Help : public MainWindowTest {};
+
+TEST_F(Help, AsksTheChosenFilesViewerThenTheOthersThenSaysSo) {
+    std::string base = SettingsPath().substr(0, SettingsPath().size() - 4);
+    std::string chm = Call(main(), base + ".chm", 1, 0);  // HH_DISPLAY_TOC
+    std::string hlp = Call(main(), base + ".hlp", HELP_FINDER, 0);
+    const struct {
+        const char* forced;  // ORVANEL_HELP
+        bool files, htmlOpens;
+        std::string calls;
+    } rows[] = {
+        {"chm", true, true, chm},
+        {"", true, true, hlp},  // Wine's winhlp32 works
+        {"chm", true, false, chm + hlp},
+        {"chm", false, true, ""},  // no file: the message (and none left behind)
+    };
+    GetParams(main())->htmlHelp = FakeHtmlHelp;
+    GetParams(main())->winHelp = FakeWinHelp;
+    g_winOpens = true;
+    std::string message = TXT_CANNOT_OPEN;
+    message.replace(message.find("%s"), 2, base + ".chm");
+    for (const auto& row : rows) {
+        for (const char* ext : {".hlp", ".chm"}) {
+            DeleteFileA((base + ext).c_str());
+            if (row.files)
+                CloseHandle(CreateFileA((base + ext).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                        0, nullptr));
         }
-    }
-};
-
-TEST_F(Help, ChmThroughHtmlHelpHlpThroughWinHelp) {
-    Run("chm", true, true);
-    ExpectCalls({"html"});
-    g_calls.clear();
-    Run("hlp", true, true);
-    ExpectCalls({"win"});
-    // Not forced: Wine's winhlp32 works, so the .hlp.
-    g_calls.clear();
-    SetEnvironmentVariableA("ORVANEL_HELP", nullptr);
-    Run("", true, true);
-    ExpectCalls({"win"});
-}
-
-TEST_F(Help, AMissingFileOrAFailingViewerFallsBackToTheOther) {
-    Run("chm", true, false);
-    ExpectCalls({"win"});
-    g_calls.clear();
-    g_htmlOpens = false;
-    Run("chm", true, true);
-    ExpectCalls({"html", "win"});
-    g_calls.clear();
-    g_htmlOpens = true;
-    g_winOpens = false;
-    Run("hlp", true, true);
-    ExpectCalls({"win", "html"});
-}
-
-TEST_F(Help, NeitherFileOpensShowsTheFileThatWasWanted) {
-    SetEnvironmentVariableA("ORVANEL_HELP", "chm");
-    for (bool present : {false, true}) {
+        SetEnvironmentVariableA("ORVANEL_HELP", *row.forced ? row.forced : nullptr);
+        g_htmlOpens = row.htmlOpens;
         g_calls.clear();
-        if (present) MakeFile(".chm");
-        g_htmlOpens = g_winOpens = false;
         ModalWatcher watcher;
-        watcher.Expect(HelpFile(".chm"), IDOK);
+        if (!row.files) watcher.Expect(message, IDOK);
         watcher.Start();
         SendMessageA(main(), WM_COMMAND, IDM_HELPTOPICS, 0);
-        ASSERT_TRUE(watcher.Finish()) << watcher.Report();
-        EXPECT_EQ(std::string(TXT_APP_CAPTION), watcher.seen()[0].caption);
-        std::string text = TXT_CANNOT_OPEN;
-        EXPECT_EQ(text.replace(text.find("%s"), 2, HelpFile(".chm")), watcher.seen()[0].text);
-        ExpectCalls(present ? std::vector<std::string>{"html"} : std::vector<std::string>{});
+        EXPECT_TRUE(watcher.Finish()) << &row - rows << watcher.Report();
+        EXPECT_EQ(row.calls, g_calls) << &row - rows;
     }
 }
 

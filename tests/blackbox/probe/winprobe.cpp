@@ -28,9 +28,8 @@
 //   windows               print every visible top-level window of the desktop, of
 //                         any process: {"windows":[{"hwnd","pid","exe","class",
 //                         "caption","texts"}]}, "texts" the texts of its static
-//                         controls (a message box's question among them), rich
-//                         edit controls (the WinHelp viewer's page) and the top
-//                         items of tree views (the HTML Help viewer's contents)
+//                         controls (a message box's question among them) and
+//                         rich edit controls (the help viewer's page)
 //   answer <hwnd> <id>    post WM_COMMAND <id> to the top-level window <hwnd> of
 //                         any process (a message box another program opened)
 //   helpquit <file>       ask the help viewer to close <file> and end (WinHelpA
@@ -879,29 +878,6 @@ void EmitFocus(HWND main) {
     Flush();
 }
 
-// The texts of a tree view's top-level items.
-std::vector<std::string> TreeTexts(HWND tree) {
-    std::vector<std::string> texts;
-    Remote remote(tree);
-    DWORD_PTR item = 0;
-    Send(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0, &item);
-    for (int n = 0; remote.ok() && item && n < 64; ++n) {
-        TVITEMA it;
-        memset(&it, 0, sizeof it);
-        it.mask = TVIF_TEXT;
-        it.hItem = reinterpret_cast<HTREEITEM>(item);
-        it.pszText = remote.at(kTextAt);
-        it.cchTextMax = kTextMax;
-        DWORD_PTR ok = 0;
-        if (remote.Write(kItemAt, &it, sizeof it) &&
-            Send(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote.at(kItemAt)), &ok) && ok &&
-            remote.Read(remote.at(kItemAt), &it, sizeof it))
-            texts.push_back(remote.ReadString(it.pszText, kTextMax - 1));
-        if (!Send(tree, TVM_GETNEXTITEM, TVGN_NEXT, item, &item)) break;
-    }
-    return texts;
-}
-
 BOOL CALLBACK CollectTopProc(HWND window, LPARAM param) {
     if (IsWindowVisible(window)) reinterpret_cast<ThreadWindows*>(param)->windows.push_back(window);
     return TRUE;
@@ -935,14 +911,6 @@ void EmitWindows() {
         EnumChildWindows(w, ChildProc, reinterpret_cast<LPARAM>(&children));
         for (size_t c = 0; c < children.windows.size() && c < 64; ++c) {
             std::string cls = Lower(ClassOf(children.windows[c]));
-            if (cls == "systreeview32") {
-                std::vector<std::string> items = TreeTexts(children.windows[c]);
-                for (size_t t = 0; t < items.size(); ++t) {
-                    Comma();
-                    Str(items[t]);
-                }
-                continue;
-            }
             if (cls != "static" && cls.find("richedit") == std::string::npos) continue;
             std::string text = WindowText(children.windows[c]);
             if (text.empty()) continue;
