@@ -16,7 +16,7 @@ need_pkgs=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
   wine wine64 xvfb xdotool openbox imagemagick x11-apps
   locales fonts-ipafont-gothic mame-tools
-  python3 x11-utils util-linux
+  python3 x11-utils util-linux fp-utils
 )
 host_i386=0
 orvanel_host_runs_i386 || host_i386=$?

@@ -71,6 +71,8 @@ LRESULT MsgCreate(HWND window, const CREATESTRUCTW* create) {
     params->memory = services && services->memory ? services->memory : &SystemMemory();
     params->files = services && services->files ? services->files : &SystemFiles();
     params->keyState = services && services->keyState ? services->keyState : GetAsyncKeyState;
+    params->htmlHelp = services ? services->htmlHelp : nullptr;
+    params->winHelp = services && services->winHelp ? services->winHelp : WinHelpW;
     SetPropA(window, PROP_MAIN_PARAMS, params);
 
     // Resizing does not activate: the window is activated once it is shown
@@ -303,7 +305,11 @@ int RunOrvanel(HINSTANCE instance, const char* commandTail, int showCommand) {
     HACCEL accelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCEL));
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (accelerators && TranslateAcceleratorW(window, accelerators, &msg)) continue;
+        // Keys for the main window and its children only: the HTML Help
+        // viewer's window runs on this thread too, and its keys (Ctrl+P,
+        // Del, Ins in its index) are its own, not the document's commands.
+        bool ours = msg.hwnd == window || IsChild(window, msg.hwnd);
+        if (accelerators && ours && TranslateAcceleratorW(window, accelerators, &msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }

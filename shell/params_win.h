@@ -20,6 +20,9 @@ class MemoryApi;
 #define MAIN_WINDOW_CLASS "ORVANEL Main Window"
 
 typedef SHORT(WINAPI* KeyStateFn)(int);
+// The help viewers' requests: HtmlHelpW (HTML Help) and WinHelpW (WinHelp).
+typedef HWND(WINAPI* HtmlHelpFn)(HWND, LPCWSTR, UINT, DWORD_PTR);
+typedef BOOL(WINAPI* WinHelpFn)(HWND, LPCWSTR, UINT, ULONG_PTR);
 
 struct MainWindowParams {
     uint32_t size;
@@ -42,6 +45,10 @@ struct MainWindowParams {
     MemoryApi* memory;
     FileApi* files;
     KeyStateFn keyState;
+    // HtmlHelpW, loaded from the HTML Help library at the first request for
+    // the .chm (null until then), and WinHelpW.
+    HtmlHelpFn htmlHelp;
+    WinHelpFn winHelp;
     // Set once the settings file has been read, so that a creation that
     // failed earlier does not overwrite it with zeros.
     int32_t settingsRead;
@@ -61,7 +68,13 @@ struct MainWindowServices {
     FileApi* files;
     KeyStateFn keyState;
     void* (*allocateRecord)(size_t size);
+    HtmlHelpFn htmlHelp;
+    WinHelpFn winHelp;
 };
+
+// HtmlHelpW of an HTML Help library ("hhctrl.ocx"), which stays loaded for
+// the rest of the process; null when the library or the function is missing.
+HtmlHelpFn LoadHtmlHelp(const char* library);
 
 // The record of a main window, or null.
 MainWindowParams* GetParams(HWND mainWindow);

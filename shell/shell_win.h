@@ -37,6 +37,8 @@ int FitColumns(HWND list);
 void RefitAfterLoad(HWND list);
 int UpdateStatusText(HWND list, const NMLISTVIEW* change);
 int UpdateMenuState(HWND mainWindow, HMENU menu);
+// Opens the help's contents: the .chm or the .hlp beside the executable,
+// whichever the system reads (help_win.cpp). Returns 1.
 int ShowHelpTopics(HWND mainWindow);
 
 // Texts where the window shows them, in UTF-16 for the W functions: the

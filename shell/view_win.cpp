@@ -1,4 +1,4 @@
-// View modes, column widths, the status bar and its text, menu state, help.
+// View modes, column widths, the status bar and its text, menu state.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -153,14 +153,6 @@ bool ModuleFileWithExtension(HINSTANCE instance, const char* extension, std::str
     if (!ReplaceExtension(path.c_str(), extension, &name[0], name.size())) return false;
     *out = &name[0];
     return true;
-}
-
-int ShowHelpTopics(HWND mainWindow) {
-    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(mainWindow, GWLP_HINSTANCE));
-    std::string help;
-    if (ModuleFileWithExtension(instance, ".hlp", &help))
-        WinHelpW(mainWindow, PathW(help.c_str()).c_str(), HELP_FINDER, 0);
-    return 1;
 }
 
 std::wstring TextW(const char* cp932) { return WideFromCp932(cp932 ? cp932 : ""); }

@@ -1,7 +1,7 @@
 """The menus driven with the keyboard: every View command through the menu
 bar, the File accelerators, accelerators of grayed commands, Help > About
-and Help > Topics, the settings dialog, and the settings that outlive a
-run (view mode, status bar, window placement, flags, last folder).
+and Help > Topics (F1 with HTML Help), the settings dialog, and the settings
+that outlive a run (view mode, status bar, window placement, flags, last folder).
 
 Wine cannot read another process's menu (GetMenuItemCount of the
 program's menu bar gives nothing to the probe), so the check and radio
@@ -170,6 +170,7 @@ class MenusTest(DocumentTestCase):
         self.assertFalse(os.path.exists(self.path("a.d88")))
 
     def test_help_about_and_topics(self):
+        self.env["ORVANEL_HELP"] = "hlp"  # the .hlp chosen, as under Wine anyway
         self.start()
         # About: the product texts, the icon, the focus on OK; OK, Enter
         # and Esc all close it.
@@ -235,6 +236,31 @@ class MenusTest(DocumentTestCase):
         # The keyboard works as before.
         self.view(NEW_TITLE, "small")
         self.wait_view(LVS_SMALLICON)
+        self.assertEqual(self.end_with(NEW_TITLE, "ctrl+q"), 0)
+
+    def test_f1_opens_the_chm_through_html_help(self):
+        # The .chm chosen, F1 asks HtmlHelpA for its contents: a viewer window
+        # of the program's process (Wine here draws no page: it has no Gecko).
+        shutil.copyfile(os.path.join(os.path.dirname(harness.CONFIG["exe"]), "orvanel.chm"),
+                        self.path("orvanel.chm"))
+        self.env["ORVANEL_HELP"] = "chm"
+        pid = self.start()["pid"]
+        self.key(NEW_TITLE, "F1")
+        deadline = time.monotonic() + 20
+        while True:
+            windows = [(w["class"], w["caption"]) for w in harness.decode_tree(
+                self.probe("windows")[-1])["windows"] if w["pid"] == pid and w["caption"] != NEW_TITLE]
+            if windows or time.monotonic() >= deadline:
+                break
+            time.sleep(0.3)
+        self.screenshot("_chm")
+        self.assertEqual(windows, [("HH Parent", HELP_TITLE)])
+        self.assertFalse(self.info()["dialogs"])
+        # Ins pressed in the viewer is the viewer's: no file dialog to add disks.
+        self.key(HELP_TITLE, "Insert")
+        self.activate(NEW_TITLE)
+        self.handled()
+        self.assertFalse(self.info()["dialogs"])
         self.assertEqual(self.end_with(NEW_TITLE, "ctrl+q"), 0)
 
     def test_settings_dialog(self):

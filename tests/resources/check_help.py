@@ -1,16 +1,19 @@
 #!/usr/bin/env python3
-"""Checks the built help file against its source:
+"""Checks the built help files against their source:
 
-    python3 tests/resources/check_help.py path/to/orvanel.hlp
+    python3 tests/resources/check_help.py path/to/orvanel.hlp [path/to/orvanel.chm]
 
 Reads the WinHelp file's directory, its |SYSTEM title and character set,
 and walks the topic links of |TOPIC: every topic of the source must be
 there, in order, its title in CP932 bytes as the topic's title and as
-its first paragraph. Also checks that docs/help.md is the page the source
-gives now. Exits with status 1 on a mismatch."""
+its first paragraph. With chmls, the .chm's pages, CP932 titles and LCID.
+Also checks that docs/help.md is the page the source gives now. Exits with
+status 1 on a mismatch."""
 
 import os
+import re
 import struct
+import subprocess
 import sys
 
 REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
@@ -54,6 +57,19 @@ def topic_records(topic):
     return records
 
 
+def chm_errors(chm, topics):
+    def chmls(*args):
+        return subprocess.run(["chmls", *args, chm], capture_output=True, check=True).stdout
+    pages = set(chmls("-n", "list").decode("latin-1").split())
+    titles = set(re.findall(rb"Tag name *:(.*)\(\d+\)$", chmls("printtopics"), re.M))
+    errors = ["the .chm has no page %s.htm" % t.ident for t in topics if "/%s.htm" % t.ident not in pages]
+    errors += ["the .chm has no topic titled %s in CP932" % t.title for t in topics
+               if t.title.encode("cp932") not in titles]
+    if not re.search(rb"LCID from HHP file *: 1041$", chmls("printsystem"), re.M):
+        errors.append("the .chm does not give the Japanese language (LCID 1041)")
+    return errors
+
+
 def main():
     with open(SOURCE, encoding="utf-8") as f:
         title, topics = winhelp.parse(f.read())
@@ -79,6 +95,8 @@ def main():
         if f.read() != winhelp.markdown(title, topics, "docs/help/orvanel-help.txt"):
             errors.append("docs/help.md is not the page of the source: run "
                           "python3 scripts/winhelp.py docs/help/orvanel-help.txt --md docs/help.md")
+    if len(sys.argv) > 2:
+        errors += chm_errors(sys.argv[2], topics)
     for error in errors:
         print(error)
     print("%d topics checked, %d errors" % (len(found), len(errors)))

@@ -111,7 +111,7 @@ MAIN_MENU = [
         item(305, '詳細(&R)'),
     ]),
     ('ﾍﾙﾌﾟ(&H)', [
-        item(901, 'ﾄﾋﾟｯｸの検索(&H)'),
+        item(901, 'ﾄﾋﾟｯｸの検索(&H)', 'F1'),
         SEP,
         item(909, 'ﾊﾞｰｼﾞｮﾝ情報(&A)'),
     ]),
@@ -144,7 +144,7 @@ POPUP_MENU = [
     ]),
 ]
 
-VK_INSERT, VK_DELETE = 0x2D, 0x2E
+VK_INSERT, VK_DELETE, VK_F1 = 0x2D, 0x2E, 0x70
 CTRL = FVIRTKEY | FCONTROL
 
 ACCELERATORS = [
@@ -158,6 +158,7 @@ ACCELERATORS = [
     (CTRL, ord('E'), 204),
     (CTRL, ord('R'), 205),
     (CTRL, ord('P'), 206),
+    (FVIRTKEY, VK_F1, 901),
 ]
 
 # Icon group -> sizes that must be present as 16-colour images.
@@ -753,7 +754,7 @@ def fmt_accels(table):
         flags, key, cid = entry
         mods = ''.join(m for bit, m in ((FCONTROL, 'Ctrl+'), (FSHIFT, 'Shift+'))
                        if flags & bit)
-        name = {VK_INSERT: 'Insert', VK_DELETE: 'Delete'}.get(key, chr(key))
+        name = {VK_INSERT: 'Insert', VK_DELETE: 'Delete', VK_F1: 'F1'}.get(key, chr(key))
         virt = '' if flags & FVIRTKEY else ' (not VIRTKEY)'
         return '%s%s=%d%s' % (mods, name, cid, virt)
     return ', '.join(one(e) for e in table)
