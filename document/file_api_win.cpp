@@ -54,6 +54,11 @@ bool PlaceName(const char* from, const char* to, bool replace) {
         return MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH) != FALSE;
     ReplaceFileFn replaceFile = SystemReplaceFile();
     if (replaceFile && GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        // The file is replaced under its own name: given by its short (8.3)
+        // name, Wine's ReplaceFile would make a second file of that name.
+        wchar_t longName[kPathMax];
+        DWORD n = GetLongPathNameW(target.c_str(), longName, kPathMax);
+        if (n > 0 && n < kPathMax) target = longName;
         if (replaceFile(target.c_str(), source.c_str(), nullptr, kIgnoreMergeErrors, nullptr,
                         nullptr))
             return true;

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <new>
 #include <string>
 
 #include "document/text_wide_win.h"
@@ -12,6 +13,60 @@
 #include "shell/texts.h"
 #include "store/d88.h"
 
+namespace {
+
+const char kEditorWatch[] = "ORVANEL LABEL EDITOR";
+
+// What the watch over one label editor knows.
+struct EditorWatch {
+    WNDPROC editorProc;  // the editor's own procedure
+    HWND list;
+    int item;
+    bool reported;   // the list reported the end of the edit
+    bool cancelled;  // Esc was pressed
+};
+
+void EndWithoutReport(HWND list, int item) {
+    wchar_t text[kNameMax * 2 + 2];
+    if (!IsWindow(list) || !GetParamsFromChild(list) ||
+        !ListGetSubTextW(list, item, 0, text, kNameMax * 2 + 2))
+        return;
+    LVITEMW kept = {};
+    kept.iItem = item;
+    kept.pszText = text;
+    OnEndLabelEdit(list, &kept);
+}
+
+// Wine's list view reports the end of an edit whose text did not change
+// as if it had been cancelled (no text); Windows reports the text, and the
+// name counts as stored. The editor is watched, and an edit that ends
+// without a text reported and without Esc is that case: the name,
+// unchanged, is stored.
+LRESULT CALLBACK EditorProc(HWND editor, UINT message, WPARAM wParam, LPARAM lParam) {
+    EditorWatch* watch = static_cast<EditorWatch*>(GetPropA(editor, kEditorWatch));
+    if (!watch) return DefWindowProcW(editor, message, wParam, lParam);
+    WNDPROC proc = watch->editorProc;
+    if (message == WM_KEYDOWN && wParam == VK_ESCAPE) watch->cancelled = true;
+    // At its destruction (the list view's own watch of the editor lets no
+    // later message through).
+    if (message == WM_DESTROY) {
+        RemovePropA(editor, kEditorWatch);
+        SetWindowLongPtrW(editor, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc));
+        if (!watch->reported && !watch->cancelled) EndWithoutReport(watch->list, watch->item);
+        delete watch;
+    }
+    return CallWindowProcW(proc, editor, message, wParam, lParam);
+}
+
+void NoteReported(HWND list, const LVITEMW* item) {
+    HWND editor = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETEDITCONTROL, 0, 0));
+    EditorWatch* watch =
+        editor ? static_cast<EditorWatch*>(GetPropA(editor, kEditorWatch)) : nullptr;
+    if (watch && item && item->pszText) watch->reported = true;
+}
+
+}  // namespace
+
 int StartRename(HWND mainWindow) {
     MainWindowParams* params = GetParams(mainWindow);
     if (!params || !params->listView || ListSelectedCount(params->listView) != 1) return 0;
@@ -21,14 +76,25 @@ int StartRename(HWND mainWindow) {
     return 1;
 }
 
-int OnBeginLabelEdit(HWND list, const LVITEMW*) {
-    HWND editor = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETEDITCONTROL, 0, 0));
+int OnBeginLabelEdit(HWND list, const LVITEMW* item) {
+    HWND editor = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETEDITCONTROL, 0, 0));
     if (!editor) return 1;
-    SendMessageA(editor, EM_LIMITTEXT, kNameMax, 0);
+    SendMessageW(editor, EM_LIMITTEXT, kNameMax, 0);
+    EditorWatch* watch = new (std::nothrow) EditorWatch();
+    if (watch && item) {
+        watch->list = list;
+        watch->item = item->iItem;
+        watch->editorProc = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(editor, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(EditorProc)));
+        SetPropA(editor, kEditorWatch, watch);
+    } else {
+        delete watch;
+    }
     return 0;
 }
 
 int OnEndLabelEdit(HWND list, const LVITEMW* item) {
+    NoteReported(list, item);
     MainWindowParams* params = GetParamsFromChild(list);
     if (!params || !item || item->iItem == -1 || !item->pszText) return 0;
     std::string typed;

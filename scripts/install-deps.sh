@@ -44,7 +44,9 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-if ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$'; then
-  $SUDO sed -i 's/^# *ja_JP.UTF-8/ja_JP.UTF-8/' /etc/locale.gen
+# Wine runs in Japanese (code page 932) and, for the tests of a system of
+# another language, in English (code page 1252).
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$' || ! locale -a 2>/dev/null | grep -qi '^en_US.utf8$'; then
+  $SUDO sed -i 's/^# *ja_JP.UTF-8/ja_JP.UTF-8/; s/^# *en_US.UTF-8/en_US.UTF-8/' /etc/locale.gen
   $SUDO locale-gen >/dev/null
 fi

@@ -95,3 +95,14 @@ TEST(FlagsText, ReadBackAsTheSameWord) {
 }
 
 }  // namespace
+
+TEST(LastDir, StoredInTheCodePageWhereItFitsAndBehindTheMarkerWhereNot) {
+    EXPECT_EQ("C:\\DISKS", EncodeLastDir("C:\\DISKS", true));
+    const std::string greek = "C:\\\xCE\x95\xCE\xBB 100%";  // C:\Ελ 100%
+    std::string stored = EncodeLastDir(greek, false);
+    EXPECT_EQ("*utf-8*C:\\%CE%95%CE%BB 100%25", stored);
+    EXPECT_EQ(greek, DecodeLastDir(stored));
+    // Without the marker the text is the path; a broken escape stays as it is.
+    EXPECT_EQ("C:\\100%", DecodeLastDir("C:\\100%"));
+    EXPECT_EQ("%Z1%4", DecodeLastDir("*utf-8*%Z1%4"));
+}

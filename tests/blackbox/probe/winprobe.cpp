@@ -174,10 +174,32 @@ void Flush() {
 // are not sent, so that one report of a busy program stays short.
 bool g_unanswered = false;
 
-bool Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* result) {
+// Texts are read and written through the wide-character messages, so that
+// they come whole whatever the system's code page, and reported as CP932
+// bytes (the harness decodes them so): a character CP932 lacks becomes '?'.
+std::string Cp932Of(const wchar_t* text) {
+    int n = WideCharToMultiByte(932, 0, text, -1, NULL, 0, NULL, NULL);
+    if (n <= 1) return std::string();
+    std::vector<char> out(n);
+    WideCharToMultiByte(932, 0, text, -1, &out[0], n, NULL, NULL);
+    return std::string(&out[0]);
+}
+
+std::wstring WideOf932(const std::string& text) {
+    int n = MultiByteToWideChar(932, 0, text.c_str(), -1, NULL, 0);
+    if (n <= 1) return std::wstring();
+    std::vector<wchar_t> out(n);
+    MultiByteToWideChar(932, 0, text.c_str(), -1, &out[0], n);
+    return std::wstring(&out[0]);
+}
+
+bool SendWith(bool wide, HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* result) {
     DWORD_PTR r = 0;
     if (g_unanswered) return false;
-    if (!SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG | SMTO_BLOCK, kSendTimeout, &r)) {
+    UINT flags = SMTO_ABORTIFHUNG | SMTO_BLOCK;
+    BOOL answered = wide ? SendMessageTimeoutW(window, message, wParam, lParam, flags, kSendTimeout, &r)
+                         : SendMessageTimeoutA(window, message, wParam, lParam, flags, kSendTimeout, &r);
+    if (!answered) {
         if (GetLastError() == ERROR_TIMEOUT || GetLastError() == 0) g_unanswered = true;
         return false;
     }
@@ -185,13 +207,21 @@ bool Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* re
     return true;
 }
 
+bool Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* result) {
+    return SendWith(false, window, message, wParam, lParam, result);
+}
+
+bool SendW(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* result) {
+    return SendWith(true, window, message, wParam, lParam, result);
+}
+
 std::string WindowText(HWND window) {
-    char buffer[1024];
+    wchar_t buffer[1024];
     DWORD_PTR n = 0;
-    if (!Send(window, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer), &n)) return std::string();
-    if (n >= sizeof buffer) n = sizeof buffer - 1;
+    if (!SendW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer), &n)) return std::string();
+    if (n >= 1024) n = 1023;
     buffer[n] = 0;
-    return std::string(buffer, strlen(buffer));
+    return Cp932Of(buffer);
 }
 
 std::string ClassOf(HWND window) {
@@ -226,12 +256,13 @@ public:
         SIZE_T done = 0;
         return ReadProcessMemory(process_, address, data, n, &done) && done == n;
     }
+    // A wide string of at most `max` characters, as CP932.
     std::string ReadString(const void* address, size_t max) {
-        std::vector<char> b(max + 1, 0);
+        std::vector<wchar_t> b(max + 1, 0);
         SIZE_T done = 0;
-        ReadProcessMemory(process_, address, &b[0], max, &done);
-        b[done < max ? done : max] = 0;
-        return std::string(&b[0], strlen(&b[0]));
+        ReadProcessMemory(process_, address, &b[0], max * sizeof(wchar_t), &done);
+        b[done / sizeof(wchar_t) < max ? done / sizeof(wchar_t) : max] = 0;
+        return Cp932Of(&b[0]);
     }
     static const size_t kSize = 8192;
 
@@ -240,8 +271,8 @@ private:
     char* base_;
 };
 
-const size_t kItemAt = 0;      // LVITEMA / LVCOLUMNA / RECT
-const size_t kTextAt = 1024;   // text buffer
+const size_t kItemAt = 0;      // LVITEMW / LVCOLUMNW / RECT
+const size_t kTextAt = 1024;   // text buffer (wide characters)
 const size_t kTextMax = 1024;
 
 RECT ScreenRect(HWND window) {
@@ -258,24 +289,24 @@ RECT ClientScreenRect(HWND window) {
 }
 
 std::string ItemText(Remote& remote, HWND list, int item, int subItem, int* image, UINT* state) {
-    LVITEMA it;
+    LVITEMW it;
     memset(&it, 0, sizeof it);
     it.mask = LVIF_TEXT | (subItem == 0 ? (LVIF_IMAGE | LVIF_STATE) : 0);
     it.iItem = item;
     it.iSubItem = subItem;
     it.stateMask = LVIS_SELECTED | LVIS_FOCUSED | LVIS_DROPHILITED | LVIS_CUT;
-    it.pszText = remote.at(kTextAt);
+    it.pszText = reinterpret_cast<wchar_t*>(remote.at(kTextAt));
     it.cchTextMax = kTextMax;
-    char zero = 0;
-    remote.Write(kTextAt, &zero, 1);
+    wchar_t zero = 0;
+    remote.Write(kTextAt, &zero, sizeof zero);
     if (!remote.Write(kItemAt, &it, sizeof it)) return std::string();
     DWORD_PTR ok = 0;
-    if (!Send(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote.at(kItemAt)), &ok) || !ok) return std::string();
-    LVITEMA back;
+    if (!SendW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote.at(kItemAt)), &ok) || !ok) return std::string();
+    LVITEMW back;
     remote.Read(remote.at(kItemAt), &back, sizeof back);
     if (image) *image = back.iImage;
     if (state) *state = back.state;
-    if (!back.pszText || back.pszText == LPSTR_TEXTCALLBACKA) return std::string();
+    if (!back.pszText || back.pszText == LPSTR_TEXTCALLBACKW) return std::string();
     return remote.ReadString(back.pszText, kTextMax - 1);
 }
 
@@ -322,15 +353,15 @@ void EmitListView(HWND list) {
     Key("columns");
     Raw("[");
     for (int c = 0; remote.ok() && c < 16; ++c) {
-        LVCOLUMNA col;
+        LVCOLUMNW col;
         memset(&col, 0, sizeof col);
         col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
-        col.pszText = remote.at(kTextAt);
+        col.pszText = reinterpret_cast<wchar_t*>(remote.at(kTextAt));
         col.cchTextMax = kTextMax;
         remote.Write(kItemAt, &col, sizeof col);
         DWORD_PTR ok = 0;
-        if (!Send(list, LVM_GETCOLUMNA, c, reinterpret_cast<LPARAM>(remote.at(kItemAt)), &ok) || !ok) break;
-        LVCOLUMNA back;
+        if (!SendW(list, LVM_GETCOLUMNW, c, reinterpret_cast<LPARAM>(remote.at(kItemAt)), &ok) || !ok) break;
+        LVCOLUMNW back;
         remote.Read(remote.at(kItemAt), &back, sizeof back);
         Comma();
         Raw("{");
@@ -395,10 +426,10 @@ void EmitStatusBar(HWND bar) {
     Remote remote(bar);
     std::string text;
     if (remote.ok()) {
-        char zero = 0;
-        remote.Write(kTextAt, &zero, 1);
+        wchar_t zero = 0;
+        remote.Write(kTextAt, &zero, sizeof zero);
         DWORD_PTR r = 0;
-        if (Send(bar, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(remote.at(kTextAt)), &r))
+        if (SendW(bar, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(remote.at(kTextAt)), &r))
             text = remote.ReadString(remote.at(kTextAt), kTextMax - 1);
     }
     Key("text");
@@ -410,12 +441,13 @@ void EmitMenuItems(HMENU menu, int depth) {
     Raw("[");
     int n = GetMenuItemCount(menu);
     for (int i = 0; i < n && i < 64; ++i) {
-        char text[256] = "";
-        int len = GetMenuStringA(menu, i, text, sizeof text, MF_BYPOSITION);
+        wchar_t text[256] = L"";
+        GetMenuStringW(menu, i, text, 256, MF_BYPOSITION);
+        std::string bytes = Cp932Of(text);
         Comma();
         Raw("{");
         Key("text");
-        Str(text, len > 0 ? static_cast<size_t>(len) : 0);
+        Str(bytes.c_str(), bytes.size());
         Key("id");
         Int(static_cast<int>(GetMenuItemID(menu, i)));
         HMENU sub = GetSubMenu(menu, i);
@@ -464,10 +496,11 @@ void EmitMenu(HWND main) {
     Raw("[");
     int n = GetMenuItemCount(menu);
     for (int i = 0; i < n && i < 32; ++i) {
-        char text[256] = "";
-        int len = GetMenuStringA(menu, i, text, sizeof text, MF_BYPOSITION);
+        wchar_t text[256] = L"";
+        GetMenuStringW(menu, i, text, 256, MF_BYPOSITION);
+        std::string bytes = Cp932Of(text);
         Comma();
-        Str(text, len > 0 ? static_cast<size_t>(len) : 0);
+        Str(bytes.c_str(), bytes.size());
     }
     Raw("]");
 }
@@ -675,19 +708,20 @@ std::string DecodeTextArg(const char* arg) {
     return out;
 }
 
-// The clipboard's CF_TEXT, replaced by these bytes and a NUL.
+// The clipboard's text, replaced by these CP932 bytes (as wide characters).
 bool SetClipboardText(const std::string& text) {
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    std::wstring wide = WideOf932(text);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (wide.size() + 1) * sizeof(wchar_t));
     if (!memory) return false;
-    char* bytes = static_cast<char*>(GlobalLock(memory));
-    memcpy(bytes, text.c_str(), text.size() + 1);
+    wchar_t* chars = static_cast<wchar_t*>(GlobalLock(memory));
+    memcpy(chars, wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
     GlobalUnlock(memory);
     if (!OpenClipboard(NULL)) {
         GlobalFree(memory);
         return false;
     }
     EmptyClipboard();
-    bool set = SetClipboardData(CF_TEXT, memory) != NULL;
+    bool set = SetClipboardData(CF_UNICODETEXT, memory) != NULL;
     CloseClipboard();
     if (!set) GlobalFree(memory);
     return set;
@@ -737,17 +771,17 @@ HTREEITEM TreeNext(HWND tree, UINT how, HTREEITEM item) {
 }
 
 std::string TreeText(Remote& remote, HWND tree, HTREEITEM item) {
-    TVITEMA it;
+    TVITEMW it;
     memset(&it, 0, sizeof it);
     it.mask = TVIF_TEXT;
     it.hItem = item;
-    it.pszText = remote.at(kTextAt);
+    it.pszText = reinterpret_cast<wchar_t*>(remote.at(kTextAt));
     it.cchTextMax = kTextMax;
-    char zero = 0;
-    remote.Write(kTextAt, &zero, 1);
+    wchar_t zero = 0;
+    remote.Write(kTextAt, &zero, sizeof zero);
     if (!remote.Write(kItemAt, &it, sizeof it)) return std::string();
     DWORD_PTR ok = 0;
-    if (!Send(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote.at(kItemAt)), &ok) || !ok) return std::string();
+    if (!SendW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote.at(kItemAt)), &ok) || !ok) return std::string();
     return remote.ReadString(remote.at(kTextAt), kTextMax - 1);
 }
 
@@ -983,9 +1017,9 @@ int Run(int argc, char** argv) {
             } else if (cmd == "check") {
                 Send(control, BM_SETCHECK, atoi(argv[++i]) ? BST_CHECKED : BST_UNCHECKED, 0, NULL);
             } else {
-                std::string text = DecodeTextArg(argv[++i]);
+                std::wstring text = WideOf932(DecodeTextArg(argv[++i]));
                 DWORD_PTR r = 0;
-                if (!Send(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), &r)) status = 1;
+                if (!SendW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), &r)) status = 1;
             }
         } else if (cmd == "command") {
             if (!hasArg) return 2;
