@@ -1,0 +1,20 @@
+# The libraries of the collection commands (check, hash, identify, dat,
+# dupes): libgcrypt for the digests, with libgpg-error beneath it; natively
+# expat reads XML DATs (on Windows the system's XmlLite does, loaded at run
+# time), and the digests of the normalised form run on a second thread.
+# Windows links the static libraries of the MinGW-w64 packages, so that the
+# executables stay single files.
+function(orvanel_link_collection_libs target)
+    if(WIN32)
+        find_library(ORVANEL_GCRYPT_LIB NAMES libgcrypt.a REQUIRED)
+        find_library(ORVANEL_GPG_ERROR_LIB NAMES libgpg-error.a REQUIRED)
+        target_link_libraries(${target} PUBLIC ${ORVANEL_GCRYPT_LIB} ${ORVANEL_GPG_ERROR_LIB} ws2_32)
+    else()
+        find_library(ORVANEL_GCRYPT_LIB gcrypt REQUIRED)
+        find_library(ORVANEL_GPG_ERROR_LIB gpg-error REQUIRED)
+        find_package(EXPAT REQUIRED)
+        find_package(Threads REQUIRED)
+        target_link_libraries(${target} PUBLIC ${ORVANEL_GCRYPT_LIB} ${ORVANEL_GPG_ERROR_LIB}
+            EXPAT::EXPAT Threads::Threads)
+    endif()
+endfunction()
