@@ -23,7 +23,8 @@ typedef HRESULT(WINAPI* CreateXmlReaderFn)(REFIID, void**, IMalloc*);
 CreateXmlReaderFn CreateXmlReaderFromSystem() {
     static CreateXmlReaderFn create = [] {
         HMODULE dll = LoadLibraryA("xmllite.dll");
-        return dll ? reinterpret_cast<CreateXmlReaderFn>(GetProcAddress(dll, "CreateXmlReader"))
+        return dll ? reinterpret_cast<CreateXmlReaderFn>(
+                         reinterpret_cast<void*>(GetProcAddress(dll, "CreateXmlReader")))
                    : nullptr;
     }();
     return create;
