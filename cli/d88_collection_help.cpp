@@ -1,7 +1,9 @@
 // The help texts of the collection commands.
 #include <cstring>
+#include <string>
 
 #include "cli/d88_collection.h"
+#include "document/image_check.h"
 
 namespace d88cli {
 
@@ -28,12 +30,7 @@ const char kCheck[] =
     "file with findings still lists and extracts as before.\n"
     "\n"
     "Codes (docs/collections.md says more of each):\n"
-    "  size-zero size-below-header size-past-file size-slack reserved-nonzero\n"
-    "  protect-unusual media-unknown unformatted track-ffffffff track-in-header\n"
-    "  track-at-end track-past-end track-order track-shared track-overlap\n"
-    "  track-runs-past track-no-sectors sector-count-swapped sector-count-mismatch\n"
-    "  sector-size-mismatch sector-duplicate sector-density sector-deleted\n"
-    "  sector-status\n"
+    "%CODES%"
     "\n"
     "  --json    print one JSON array instead, one element per finding: \"file\",\n"
     "            \"index\", \"offset\", \"severity\", \"code\", \"message\"\n"
@@ -119,9 +116,27 @@ const Entry kEntries[] = {
     {"check", kCheck}, {"hash", kHash}, {"identify", kIdentify}, {"dat", kDat}, {"dupes", kDupes},
 };
 
+// The check's help with the list of codes from the checks themselves.
+const char* CheckHelp() {
+    static const std::string text = [] {
+        std::string codes;
+        size_t count = 0;
+        const FindingCode* list = FindingCodes(&count);
+        for (size_t i = 0; i < count; ++i) {
+            codes += std::string("  ") + list[i].code +
+                     (list[i].severity == kError ? " (error)\n" : " (warning)\n") + "      " +
+                     list[i].meaning + "\n";
+        }
+        std::string help = kCheck;
+        return help.replace(help.find("%CODES%"), 7, codes);
+    }();
+    return text.c_str();
+}
+
 }  // namespace
 
 const char* CollectionHelp(const std::string& command) {
+    if (command == "check") return CheckHelp();
     for (size_t i = 0; i < sizeof kEntries / sizeof kEntries[0]; ++i) {
         if (command == kEntries[i].name) return kEntries[i].text;
     }
