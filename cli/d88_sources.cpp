@@ -36,8 +36,11 @@ const char kSeparator = '/';
 
 std::string Join(const std::string& folder, const std::string& name) {
     if (folder.empty()) return name;
-    char last = folder[folder.size() - 1];
-    if (last == '/' || (kSeparator == '\\' && last == '\\')) return folder + name;
+    // A backslash that ends a double-byte character (表) is no separator.
+    bool ends = folder[folder.size() - 1] == '/' ||
+                (kSeparator == '\\' &&
+                 LastBackslash(folder.c_str()) == static_cast<int>(folder.size()) - 1);
+    if (ends) return folder + name;
     return folder + kSeparator + name;
 }
 
@@ -47,6 +50,13 @@ public:
 
     void Argument(const std::string& arg) {
         ImageRef ref = ParseImageRef(arg);
+#ifdef _WIN32
+        // The C library's stat finds no folder named with a separator at
+        // its end ("C:\\disks\\"); a drive's root keeps its own.
+        std::vector<char> path(ref.path.begin(), ref.path.end());
+        path.push_back('\0');
+        if (path.size() > 4 && TrimTrailingBackslash(&path[0])) ref.path = &path[0];
+#endif
         struct stat st;
         if (stat(ref.path.c_str(), &st) != 0) {
             return Fail(ref.path,
