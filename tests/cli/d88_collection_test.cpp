@@ -94,6 +94,11 @@ TEST_F(D88Collection, FileAtNSelectsOneImage) {
     EXPECT_EQ(2, o.status);
     EXPECT_EQ("d88: " + a + ": no image 2: the images are numbered 0 to 1\n", o.err);
     EXPECT_EQ(1, D88({"list", a + "@2"}).status);
+    EXPECT_EQ("d88: " + dir.path() + "@0: a folder holds no images of its own\n",
+              D88({"check", dir.path() + "@0"}).err);
+    symlink("..", dir.File("sub/loop").c_str());
+    EXPECT_NE(std::string::npos,
+              D88({"check", dir.path()}).err.find("/sub/loop: the folders below it loop back"));
     // A file whose name ends in @N is that file.
     PutFile(dir.File("odd@1"), first);
     EXPECT_EQ(0, D88({"check", dir.File("odd@1")}).status);
@@ -157,6 +162,16 @@ TEST_F(D88Collection, DatWritesAllOrNothing) {
     EXPECT_EQ(1, o.status);
     EXPECT_NE(std::string::npos, o.err.find(out + ": writing the file failed"));
     files.failWriteAfter = -1;
+    files.failFlush = true;
+    EXPECT_NE(std::string::npos, D88({"dat", dir.path(), "-o", out, "--force"}, files, memory)
+                                     .err.find(out + ": writing the file failed"));
+    files.failFlush = false;
+    files.failCreate = true;
+    EXPECT_EQ(0u, D88({"dat", dir.path(), "-o", out, "--force"}, files, memory)
+                      .err.find("d88: " + out + ": cannot create the file: "));
+    files.failCreate = false;
+    EXPECT_EQ("d88: " + dir.path() + ": a folder of that name exists\n",
+              D88({"dat", dir.path(), "-o", dir.path()}).err);
     files.failReplace = true;
     o = D88({"dat", dir.path(), "-o", out, "--force"}, files, memory);
     EXPECT_EQ("d88: " + out + ": the new file could not take this name\nd88: nothing was written\n",
@@ -176,6 +191,11 @@ TEST_F(D88Collection, IdentifyNeedsADatItCanRead) {
         o.err);
     EXPECT_EQ(1, D88({"identify", "--dat", dir.File("none.dat"), dir.path()}).status);
     EXPECT_EQ(2, D88({"identify", dir.path()}).status);
+    EXPECT_EQ(2, D88({"identify", dir.path(), "--dat"}).status);
+    PutFile(dir.File("bare.dat"), Bytes({'g', 'a', 'm', 'e', ' ', '(', ' ', ')'}));
+    EXPECT_EQ("d88: " + dir.File("bare.dat") +
+                  ": no file of the DAT gives a SHA-1, an MD5 or a CRC32 with a size\n",
+              D88({"identify", "--dat", dir.File("bare.dat"), dir.path()}).err);
 }
 
 TEST_F(D88Collection, ProgressOnlyOnATerminal) {
