@@ -48,11 +48,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static ImageScanner scanner(SystemFiles(), SystemMemory(), wants);
     Seen seen;
     FileWalk walk;
-    if (scanner.ScanFile(path.c_str(), ImageScanner::kEveryImage, &walk, Each, &seen).result != kIoOk)
+    if (scanner.ScanFile(path.c_str(), ImageScanner::kEveryImage, &walk, Each, &seen).result !=
+        kIoOk)
         std::abort();
     if (seen.findingOutside || seen.indexes.size() != reference.images.size()) std::abort();
     for (size_t i = 0; i < seen.indexes.size(); ++i) {
-        if (seen.indexes[i] != i || walk.images[i].offset != reference.images[i].offset) std::abort();
+        if (seen.indexes[i] != i || walk.images[i].offset != reference.images[i].offset)
+            std::abort();
     }
     return 0;
 }
