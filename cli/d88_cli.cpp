@@ -16,7 +16,9 @@
 #include <new>
 #include <set>
 
+#include "cli/d88_collection.h"
 #include "cli/d88_help.h"
+#include "cli/d88_sources.h"
 #include "cli/d88_text.h"
 #include "cli/d88_words.h"
 #include "document/container.h"
@@ -315,9 +317,11 @@ int Run::List(const Options& o) {
     if (o.json) out_ << "[";
     bool anyJson = false;
     for (size_t f = 0; f < o.positional.size(); ++f) {
-        const std::string& path = o.positional[f];
+        ImageRef ref = ParseImageRef(o.positional[f]);
+        const std::string& path = ref.path;
         Container c(files_, memory_);
-        if (!Load(path, &c)) {
+        size_t only = 0;
+        if (!Load(path, &c) || (ref.hasIndex && !ParseIndex(path, c, Number(ref.index), &only))) {
             status = kExitFailed;
             continue;
         }
@@ -326,6 +330,7 @@ int Run::List(const Options& o) {
 
         if (o.json) {
             for (size_t i = 0; i < c.images().size(); ++i) {
+                if (ref.hasIndex && i != only) continue;
                 const ContainerImage& image = c.images()[i];
                 const HeaderFields& h = image.fields;
                 std::string name(h.name);
@@ -357,11 +362,12 @@ int Run::List(const Options& o) {
             size_t columns = 0;
             names.push_back(NameForTerminal(c.images()[i].fields.name, &columns));
             widths.push_back(columns);
-            nameWidth = std::max(nameWidth, columns);
+            if (!ref.hasIndex || i == only) nameWidth = std::max(nameWidth, columns);
         }
         out_ << "INDEX      OFFSET  " << Pad("NAME", 4, nameWidth)
              << "  PROTECT  MEDIA        SIZE\n";
         for (size_t i = 0; i < c.images().size(); ++i) {
+            if (ref.hasIndex && i != only) continue;
             const ContainerImage& image = c.images()[i];
             out_ << PadLeft(Number(i), 5) << "  " << PadLeft(Number(image.offset), 10) << "  "
                  << Pad(names[i], widths[i], nameWidth) << "  "
@@ -379,7 +385,8 @@ int Run::List(const Options& o) {
 
 int Run::Extract(const Options& o) {
     if (o.positional.empty()) return Usage("extract", "'extract' needs a FILE");
-    const std::string& path = o.positional[0];
+    ImageRef ref = ParseImageRef(o.positional[0]);
+    const std::string& path = ref.path;
     std::string folder = o.hasOutput ? o.output : std::string(".");
     if (folder.empty()) return Usage("extract", "the folder of -o is empty");
     if (!files_.IsFolder(folder.c_str()))
@@ -388,6 +395,7 @@ int Run::Extract(const Options& o) {
     if (!Load(path, &c)) return kExitFailed;
     std::set<size_t> chosen;
     std::vector<std::string> texts(o.positional.begin() + 1, o.positional.end());
+    if (ref.hasIndex) texts.push_back(Number(ref.index));
     if (!ParseIndexes(path, c, texts, &chosen)) return kExitFailed;
     if (texts.empty()) {
         for (size_t i = 0; i < c.images().size(); ++i) chosen.insert(i);
@@ -569,6 +577,7 @@ int Run::Main(const std::vector<std::string>& args) {
     }
     const char* help = CommandHelp(command);
     if (!help) return Usage("", "no command '" + command + "'");
+    if (IsCollectionCommand(command)) return RunCollection(args, out_, err_, files_, memory_);
 
     Accepts accepts = {false, false, false, false, false};
     if (command == "list") accepts.json = true;

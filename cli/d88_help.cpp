@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "cli/d88_collection.h"
+
 namespace d88cli {
 
 namespace {
@@ -32,18 +34,27 @@ const char kGeneral[] =
     "  move FILE FROM... --to T      move images, as one block, to position T\n"
     "  delete FILE INDEX...          remove images\n"
     "  new OUT [N]                   make a file of N blank disks (default 1)\n"
+    "  check PATH...                 report what is wrong with images, and where\n"
+    "  hash PATH...                  CRC32, MD5 and SHA-1 of images, raw and normalised\n"
+    "  identify --dat DAT PATH...    name images from a Logiqx or ClrMamePro DAT\n"
+    "  dat PATH... -o DAT            write a Logiqx DAT of images\n"
+    "  dupes PATH...                 find images that are the same disk\n"
     "  help [COMMAND]                show this text, or a command's own\n"
     "\n"
     "Images are numbered from 0, in the order in which they stand in the file;\n"
     "'d88 list' shows the numbers. Every FILE is read whatever its extension.\n"
+    "FILE@N names image N of FILE (list, extract and the commands below new).\n"
+    "A PATH is a FILE, FILE@N, or a folder: its .d88 and .88d files, recursively.\n"
     "\n"
     "Options:\n"
     "  --backup     before a file is replaced, keep its old contents in a copy\n"
     "               named like it with \".bak\" in place of its extension\n"
     "               (GAME.D88 gives GAME.bak). The copy is made before the file\n"
     "               is replaced; when it cannot be made, nothing is replaced.\n"
-    "  --force      extract, join, new: replace files that exist already\n"
-    "  --json       list: print JSON\n"
+    "  --force      extract, join, new, dat: replace files that exist already\n"
+    "  --json       list, check, hash, identify, dupes: print JSON\n"
+    "  --quiet      check, hash, identify, dat, dupes: no progress line on the\n"
+    "               terminal\n"
     "  -h, --help   show help; 'd88 COMMAND --help' shows the command's\n"
     "  --           what follows is not an option (a NAME that starts with '-')\n"
     "\n"
@@ -64,7 +75,7 @@ const char kGeneral[] =
     "\n"
     "Exit status: 0 done; 1 a file could not be read or written, or the request\n"
     "was refused (the message on standard error names the file); 2 the command\n"
-    "line is wrong.\n";
+    "line is wrong. 'd88 check' says 1 for warnings and 2 for errors instead.\n";
 
 const char kList[] =
     "Usage: d88 list [--json] FILE...\n"
@@ -207,6 +218,7 @@ const Entry kEntries[] = {
 const char* GeneralHelp() { return kGeneral; }
 
 const char* CommandHelp(const std::string& command) {
+    if (const char* text = CollectionHelp(command)) return text;
     for (size_t i = 0; i < sizeof kEntries / sizeof kEntries[0]; ++i) {
         if (command == kEntries[i].name) return kEntries[i].text;
     }

@@ -64,8 +64,7 @@ std::string Describe(FileApi& files, const IoStatus& status) {
         case kIoExists:
             return "the file exists; give --force to replace it";
         case kIoSourceChanged:
-            return "the file changed after d88 read it (another program wrote to it), so it was "
-                   "not copied";
+            return "the file changed while d88 was reading it (another program wrote to it)";
         case kIoBackupFailed:
             return Say(("its backup copy " + status.other + " could not be made").c_str(), status);
         case kIoBackupNotNamed:

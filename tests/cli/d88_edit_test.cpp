@@ -362,7 +362,7 @@ TEST_F(D88Edit, NoImageIsLostWhenThingsGoWrong) {
         {"the file is replaced by another program after the walk",
          {"rename", file, "1", "X"},
          [&](FaultFiles& f) { saveOverAt(f, file); },
-         "GAME.D88: the file changed after d88 read it",
+         "GAME.D88: the file changed while d88 was reading it",
          other,
          {"GAME.D88", "GAME.bak"}},
         {"its header changes where times are too coarse to show it",
@@ -371,7 +371,7 @@ TEST_F(D88Edit, NoImageIsLostWhenThingsGoWrong) {
              f.frozenStamps = true;
              saveOverAt(f, file);
          },
-         "the file changed after d88 read it",
+         "the file changed while d88 was reading it",
          other,
          {"GAME.D88", "GAME.bak"}},
         {"a file of the target's name appears during a join",

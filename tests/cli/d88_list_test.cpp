@@ -11,7 +11,8 @@ namespace {
 TEST(D88Help, GeneralHelpNamesEveryCommand) {
     Outcome o = D88({"--help"});
     EXPECT_EQ(o.status, 0);
-    for (const char* c : {"list", "extract", "join", "rename", "protect", "move", "delete", "new"})
+    for (const char* c : {"list", "extract", "join", "rename", "protect", "move", "delete", "new", "check",
+                          "hash", "identify", "dat", "dupes"})
         EXPECT_NE(o.out.find(std::string("  ") + c + " "), std::string::npos) << c;
     EXPECT_NE(o.out.find("--backup"), std::string::npos);
     EXPECT_NE(o.out.find("Exit status"), std::string::npos);
@@ -20,7 +21,8 @@ TEST(D88Help, GeneralHelpNamesEveryCommand) {
 }
 
 TEST(D88Help, EachCommandHasItsOwnHelp) {
-    for (const char* c : {"list", "extract", "join", "rename", "protect", "move", "delete", "new"}) {
+    for (const char* c : {"list", "extract", "join", "rename", "protect", "move", "delete", "new", "check",
+                          "hash", "identify", "dat", "dupes"}) {
         Outcome o = D88({c, "--help"});
         EXPECT_EQ(o.status, 0) << c;
         EXPECT_EQ(o.out.find(std::string("Usage: d88 ") + c), 0u) << c;

@@ -1,0 +1,522 @@
+// The collection commands. Each one expands its PATHs into files, has the
+// core's ImageScanner read every image once (checks, digests or both) and
+// words what it found: one line per finding, image or match, or JSON.
+#include "cli/d88_collection.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <set>
+
+#include "cli/d88_cli.h"
+#include "cli/d88_sources.h"
+#include "cli/d88_text.h"
+#include "cli/d88_words.h"
+#include "document/dat.h"
+#include "document/file_writer.h"
+#include "document/file_api.h"
+#include "document/image_scan.h"
+#include "document/paths.h"
+#include "store/d88.h"
+#include "store/memory.h"
+
+namespace d88cli {
+
+namespace {
+
+struct Options {
+    std::vector<std::string> paths;
+    bool json = false, quiet = false, raw = false, force = false, help = false;
+    bool hasDat = false, hasOutput = false;
+    std::string dat, output;
+};
+
+// "1 image", "2 images".
+std::string Count(uint64_t n, const char* thing) {
+    return Number(n) + " " + thing + (n == 1 ? "" : "s");
+}
+
+// UTF-8 (a DAT's names) as shown on the terminal: control characters as
+// \xNN.
+std::string TextForTerminal(const std::string& utf8) {
+    std::string text;
+    for (size_t i = 0; i < utf8.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(utf8[i]);
+        if (c < 0x20 || c == 0x7F) {
+            char e[8];
+            std::snprintf(e, sizeof e, "\\x%02X", c);
+            text += e;
+        } else {
+            text += static_cast<char>(c);
+        }
+    }
+    return text;
+}
+
+// A JSON array printed element by element.
+class JsonArray {
+public:
+    explicit JsonArray(std::ostream& out) : out_(out) {}
+    void Begin() { out_ << "["; }
+    void Item(const std::string& object) {
+        out_ << (any_ ? ",\n  " : "\n  ") << object;
+        any_ = true;
+    }
+    void End() { out_ << (any_ ? "\n]\n" : "]\n"); }
+
+private:
+    std::ostream& out_;
+    bool any_ = false;
+};
+
+// One image as dupes keeps it.
+struct Seen {
+    std::string sha1;
+    size_t source;
+    size_t index;
+    std::string name;  // CP932
+};
+
+class Collection {
+public:
+    Collection(std::ostream& out, std::ostream& err, FileApi& files, MemoryApi& memory)
+        : out_(out), err_(err), files_(files), memory_(memory), json_(out) {}
+
+    int Main(const std::vector<std::string>& args) {
+        const std::string& command = args[0];
+        if (!Parse(command, args)) return kExitUsage;
+        if (o_.help) {
+            out_ << CollectionHelp(command);
+            return kExitOk;
+        }
+        if (o_.paths.empty()) return Usage(command, "'" + command + "' needs at least one PATH");
+        if (command == "check") return Check();
+        if (command == "hash") return Hash();
+        if (command == "identify") return Identify();
+        if (command == "dat") return MakeDat();
+        return Dupes();
+    }
+
+private:
+    typedef void (Collection::*OnImage)(const FileWalk& walk, size_t index,
+                                        const ImageReport& report);
+
+    int Usage(const std::string& command, const std::string& message) {
+        err_ << "d88: " << message << "\nTry 'd88 " << command << " --help'.\n";
+        return kExitUsage;
+    }
+
+    bool Parse(const std::string& command, const std::vector<std::string>& args) {
+        bool options = true;
+        for (size_t i = 1; i < args.size(); ++i) {
+            const std::string& a = args[i];
+            bool takesDat = command == "identify", takesOutput = command == "dat";
+            std::string* value = nullptr;
+            if (!options || a.size() < 2 || a[0] != '-') {
+                o_.paths.push_back(a);
+            } else if (a == "--") {
+                options = false;
+            } else if (a == "-h" || a == "--help") {
+                o_.help = true;
+            } else if (a == "--quiet") {
+                o_.quiet = true;
+            } else if (a == "--json" && command != "dat") {
+                o_.json = true;
+            } else if (a == "--raw" && command == "dupes") {
+                o_.raw = true;
+            } else if (a == "--force" && command == "dat") {
+                o_.force = true;
+            } else if (takesDat && (a == "--dat" || a.compare(0, 6, "--dat=") == 0)) {
+                value = &o_.dat;
+                o_.hasDat = true;
+            } else if (takesOutput &&
+                       (a == "-o" || a == "--output" || a.compare(0, 9, "--output=") == 0)) {
+                value = &o_.output;
+                o_.hasOutput = true;
+            } else {
+                Usage(command, "unknown option " + a + " for '" + command + "'");
+                return false;
+            }
+            if (!value) continue;
+            size_t eq = a.find('=');
+            if (eq != std::string::npos) {
+                *value = a.substr(eq + 1);
+            } else if (i + 1 < args.size()) {
+                *value = args[++i];
+            } else {
+                Usage(command, "option " + a + " needs a file");
+                return false;
+            }
+        }
+        return true;
+    }
+
+    // Expands the PATHs and reads every image with `wants`, handing each
+    // one's report to `onImage`. False when a PATH named nothing or a file
+    // could not be read (reported; the other files are still read).
+    bool ScanAll(const ScanWants& wants, OnImage onImage) {
+        bool ok = ExpandPaths(o_.paths, &sources_, err_);
+        Progress progress(err_, !o_.quiet && IsTerminalErr(err_), sources_);
+        progress_ = &progress;
+        ImageScanner scanner(files_, memory_, wants);
+        scanner.SetProgress(&Collection::OnBytes, &progress);
+        onImage_ = onImage;
+        for (source_ = 0; source_ < sources_.size(); ++source_) {
+            const Source& s = sources_[source_];
+            FileWalk walk;
+            IoStatus status =
+                scanner.ScanFile(s.path.c_str(), s.hasIndex ? s.index : ImageScanner::kEveryImage,
+                                 &walk, &Collection::Each, this);
+            if (status.result != kIoOk) {
+                status.path = s.path;
+                Fail(s.path, Describe(files_, status));
+                ok = false;
+            } else if (s.hasIndex && s.index >= walk.images.size()) {
+                size_t n = walk.images.size();
+                Fail(s.path, "no image " + Number(s.index) +
+                                 (n ? ": the images are numbered 0 to " + Number(n - 1)
+                                    : ": the file holds no images"));
+                ok = false;
+            }
+            progress.FileDone(s.size);
+        }
+        progress.Wipe();
+        progress_ = nullptr;
+        return ok;
+    }
+
+    static void OnBytes(void* context, uint32_t bytes) {
+        static_cast<Progress*>(context)->Add(bytes);
+    }
+
+    static void Each(void* context, const FileWalk& walk, size_t index, const ImageReport& report) {
+        Collection* self = static_cast<Collection*>(context);
+        ++self->images_;
+        (self->*(self->onImage_))(walk, index, report);
+    }
+
+    void Fail(const std::string& path, const std::string& why) {
+        if (progress_) progress_->Wipe();
+        err_ << "d88: " << path << ": " << why << "\n";
+    }
+
+    // The output stream, with the progress line wiped first.
+    std::ostream& Out() {
+        if (progress_) progress_->Wipe();
+        return out_;
+    }
+
+    const Source& source() const { return sources_[source_]; }
+    std::string Label(size_t index) const { return source().path + "@" + Number(index); }
+    static std::string Cp932Name(const FileWalk& walk, size_t index) {
+        HeaderFields fields;
+        FieldsFromBytes(walk.images[index].header, &fields);
+        return fields.name;
+    }
+    std::string Place(const FileWalk& walk, size_t index) const {
+        size_t columns = 0;
+        return Label(index) + "  " + NameForTerminal(Cp932Name(walk, index), &columns);
+    }
+    std::string JsonPlace(const FileWalk& walk, size_t index) const {
+        return "\"file\": " + JsonString((source().path)) +
+               ", \"index\": " + Number(index) +
+               ", \"name\": " + JsonString(Cp932ToUtf8(Cp932Name(walk, index), nullptr));
+    }
+
+    // check
+    int Check() {
+        ScanWants wants = {true, 0, 0};
+        if (o_.json) json_.Begin();
+        bool read = ScanAll(wants, &Collection::CheckOne);
+        if (o_.json) {
+            json_.End();
+        } else {
+            Out() << Count(images_, "image") << " in " << Count(sources_.size(), "file") << ": "
+                  << (errors_ + warnings_ == 0
+                          ? std::string("no findings")
+                          : Count(errors_, "error") + ", " + Count(warnings_, "warning"))
+                  << "\n";
+        }
+        if (errors_ || !read) return 2;
+        return warnings_ ? 1 : 0;
+    }
+
+    void CheckOne(const FileWalk& walk, size_t index, const ImageReport& report) {
+        for (size_t k = 0; k < report.findings.size(); ++k) {
+            const Finding& f = report.findings[k];
+            const char* severity = f.severity == kError ? "error" : "warning";
+            (f.severity == kError ? errors_ : warnings_)++;
+            if (o_.json) {
+                json_.Item("{\"file\": " + JsonString((source().path)) +
+                           ", \"index\": " + Number(index) + ", \"offset\": " + Number(f.offset) +
+                           ", \"severity\": \"" + severity + "\", \"code\": \"" + f.code +
+                           "\", \"message\": " + JsonString(f.text) + "}");
+            } else {
+                Out() << Label(index) << ": " << severity << " " << f.code << " at offset "
+                      << f.offset << ": " << f.text << "\n";
+            }
+        }
+        (void)walk;
+    }
+
+    // hash
+    int Hash() {
+        ScanWants wants = {false, kDigestAll, kDigestAll};
+        if (o_.json) json_.Begin();
+        bool read = ScanAll(wants, &Collection::HashOne);
+        if (o_.json) json_.End();
+        return read ? kExitOk : kExitFailed;
+    }
+
+    static std::string Digests(const DigestSet& d, bool json) {
+        std::string crc = HexOf(d.crc32, 4), md5 = HexOf(d.md5, 16), sha1 = HexOf(d.sha1, 20);
+        if (json)
+            return "{\"crc32\": \"" + crc + "\", \"md5\": \"" + md5 + "\", \"sha1\": \"" + sha1 +
+                   "\"}";
+        return "crc32 " + crc + "  md5 " + md5 + "  sha1 " + sha1;
+    }
+
+    void HashOne(const FileWalk& walk, size_t index, const ImageReport& report) {
+        uint32_t size = WalkedExtent(walk.images[index], walk.fileSize);
+        if (o_.json) {
+            json_.Item("{" + JsonPlace(walk, index) +
+                       ", \"offset\": " + Number(walk.images[index].offset) +
+                       ", \"size\": " + Number(size) + ", \"raw\": " + Digests(report.raw, true) +
+                       ", \"normalised\": " + Digests(report.normalised, true) + "}");
+            return;
+        }
+        Out() << Place(walk, index) << "  (" << size << " bytes)\n"
+              << "  raw         " << Digests(report.raw, false) << "\n"
+              << "  normalised  " << Digests(report.normalised, false) << "\n";
+    }
+
+    // identify
+    int Identify() {
+        if (!o_.hasDat) return Usage("identify", "'identify' needs --dat DATFILE");
+        DatFormat format;
+        DatStatus status = ReadDatFile(files_, o_.dat.c_str(), &dat_, &format);
+        if (status.io.result != kIoOk) {
+            status.io.path = o_.dat;
+            Fail(o_.dat, Describe(files_, status.io));
+            return kExitFailed;
+        }
+        if (!status.why.empty()) {
+            Fail(o_.dat,
+                 (status.line ? "line " + Number(status.line) + ": " : std::string()) + status.why);
+            return kExitFailed;
+        }
+        DatIndex index(dat_);
+        if (!index.Algorithms()) {
+            Fail(o_.dat, "no file of the DAT gives a SHA-1, an MD5 or a CRC32 with a size");
+            return kExitFailed;
+        }
+        index_ = &index;
+        ScanWants wants = {false, index.Algorithms(), index.Algorithms()};
+        if (o_.json) json_.Begin();
+        bool read = ScanAll(wants, &Collection::IdentifyOne);
+        if (o_.json) {
+            json_.End();
+        } else {
+            Out() << Count(images_, "image") << ": " << Number(images_ - unknown_) << " known, "
+                  << Number(unknown_) << " unknown\n";
+        }
+        return read ? kExitOk : kExitFailed;
+    }
+
+    void IdentifyOne(const FileWalk& walk, size_t index, const ImageReport& report) {
+        uint32_t size = WalkedExtent(walk.images[index], walk.fileSize);
+        std::vector<DatMatch> matches = index_->Find(report.raw, report.normalised, size);
+        if (matches.empty()) ++unknown_;
+        if (o_.json) {
+            std::string list;
+            for (size_t m = 0; m < matches.size(); ++m) {
+                const DatGame& game = dat_.games[matches[m].game];
+                list += std::string(m ? ", " : "") + "{\"entry\": " + JsonString(game.name) +
+                        ", \"file\": " + JsonString(game.roms[matches[m].rom].name) +
+                        ", \"form\": \"" + (matches[m].normalised ? "normalised" : "raw") +
+                        "\", \"digest\": \"" + MatchByText(matches[m].by) + "\"}";
+            }
+            json_.Item("{" + JsonPlace(walk, index) + ", \"matches\": [" + list + "]}");
+            return;
+        }
+        std::ostream& out = Out();
+        if (matches.empty()) out << Place(walk, index) << ": unknown\n";
+        for (size_t m = 0; m < matches.size(); ++m) {
+            const DatGame& game = dat_.games[matches[m].game];
+            out << Place(walk, index) << ": " << TextForTerminal(game.name) << " ["
+                << TextForTerminal(game.roms[matches[m].rom].name) << "] ("
+                << (matches[m].normalised ? "normalised" : "raw") << ", "
+                << MatchByText(matches[m].by) << ")\n";
+        }
+    }
+
+    // dat
+    int MakeDat() {
+        if (!o_.hasOutput || o_.output.empty()) return Usage("dat", "'dat' needs -o DATFILE");
+        if (files_.IsFolder(o_.output.c_str())) {
+            Fail(o_.output, "a folder of that name exists");
+            return kExitFailed;
+        }
+        if (!o_.force && files_.Exists(o_.output.c_str())) {
+            Fail(o_.output, "the file exists; give --force to replace it");
+            return kExitFailed;
+        }
+        std::string title = o_.output.substr(FolderPartLength(o_.output.c_str(), kSystemPaths));
+        int dot = ExtensionDot(title.c_str(), kSystemPaths);
+        datText_.clear();
+        datText_ += LogiqxHead(dot >= 0 ? title.substr(0, static_cast<size_t>(dot)) : title,
+                           "Disk images listed by d88 dat");
+        ScanWants wants = {false, kDigestAll, 0};
+        bool read = ScanAll(wants, &Collection::DatOne);
+        datText_ += LogiqxTail();
+        if (!read) {
+            err_ << "d88: nothing was written\n";
+            return kExitFailed;
+        }
+        // The text goes to the file through the one writer, from a block.
+        uint32_t n = static_cast<uint32_t>(datText_.size());
+        uint8_t* block = memory_.Allocate(n);
+        if (!block) {
+            Fail(o_.output, "not enough memory; nothing was written");
+            return kExitFailed;
+        }
+        std::memcpy(block, datText_.data(), n);
+        WriteJob job;
+        job.target = o_.output;
+        job.pieces.push_back(MemoryPiece(block, n, 0, n));
+        job.backup = kNoBackup;
+        job.replace = o_.force;
+        IoStatus status = WriteOneFile(files_, memory_, std::vector<SourceFile>(), job);
+        memory_.Release(block, n);
+        if (!status.ok()) {
+            Fail(status.path, Describe(files_, status) + "; nothing was written");
+            return kExitFailed;
+        }
+        Out() << o_.output << ": " << Number(entries_) << (entries_ == 1 ? " entry" : " entries")
+              << "\n";
+        return kExitOk;
+    }
+
+    void DatOne(const FileWalk& walk, size_t index, const ImageReport& report) {
+        DatGame game;
+        game.name = (source().relative) + "@" + Number(index);
+        for (int n = 2; !gameNames_.insert(game.name).second; ++n)
+            game.name =
+                (source().relative) + "@" + Number(index) + " (" + Number(n) + ")";
+        game.description = Cp932ToUtf8(Cp932Name(walk, index), nullptr);
+        // The name 'd88 extract' gives the image: the file's name with its
+        // extension dot turned into a blank, the disk's name, ".D88".
+        HeaderFields fields;
+        FieldsFromBytes(walk.images[index].header, &fields);
+        char part[kNameMax + 1];
+        ExtractNamePart(fields, part);
+        std::string title = (source().path.substr(FolderPartLength(source().path.c_str(), kSystemPaths)));
+        int dot = ExtensionDot(title.c_str(), kPosixPaths);
+        if (dot >= 0) title = title.substr(0, static_cast<size_t>(dot)) + " ";
+        DatRom rom;
+        rom.name = title + Cp932ToUtf8(part, nullptr) + ".D88";
+        std::replace(rom.name.begin(), rom.name.end(), '/', '_');
+        std::replace(rom.name.begin(), rom.name.end(), '\\', '_');
+        rom.hasSize = true;
+        rom.size = WalkedExtent(walk.images[index], walk.fileSize);
+        rom.crc32 = HexOf(report.raw.crc32, 4);
+        rom.md5 = HexOf(report.raw.md5, 16);
+        rom.sha1 = HexOf(report.raw.sha1, 20);
+        if (game.description.empty()) game.description = rom.name;
+        game.roms.push_back(rom);
+        datText_ += LogiqxGame(game);
+        ++entries_;
+    }
+
+    // dupes
+    int Dupes() {
+        ScanWants wants = {false, o_.raw ? kDigestSha1 : 0u, o_.raw ? 0u : kDigestSha1};
+        bool read = ScanAll(wants, &Collection::DupesOne);
+        std::vector<size_t> order(seen_.size());
+        for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+        std::stable_sort(order.begin(), order.end(),
+                         [this](size_t a, size_t b) { return seen_[a].sha1 < seen_[b].sha1; });
+        // Groups of two or more, in the order of their first image.
+        std::vector<std::vector<size_t> > groups;
+        for (size_t i = 0; i < order.size();) {
+            size_t j = i;
+            while (j < order.size() && seen_[order[j]].sha1 == seen_[order[i]].sha1) ++j;
+            if (j - i > 1)
+                groups.push_back(std::vector<size_t>(order.begin() + i, order.begin() + j));
+            i = j;
+        }
+        std::sort(groups.begin(), groups.end());
+        const char* form = o_.raw ? "raw" : "normalised";
+        if (o_.json) json_.Begin();
+        for (size_t g = 0; g < groups.size(); ++g) {
+            std::string images;
+            if (!o_.json) {
+                Out() << (g ? "\n" : "") << groups[g].size() << " identical images (" << form
+                      << " SHA-1 " << seen_[groups[g][0]].sha1 << "):\n";
+            }
+            for (size_t k = 0; k < groups[g].size(); ++k) {
+                const Seen& s = seen_[groups[g][k]];
+                const std::string& path = sources_[s.source].path;
+                if (o_.json) {
+                    images += std::string(k ? ", " : "") +
+                              "{\"file\": " + JsonString((path)) +
+                              ", \"index\": " + Number(s.index) +
+                              ", \"name\": " + JsonString(Cp932ToUtf8(s.name, nullptr)) + "}";
+                } else {
+                    size_t columns = 0;
+                    Out() << "  " << path << "@" << s.index << "  "
+                          << NameForTerminal(s.name, &columns) << "\n";
+                }
+            }
+            if (o_.json)
+                json_.Item("{\"sha1\": \"" + seen_[groups[g][0]].sha1 + "\", \"form\": \"" + form +
+                           "\", \"images\": [" + images + "]}");
+        }
+        if (o_.json) {
+            json_.End();
+        } else {
+            Out() << (groups.empty() ? "" : "\n") << Count(images_, "image") << ": "
+                  << (groups.empty() ? std::string("no two are the same disk")
+                                     : Count(groups.size(), "group") + " of identical images")
+                  << "\n";
+        }
+        return read ? kExitOk : kExitFailed;
+    }
+
+    void DupesOne(const FileWalk& walk, size_t index, const ImageReport& report) {
+        const DigestSet& d = o_.raw ? report.raw : report.normalised;
+        Seen s = {HexOf(d.sha1, 20), source_, index, Cp932Name(walk, index)};
+        seen_.push_back(s);
+    }
+
+    std::ostream& out_;
+    std::ostream& err_;
+    FileApi& files_;
+    MemoryApi& memory_;
+    Options o_;
+    JsonArray json_;
+    std::vector<Source> sources_;
+    size_t source_ = 0;
+    Progress* progress_ = nullptr;
+    OnImage onImage_ = nullptr;
+    uint64_t images_ = 0, errors_ = 0, warnings_ = 0, unknown_ = 0, entries_ = 0;
+    Dat dat_;
+    const DatIndex* index_ = nullptr;
+    std::string datText_;  // the DAT that dat writes
+    std::set<std::string> gameNames_;
+    std::vector<Seen> seen_;
+};
+
+}  // namespace
+
+int RunCollection(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                  FileApi& files, MemoryApi& memory) {
+    Collection collection(out, err, files, memory);
+    return collection.Main(args);
+}
+
+}  // namespace d88cli

@@ -1,0 +1,215 @@
+// FILE@N, the recursive expansion of folders, and the progress line.
+#include "cli/d88_sources.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <set>
+#include <utility>
+
+#include "document/paths.h"
+#include "store/d88.h"
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace d88cli {
+
+namespace {
+
+const int kDeepest = 64;  // folders below an argument, against loops of links
+
+#ifdef _WIN32
+const char kSeparator = '\\';
+#else
+const char kSeparator = '/';
+#endif
+
+std::string Join(const std::string& folder, const std::string& name) {
+    if (folder.empty()) return name;
+    // A backslash that ends a double-byte character (表) is no separator.
+    bool ends = folder[folder.size() - 1] == '/' ||
+                (kSeparator == '\\' &&
+                 LastBackslash(folder.c_str()) == static_cast<int>(folder.size()) - 1);
+    if (ends) return folder + name;
+    return folder + kSeparator + name;
+}
+
+class Expander {
+public:
+    Expander(std::vector<Source>* out, std::ostream& err) : out_(out), err_(err) {}
+
+    void Argument(const std::string& arg) {
+        ImageRef ref = ParseImageRef(arg);
+#ifdef _WIN32
+        // The C library's stat finds no folder named with a separator at
+        // its end ("C:\\disks\\"); a drive's root keeps its own.
+        std::vector<char> path(ref.path.begin(), ref.path.end());
+        path.push_back('\0');
+        if (path.size() > 4 && TrimTrailingBackslash(&path[0])) ref.path = &path[0];
+#endif
+        struct stat st;
+        if (stat(ref.path.c_str(), &st) != 0) {
+            return Fail(ref.path,
+                        errno == ENOENT ? "no such file or folder" : std::strerror(errno));
+        }
+        if (S_ISDIR(st.st_mode)) {
+            if (ref.hasIndex) return Fail(arg, "a folder holds no images of its own");
+            return Folder(ref.path, std::string(), st, 0);
+        }
+        size_t title = FolderPartLength(ref.path.c_str(), kSystemPaths);
+        Take(ref.path, ref.path.substr(title), ref, st);
+    }
+
+    bool failed = false;
+
+private:
+    void Fail(const std::string& path, const std::string& why) {
+        err_ << "d88: " << path << ": " << why << "\n";
+        failed = true;
+    }
+
+    void Take(const std::string& path, const std::string& relative, const ImageRef& ref,
+              const struct stat& st) {
+        // The same file reached twice (a folder and a file in it, a link).
+        std::string key = path;
+#ifndef _WIN32
+        char id[64];
+        std::snprintf(id, sizeof id, "%llu:%llu", static_cast<unsigned long long>(st.st_dev),
+                      static_cast<unsigned long long>(st.st_ino));
+        key = id;
+#endif
+        if (ref.hasIndex) key += "@" + std::to_string(ref.index);
+        if (!seen_.insert(key).second) return;
+        Source s = {path, relative, ref.hasIndex, ref.index, static_cast<uint64_t>(st.st_size)};
+        out_->push_back(s);
+    }
+
+    void Folder(const std::string& path, const std::string& relative, const struct stat& st,
+                int depth) {
+        std::pair<uint64_t, uint64_t> id(st.st_dev, st.st_ino);
+        if (depth > kDeepest || (st.st_ino != 0 && open_.count(id))) {
+            return Fail(path,
+                        "the folders below it loop back (through a link), or go deeper than " +
+                            std::to_string(kDeepest));
+        }
+        DIR* dir = opendir(path.c_str());
+        if (!dir) return Fail(path, std::strerror(errno));
+        std::vector<std::string> names;
+        while (dirent* e = readdir(dir)) {
+            std::string n = e->d_name;
+            if (n != "." && n != "..") names.push_back(n);
+        }
+        closedir(dir);
+        std::sort(names.begin(), names.end());
+        open_.insert(id);
+        ImageRef whole = {std::string(), false, 0};
+        for (size_t i = 0; i < names.size(); ++i) {
+            std::string child = Join(path, names[i]);
+            std::string rel = relative.empty() ? names[i] : relative + "/" + names[i];
+            struct stat cs;
+            if (stat(child.c_str(), &cs) != 0) continue;  // a dangling link
+            if (S_ISDIR(cs.st_mode)) {
+                Folder(child, rel, cs, depth + 1);
+            } else if (HasContainerExtension(names[i].c_str())) {
+                Take(child, rel, whole, cs);
+            }
+        }
+        open_.erase(id);
+    }
+
+    std::vector<Source>* out_;
+    std::ostream& err_;
+    std::set<std::string> seen_;
+    std::set<std::pair<uint64_t, uint64_t> > open_;
+};
+
+std::string Mib(uint64_t bytes) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", static_cast<double>(bytes) / (1024.0 * 1024.0));
+    return text;
+}
+
+}  // namespace
+
+ImageRef ParseImageRef(const std::string& arg) {
+    ImageRef ref = {arg, false, 0};
+    size_t at = arg.rfind('@');
+    if (at == std::string::npos || at == 0 || at + 1 == arg.size() || arg.size() - at - 1 > 10)
+        return ref;
+    uint64_t v = 0;
+    for (size_t i = at + 1; i < arg.size(); ++i) {
+        if (arg[i] < '0' || arg[i] > '9') return ref;
+        v = v * 10 + static_cast<uint64_t>(arg[i] - '0');
+    }
+    struct stat st;
+    if (v > 0xFFFFFFFFu || stat(arg.c_str(), &st) == 0) return ref;
+    ref.path = arg.substr(0, at);
+    ref.hasIndex = true;
+    ref.index = static_cast<uint32_t>(v);
+    return ref;
+}
+
+bool ExpandPaths(const std::vector<std::string>& args, std::vector<Source>* out,
+                 std::ostream& err) {
+    Expander expander(out, err);
+    for (size_t i = 0; i < args.size(); ++i) expander.Argument(args[i]);
+    return !expander.failed;
+}
+
+Progress::Progress(std::ostream& err, bool on, const std::vector<Source>& sources)
+    : err_(err), on_(on), totalFiles_(sources.size()) {
+    for (size_t i = 0; i < sources.size(); ++i) totalBytes_ += sources[i].size;
+}
+
+void Progress::Add(uint64_t bytes) {
+    bytes_ += bytes;
+    Draw(false);
+}
+
+void Progress::FileDone(uint64_t fileSize) {
+    ++files_;
+    fileBytes_ += fileSize;
+    bytes_ = fileBytes_;
+    Draw(false);
+}
+
+void Progress::Draw(bool now) {
+    if (!on_) return;
+    std::chrono::steady_clock::time_point t = std::chrono::steady_clock::now();
+    if (!now && shown_ && t - last_ < std::chrono::milliseconds(100)) return;
+    last_ = t;
+    std::string line = "d88: " + std::to_string(files_) + " of " + std::to_string(totalFiles_) +
+                       " files, " + Mib(bytes_) + " of " + Mib(totalBytes_) + " MiB";
+    err_ << "\r" << line;
+    if (line.size() < shown_) err_ << std::string(shown_ - line.size(), ' ') << "\r" << line;
+    err_.flush();
+    shown_ = line.size();
+}
+
+void Progress::Wipe() {
+    if (!on_ || !shown_) return;
+    err_ << "\r" << std::string(shown_, ' ') << "\r";
+    err_.flush();
+    shown_ = 0;
+}
+
+bool IsTerminalErr(const std::ostream& err) {
+    if (&err != &std::cerr) return false;
+#ifdef _WIN32
+    return _isatty(_fileno(stderr)) != 0;
+#else
+    return isatty(2) != 0;
+#endif
+}
+
+}  // namespace d88cli
