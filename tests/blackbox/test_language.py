@@ -6,6 +6,7 @@ in a folder named in Greek and Japanese opens, saves and extracts, and a
 disk renamed to a Japanese name stores that name's CP932 bytes."""
 
 import os
+import subprocess
 
 import harness
 
@@ -62,6 +63,17 @@ class EnglishSystemTest(harness.OrvanelTestCase):
                 self.answer(NO)
             self.wait_file(target, renamed)
         self.close_and_wait()
+
+        # d88.exe takes its arguments from the wide command line and writes
+        # UTF-8: the path reaches it whole, and so does the name it lists.
+        with open(self.path("d88.log"), "wb") as log:
+            done = subprocess.run(["wine", harness.CONFIG["d88"], "list", harness.to_windows_path(game)],
+                                  env=self.env, stdin=subprocess.DEVNULL, stdout=log,
+                                  stderr=subprocess.STDOUT, timeout=60)
+        with open(self.path("d88.log"), "rb") as log:
+            listed = log.read().decode("utf-8", errors="replace")
+        self.assertEqual(done.returncode, 0, listed)
+        self.assertIn("    1         688  東京", listed)
 
 
 class JapaneseSystemTest(EnglishSystemTest):
