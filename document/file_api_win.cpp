@@ -181,6 +181,47 @@ public:
         DWORD attributes = GetFileAttributesA(path);
         return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
     }
+    bool ListFolder(const char* folder, std::vector<std::string>* names) override {
+        names->clear();
+        std::string pattern = folder;
+        // "C:\", "C:" and "" take the '*' as they are.
+        if (FolderPartLength(folder, kWindowsPaths) < pattern.size()) pattern += '\\';
+        pattern += '*';
+        WIN32_FIND_DATAA found;
+        HANDLE find = FindFirstFileA(pattern.c_str(), &found);
+        // A drive's root has no "." entry: an empty one finds nothing.
+        if (find == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
+        do {
+            if (std::strcmp(found.cFileName, ".") == 0 || std::strcmp(found.cFileName, "..") == 0)
+                continue;
+            names->push_back(found.cFileName);
+            if (found.cAlternateFileName[0]) names->push_back(found.cAlternateFileName);
+        } while (FindNextFileA(find, &found));
+        bool complete = GetLastError() == ERROR_NO_MORE_FILES;
+        KeepError keep;
+        FindClose(find);
+        return complete;
+    }
+    bool MakeFolderBeside(const char* target, std::string* folderPath) override {
+        folderPath->clear();
+        uint32_t seed =
+            GetTickCount() ^ (GetCurrentProcessId() * 2654435761u) ^ (++calls_ * 40503u);
+        char name[kPathMax];
+        for (uint32_t attempt = 0; attempt < 1000; ++attempt) {
+            if (!NewFileNameBeside(target, seed, attempt, name, sizeof name, kWindowsPaths)) {
+                SetLastError(ERROR_FILENAME_EXCED_RANGE);
+                return false;
+            }
+            if (CreateDirectoryA(name, nullptr)) {
+                folderPath->assign(name);
+                return true;
+            }
+            DWORD error = GetLastError();
+            if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return false;
+        }
+        return false;
+    }
+    bool RemoveFolder(const char* path) override { return RemoveDirectoryA(path) != FALSE; }
     // Windows' file systems take names in any letter case for one.
     bool FoldsCase(const char*) override { return true; }
     std::string FoldCase(const std::string& name) override {
