@@ -11,6 +11,7 @@
 #include "document/paths.h"
 #include "document/report_win.h"
 #include "list/disk_list_win.h"
+#include "shell/long_run_win.h"
 #include "shell/params_win.h"
 #include "shell/shell_win.h"
 #include "shell/texts.h"
@@ -22,7 +23,10 @@ int LoadDocumentFile(HWND mainWindow, const char* path, const char* title, unsig
     uint8_t* block = nullptr;
     uint32_t size = 0;
     bool opened = false;
-    IoStatus result = ReadWholeFile(*params->files, *params->memory, path, &block, &size, &opened);
+    LongRun run(mainWindow);
+    run.Begin(kRunReading, 0);
+    IoStatus result =
+        ReadWholeFile(*params->files, *params->memory, path, &block, &size, &opened, &run);
     if (opened && nameOffset >= 1 && nameOffset <= std::strlen(path) && nameOffset <= kPathMax) {
         // The folder is remembered even when reading fails later on; a path
         // without a folder part leaves it as it was.
@@ -40,7 +44,8 @@ int LoadDocumentFile(HWND mainWindow, const char* path, const char* title, unsig
 
     if (!params->listView) return 0;
     SendMessageA(params->listView, LVM_DELETEALLITEMS, 0, 0);
-    if (!ListImages(params->listView, params->buffer, params->bufferSize, 0, params->bufferSize)) {
+    if (!ListImages(params->listView, params->buffer, params->bufferSize, 0, params->bufferSize,
+                    &run)) {
         // The document stays loaded with the images found so far; the user
         // is told that the rest of the file is not part of it.
         ShowWarning(mainWindow, TXT_WALK_STOPPED, title);

@@ -36,5 +36,10 @@
 #define TXT_SINGLE_BYTES_FORMAT "1 個のｲﾒｰｼﾞを選択    %s(%dBytes) %s"
 #define TXT_SINGLE_KB_FORMAT "1 個のｲﾒｰｼﾞを選択    %s(%dKB) %s"
 #define TXT_WRITE_PROTECT "ﾗｲﾄﾌﾟﾛﾃｸﾄ"
+// How far a long command is, in the status bar.
+#define TXT_PROGRESS_READING "ﾌｧｲﾙを読み込み中... %lu / %lu KB"
+#define TXT_PROGRESS_LISTING "ﾃﾞｨｽｸｲﾒｰｼﾞを一覧に追加中... %lu / %lu 個"
+#define TXT_PROGRESS_SAVING "ﾌｧｲﾙに保存中... %lu / %lu KB"
+#define TXT_PROGRESS_EXTRACTING "ﾃﾞｨｽｸｲﾒｰｼﾞを抽出中... %lu / %lu 個"
 
 #endif
