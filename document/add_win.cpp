@@ -10,6 +10,7 @@
 #include "document/report_win.h"
 #include "document/text_wide_win.h"
 #include "list/disk_list_win.h"
+#include "shell/long_run_win.h"
 #include "shell/params_win.h"
 #include "shell/shell_win.h"
 #include "shell/texts.h"
@@ -20,15 +21,18 @@ int AppendImageFile(HWND mainWindow, const char* path) {
     uint8_t* block = nullptr;
     uint32_t added = 0;
     uint32_t oldSize = params->bufferSize;
+    LongRun run(mainWindow);
+    run.Begin(kRunReading, 0);
     IoStatus result = ReadFileAppended(*params->files, *params->memory, path, params->buffer,
-                                       oldSize, &block, &added);
+                                       oldSize, &block, &added, &run);
     if (!result.ok()) {
         ReportIoFailure(mainWindow, result, path);
         return 0;
     }
     bool complete = true;
     if (params->listView) {
-        complete = ListImages(params->listView, block, oldSize + added, oldSize, oldSize + added);
+        complete =
+            ListImages(params->listView, block, oldSize + added, oldSize, oldSize + added, &run);
         RefitAfterLoad(params->listView);
     }
     InstallBlock(params, block, oldSize + added);

@@ -21,7 +21,7 @@ uint32_t Smaller(uint32_t a, uint32_t b) { return a < b ? a : b; }
 }  // namespace
 
 IoStatus ReadWholeFile(FileApi& files, MemoryApi& mem, const char* path, uint8_t** block,
-                       uint32_t* size, bool* opened) {
+                       uint32_t* size, bool* opened, ByteProgress* progress) {
     *block = nullptr;
     *size = 0;
     if (opened) *opened = false;
@@ -47,6 +47,7 @@ IoStatus ReadWholeFile(FileApi& files, MemoryApi& mem, const char* path, uint8_t
     }
 
     uint32_t page = PageOf(mem);
+    if (progress) progress->Planned(n);
     for (uint64_t p = 0; p < n; p += page) {
         uint32_t at = static_cast<uint32_t>(p);
         uint32_t chunk = Smaller(page, n - at);
@@ -63,6 +64,7 @@ IoStatus ReadWholeFile(FileApi& files, MemoryApi& mem, const char* path, uint8_t
             files.Close(h);
             return s;
         }
+        if (progress) progress->Moved(at + chunk);
     }
     files.Close(h);
     *block = b;
@@ -71,7 +73,8 @@ IoStatus ReadWholeFile(FileApi& files, MemoryApi& mem, const char* path, uint8_t
 }
 
 IoStatus ReadFileAppended(FileApi& files, MemoryApi& mem, const char* path, const uint8_t* oldBase,
-                          uint32_t oldSize, uint8_t** newBlock, uint32_t* added) {
+                          uint32_t oldSize, uint8_t** newBlock, uint32_t* added,
+                          ByteProgress* progress) {
     *newBlock = nullptr;
     *added = 0;
     FileApi::Handle h = files.OpenRead(path);
@@ -97,6 +100,7 @@ IoStatus ReadFileAppended(FileApi& files, MemoryApi& mem, const char* path, cons
 
     uint32_t end = oldSize + n;
     uint32_t q = oldSize;
+    if (progress) progress->Planned(n);
     while (q < end) {
         // Up to the next 1 KiB boundary first, then a page at a time; never
         // past the end of the block.
@@ -119,6 +123,7 @@ IoStatus ReadFileAppended(FileApi& files, MemoryApi& mem, const char* path, cons
             return s;
         }
         q += Smaller(got, ask);
+        if (progress) progress->Moved(q - oldSize);
     }
     files.Close(h);
     *newBlock = b;
@@ -127,7 +132,14 @@ IoStatus ReadFileAppended(FileApi& files, MemoryApi& mem, const char* path, cons
 }
 
 IoStatus WriteImages(FileApi& files, MemoryApi& mem, const uint8_t* base, uint32_t size,
-                     const uint32_t* offsets, size_t count, const char* target, bool makeBackup) {
+                     const uint32_t* offsets, size_t count, const char* target, bool makeBackup,
+                     ByteProgress* progress) {
+    WriteJob job = ImagesJob(mem, base, size, offsets, count, target, makeBackup);
+    return WriteOneFile(files, mem, std::vector<SourceFile>(), job, progress);
+}
+
+WriteJob ImagesJob(MemoryApi& mem, const uint8_t* base, uint32_t size, const uint32_t* offsets,
+                   size_t count, const char* target, bool makeBackup) {
     WriteJob job;
     job.target = target;
     job.backup = makeBackup ? kBackupFirst : kNoBackup;
@@ -138,5 +150,5 @@ IoStatus WriteImages(FileApi& files, MemoryApi& mem, const uint8_t* base, uint32
         uint32_t extent = ImageExtent(mem, base, size, off);
         if (extent > 0) job.pieces.push_back(MemoryPiece(base, size, off, extent));
     }
-    return WriteOneFile(files, mem, std::vector<SourceFile>(), job);
+    return job;
 }

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "document/file_writer.h"
 #include "document/io_status.h"
 
 class FileApi;
@@ -16,17 +17,18 @@ class MemoryApi;
 // 0 bytes gets kIoEmptyFile, one of 4 GiB or more kIoTooLarge, a refused
 // block kIoNoMemory. A short read leaves the rest of its page zero and
 // reading goes on.
-IoStatus ReadWholeFile(FileApi& files, MemoryApi& mem, const char* path,
-                       uint8_t** block, uint32_t* size, bool* opened);
+// The progress is told the file's size and the bytes read so far.
+IoStatus ReadWholeFile(FileApi& files, MemoryApi& mem, const char* path, uint8_t** block,
+                       uint32_t* size, bool* opened, ByteProgress* progress = nullptr);
 
 // Grows the buffer by a file's bytes (add): a new block of oldSize + n bytes
 // holding the old bytes and then the file. A read that delivers nothing
 // before the announced size ends it with kIoReadFailed. An empty file added
 // to an empty buffer gets kIoEmptyFile (there is no block of 0 bytes), a
 // total of 4 GiB or more kIoTooLarge. On failure nothing is left allocated.
-IoStatus ReadFileAppended(FileApi& files, MemoryApi& mem, const char* path,
-                          const uint8_t* oldBase, uint32_t oldSize,
-                          uint8_t** newBlock, uint32_t* added);
+IoStatus ReadFileAppended(FileApi& files, MemoryApi& mem, const char* path, const uint8_t* oldBase,
+                          uint32_t oldSize, uint8_t** newBlock, uint32_t* added,
+                          ByteProgress* progress = nullptr);
 
 // Writes the images at `offsets` (kNoImage entries skipped), each its
 // diskSize bytes clamped to the buffer, back to back to `target`. The bytes
@@ -35,7 +37,12 @@ IoStatus ReadFileAppended(FileApi& files, MemoryApi& mem, const char* path,
 // target is left as it was. The backup copy is made first when asked, and
 // a copy that cannot be made is passed over.
 IoStatus WriteImages(FileApi& files, MemoryApi& mem, const uint8_t* base, uint32_t size,
-                     const uint32_t* offsets, size_t count, const char* target,
-                     bool makeBackup);
+                     const uint32_t* offsets, size_t count, const char* target, bool makeBackup,
+                     ByteProgress* progress = nullptr);
+// What WriteImages writes, as the one writer's job: a caller that places
+// the file its own way (not over an existing target, from a folder of its
+// own) changes the job and writes it with WriteOneFile.
+WriteJob ImagesJob(MemoryApi& mem, const uint8_t* base, uint32_t size, const uint32_t* offsets,
+                   size_t count, const char* target, bool makeBackup);
 
 #endif

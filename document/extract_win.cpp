@@ -3,18 +3,22 @@
 #include <shlobj.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "dialogs/dialogs_win.h"
 #include "document/document_io.h"
 #include "document/document_win.h"
 #include "document/file_api.h"
+#include "document/folder_names.h"
 #include "document/paths.h"
 #include "document/report_win.h"
 #include "document/text_wide_win.h"
 #include "list/disk_list_win.h"
 #include "list/listview_win.h"
 #include "resources/resource.h"
+#include "shell/long_run_win.h"
 #include "shell/params_win.h"
 #include "shell/settings_codec.h"
 #include "shell/shell_win.h"
@@ -142,6 +146,100 @@ int CALLBACK BrowseCallback(HWND browser, UINT message, LPARAM item, LPARAM data
     return 0;
 }
 
+// Writes one disk to `target`: over what is there when `replace`, else
+// only where nothing has the name yet (kIoExists when something has), its
+// new file made in `folder` when one is given.
+IoStatus WriteDisk(MainWindowParams* params, const char* target, uint32_t offset, bool replace,
+                   const std::string& folder, ByteProgress* progress) {
+    WriteJob job = ImagesJob(*params->memory, params->buffer, params->bufferSize, &offset, 1,
+                             target, (params->flags & FLAG_MAKE_BACKUP) != 0);
+    job.replace = replace;
+    job.folder = folder;
+    IoStatus status =
+        WriteOneFile(*params->files, *params->memory, std::vector<SourceFile>(), job, progress);
+    // A name the file system refuses ('|', '>', '*', ...) fails only when
+    // the new file takes it: to the user that target cannot be made, as
+    // when no file could be created for it.
+    if (status.result == kIoReplaceFailed && !replace) status.result = kIoCreateFailed;
+    return status;
+}
+
+// What one run of Disk > Extract keeps: its progress, the names of the
+// folder it writes to (read once), and a folder of its own beside the
+// targets where each new file is made, so that only its final rename
+// asks the target's folder about a name it does not hold yet. That
+// folder goes when the run ends, with whatever a failure left in it.
+class ExtractRun {
+public:
+    ExtractRun(HWND mainWindow, MainWindowParams* params, const char* folder)
+        : window_(mainWindow),
+          params_(params),
+          progress_(mainWindow),
+          folder_(folder),
+          tried_(false),
+          done_(0) {
+        // The folder's part of every target, as BuildExtractTarget makes it.
+        if (LastBackslash(folder) != static_cast<int>(folder_.size()) - 1) folder_ += '\\';
+        progress_.Begin(kRunExtracting, ListSelectedCount(params->listView));
+    }
+    ~ExtractRun() {
+        if (!newFiles_.empty()) params_->files->RemoveFolder(newFiles_.c_str());
+    }
+
+    // One disk, with the question when its target exists: false when the
+    // run ends (Cancel, or a failure, which was reported).
+    bool Extract(const char* target, uint32_t offset, int* answer) {
+        FileApi& files = *params_->files;
+        if (!names_) names_.reset(new FolderNames(files, folder_));
+        bool exists = names_->Has(target);
+        for (;;) {
+            // The system is asked again before a question: the set does not
+            // see a file that another program removed.
+            if (exists && *answer != IDC_ALLYES) exists = files.Exists(target);
+            if (exists && *answer != IDC_ALLYES) {
+                *answer = ShowPrompt(window_, FormatW(TXT_OVERWRITE_QUESTION, PathW(target)),
+                                     TXT_OVERWRITE_CAPTION);
+                if (*answer == IDCANCEL) return false;
+                if (*answer == IDNO) return Done();
+            }
+            IoStatus status = WriteDisk(params_, target, offset, exists,
+                                        exists ? std::string() : NewFilesFor(target), &progress_);
+            // Another program made the file meanwhile: it is asked about as
+            // if it had been there.
+            if (status.result == kIoExists) {
+                exists = true;
+                continue;
+            }
+            if (!status.ok()) {
+                ReportIoFailure(window_, status, target);
+                return false;
+            }
+            names_->Add(target);
+            return Done();
+        }
+    }
+
+private:
+    bool Done() {
+        progress_.Step(++done_);
+        return true;
+    }
+    const std::string& NewFilesFor(const char* target) {
+        if (!tried_) params_->files->MakeFolderBeside(target, &newFiles_);
+        tried_ = true;
+        return newFiles_;
+    }
+
+    HWND window_;
+    MainWindowParams* params_;
+    LongRun progress_;
+    std::string folder_;
+    std::unique_ptr<FolderNames> names_;
+    std::string newFiles_;  // empty: the new files are made beside their targets
+    bool tried_;
+    uint64_t done_;
+};
+
 }  // namespace
 
 int ChooseExtractFolder(HWND owner, char* folder) {
@@ -174,23 +272,10 @@ int ChooseExtractFolder(HWND owner, char* folder) {
 int WriteDiskImage(HWND mainWindow, const char* target, uint32_t offset) {
     MainWindowParams* params = GetParams(mainWindow);
     if (!params) return 0;
-    // The bytes go to a file beside the target that takes the target's name
-    // at the end, so a name the file system refuses ('|', '>', '*', ...)
-    // would only fail at that last step. Such a target cannot be opened:
-    // find out by creating it before anything is written.
-    if (!params->files->Exists(target)) {
-        HANDLE probe = CreateFileW(PathW(target).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (probe == INVALID_HANDLE_VALUE) {
-            ReportIoFailure(mainWindow, kIoOpenFailed, target);
-            return 0;
-        }
-        CloseHandle(probe);
-        DeleteFileW(PathW(target).c_str());
-    }
     IoStatus result =
-        WriteImages(*params->files, *params->memory, params->buffer, params->bufferSize, &offset, 1,
-                    target, (params->flags & FLAG_MAKE_BACKUP) != 0);
+        WriteDisk(params, target, offset, params->files->Exists(target), std::string(), nullptr);
+    if (result.result == kIoExists)
+        result = WriteDisk(params, target, offset, true, std::string(), nullptr);
     if (!result.ok()) {
         ReportIoFailure(mainWindow, result, target);
         return 0;
@@ -215,6 +300,7 @@ int ExtractSelectedTo(HWND mainWindow, const char* folder) {
     MainWindowParams* params = GetParams(mainWindow);
     if (!params || !params->listView || !folder) return 0;
     HWND list = params->listView;
+    ExtractRun run(mainWindow, params, folder);
     int answer = 0;
     for (int index = ListNextSelected(list, -1); index >= 0;
          index = ListNextSelected(list, index)) {
@@ -233,13 +319,7 @@ int ExtractSelectedTo(HWND mainWindow, const char* folder) {
             ReportIoFailure(mainWindow, kIoNameTooLong, target);
             break;
         }
-        if (answer != IDC_ALLYES && params->files->Exists(target)) {
-            answer = ShowPrompt(mainWindow, FormatW(TXT_OVERWRITE_QUESTION, PathW(target)),
-                                TXT_OVERWRITE_CAPTION);
-            if (answer == IDCANCEL) break;
-            if (answer == IDNO) continue;
-        }
-        if (!WriteDiskImage(mainWindow, target, offset)) break;
+        if (!run.Extract(target, offset, &answer)) break;
     }
     return 1;
 }

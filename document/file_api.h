@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // The system's own code of a failure and whose code it is: errno values
 // and Windows error codes overlap, so the two are never mixed up.
@@ -85,6 +86,15 @@ public:
     // wildcards are not expanded.
     virtual bool Exists(const char* path) = 0;
     virtual bool IsFolder(const char* path) = 0;
+    // The names in a folder, files and folders alike ("." and ".." left
+    // out), each with its short (8.3) form too where the system keeps one:
+    // one read of the folder. False when it cannot be read.
+    virtual bool ListFolder(const char* folder, std::vector<std::string>* names) = 0;
+    // A new, empty folder of its own name beside `target` (a name of
+    // NewFileNameBeside, made only where nothing has it yet); its path goes
+    // to folderPath. RemoveFolder removes an empty folder.
+    virtual bool MakeFolderBeside(const char* target, std::string* folderPath) = 0;
+    virtual bool RemoveFolder(const char* path) = 0;
     // Whether the folder of `pathInFolder` takes names that differ only in
     // letter case for one name (asked of the folder's file system), and the
     // form of a name under which such a folder compares it.

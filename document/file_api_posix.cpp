@@ -1,6 +1,7 @@
 // The document's files on POSIX systems. Paths are POSIX paths: UTF-8
 // bytes whose folders are separated by '/' alone. Replacing a file is a
 // rename after its bytes reached the disk.
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <locale.h>
@@ -381,6 +382,40 @@ public:
         struct stat st;
         return stat(path, &st) == 0 && S_ISDIR(st.st_mode);
     }
+    bool ListFolder(const char* folder, std::vector<std::string>* names) override {
+        names->clear();
+        DIR* dir = opendir(folder[0] ? folder : ".");
+        if (!dir) return false;
+        errno = 0;
+        while (dirent* entry = readdir(dir)) {
+            if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
+                names->push_back(entry->d_name);
+        }
+        int error = errno;
+        closedir(dir);
+        errno = error;
+        return error == 0;
+    }
+    bool MakeFolderBeside(const char* target, std::string* folderPath) override {
+        folderPath->clear();
+        static uint32_t calls = 0;
+        uint32_t seed = static_cast<uint32_t>(getpid()) * 2654435761u ^
+                        static_cast<uint32_t>(time(nullptr)) ^ (++calls * 2246822519u);
+        std::vector<char> name(kTempRoom);
+        for (uint32_t attempt = 0; attempt < 1000; ++attempt) {
+            if (!NewFileNameBeside(target, seed, attempt, &name[0], name.size(), kPosixPaths)) {
+                errno = ENAMETOOLONG;
+                return false;
+            }
+            if (mkdir(&name[0], 0700) == 0) {
+                folderPath->assign(&name[0]);
+                return true;
+            }
+            if (errno != EEXIST) return false;
+        }
+        return false;
+    }
+    bool RemoveFolder(const char* path) override { return rmdir(path) == 0; }
     bool FoldsCase(const char* pathInFolder) override { return FolderFoldsCase(pathInFolder); }
     std::string FoldCase(const std::string& name) override { return LowerCase(name); }
     SystemError LastError() override {

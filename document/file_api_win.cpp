@@ -195,20 +195,57 @@ public:
         DWORD attributes = Attributes(path);
         return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
     }
+    bool ListFolder(const char* folder, std::vector<std::string>* names) override {
+        names->clear();
+        std::string pattern = folder;
+        // "C:\", "C:" and "" take the '*' as they are.
+        if (FolderPartLength(folder, kWindowsPaths) < pattern.size()) pattern += '\\';
+        pattern += '*';
+        WIN32_FIND_DATAW found;
+        HANDLE find = FindFirstFileW(W(pattern.c_str()).c_str(), &found);
+        // A drive's root has no "." entry: an empty one finds nothing.
+        if (find == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
+        do {
+            if (lstrcmpW(found.cFileName, L".") == 0 || lstrcmpW(found.cFileName, L"..") == 0)
+                continue;
+            names->push_back(Utf8FromWide(found.cFileName));
+            if (found.cAlternateFileName[0])
+                names->push_back(Utf8FromWide(found.cAlternateFileName));
+        } while (FindNextFileW(find, &found));
+        bool complete = GetLastError() == ERROR_NO_MORE_FILES;
+        KeepError keep;
+        FindClose(find);
+        return complete;
+    }
+    bool MakeFolderBeside(const char* target, std::string* folderPath) override {
+        folderPath->clear();
+        uint32_t seed =
+            GetTickCount() ^ (GetCurrentProcessId() * 2654435761u) ^ (++calls_ * 40503u);
+        char name[kPathBytes];
+        for (uint32_t attempt = 0; attempt < 1000; ++attempt) {
+            if (!NewFileNameBeside(target, seed, attempt, name, sizeof name, kWindowsPaths)) {
+                SetLastError(ERROR_FILENAME_EXCED_RANGE);
+                return false;
+            }
+            if (CreateDirectoryW(W(name).c_str(), nullptr)) {
+                folderPath->assign(name);
+                return true;
+            }
+            DWORD error = GetLastError();
+            if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return false;
+        }
+        return false;
+    }
+    bool RemoveFolder(const char* path) override {
+        return RemoveDirectoryW(W(path).c_str()) != FALSE;
+    }
     // Windows' file systems take names in any letter case for one.
     bool FoldsCase(const char*) override { return true; }
     std::string FoldCase(const std::string& name) override {
-        if (name.empty()) return name;
-        int n =
-            MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), nullptr, 0);
-        if (n <= 0) return name;
-        std::vector<wchar_t> wide(static_cast<size_t>(n));
-        MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), &wide[0], n);
-        CharUpperBuffW(&wide[0], static_cast<DWORD>(n));
-        int m = WideCharToMultiByte(CP_UTF8, 0, &wide[0], n, nullptr, 0, nullptr, nullptr);
-        std::string out(static_cast<size_t>(m > 0 ? m : 0), '\0');
-        if (m > 0) WideCharToMultiByte(CP_UTF8, 0, &wide[0], n, &out[0], m, nullptr, nullptr);
-        return out;
+        std::wstring wide = W(name.c_str());
+        if (wide.empty()) return name;
+        CharUpperBuffW(&wide[0], static_cast<DWORD>(wide.size()));
+        return Utf8FromWide(wide.c_str());
     }
     SystemError LastError() override {
         DWORD code = GetLastError();

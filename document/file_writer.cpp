@@ -70,14 +70,24 @@ public:
     explicit NewFile(FileApi& files) : files_(files) {}
     ~NewFile() { Discard(); }
 
-    IoStatus Create(const std::string& target) {
+    IoStatus Create(const std::string& target, const std::string& folder = std::string()) {
         target_ = target;
         // The name beside the target keeps its prefix, so that a file left
         // by a crash says whose it is; a folder too deep for it is refused.
         char probe[4096];
         if (!NewFileNameBeside(target.c_str(), 0, 0, probe, sizeof probe, kSystemPaths))
             return IoFailure(kIoNameTooLong, target);
-        handle_ = files_.CreateTempBeside(target.c_str(), &path_);
+        // In the caller's folder the file is made as for the target's name
+        // there, which nothing has; where that name does not fit, beside
+        // the target after all.
+        std::string where = target;
+        if (!folder.empty()) {
+            std::string there = folder + (kSystemPaths == kWindowsPaths ? "\\" : "/") +
+                                target.substr(FolderPartLength(target.c_str(), kSystemPaths));
+            if (NewFileNameBeside(there.c_str(), 0, 0, probe, sizeof probe, kSystemPaths))
+                where = there;
+        }
+        handle_ = files_.CreateTempBeside(where.c_str(), &path_);
         if (!handle_) return IoFailure(kIoCreateFailed, files_, target);
         return IoSuccess();
     }
@@ -126,7 +136,7 @@ private:
 class PieceWriter {
 public:
     PieceWriter(FileApi& files, MemoryApi& mem, const NewFile& out,
-                const std::vector<SourceFile>& sources, WriteProgress* progress, uint64_t* told)
+                const std::vector<SourceFile>& sources, ByteProgress* progress, uint64_t* told)
         : files_(files),
           mem_(mem),
           out_(out),
@@ -185,7 +195,7 @@ private:
 
     void Told(uint64_t bytes) {
         *told_ += bytes;
-        if (progress_) progress_->Written(*told_);
+        if (progress_) progress_->Moved(*told_);
     }
 
     // The source as it was walked: same file, size and time.
@@ -332,7 +342,7 @@ private:
     MemoryApi& mem_;
     const NewFile& out_;
     const std::vector<SourceFile>& sources_;
-    WriteProgress* progress_;
+    ByteProgress* progress_;
     uint64_t* told_;
     FileApi::Handle source_ = nullptr;
     size_t sourceIndex_ = 0;
@@ -346,7 +356,7 @@ private:
 
 IoStatus WritePieces(FileApi& files, MemoryApi& mem, const std::vector<SourceFile>& sources,
                      const std::vector<Piece>& pieces, NewFile* out, bool flush,
-                     WriteProgress* progress, uint64_t* told) {
+                     ByteProgress* progress, uint64_t* told) {
     IoStatus status = IoSuccess();
     {
         PieceWriter writer(files, mem, *out, sources, progress, told);
@@ -422,13 +432,13 @@ void MakeBackupCopy(FileApi& files, const char* path) {
 }
 
 IoStatus WriteOneFile(FileApi& files, MemoryApi& mem, const std::vector<SourceFile>& sources,
-                      const WriteJob& job, WriteProgress* progress) {
+                      const WriteJob& job, ByteProgress* progress) {
     size_t placed = 0;
     return WriteFiles(files, mem, sources, std::vector<WriteJob>(1, job), &placed, progress);
 }
 
 IoStatus WriteFiles(FileApi& files, MemoryApi& mem, const std::vector<SourceFile>& sources,
-                    const std::vector<WriteJob>& jobs, size_t* placed, WriteProgress* progress) {
+                    const std::vector<WriteJob>& jobs, size_t* placed, ByteProgress* progress) {
     *placed = 0;
     // One file is flushed before it is closed and replaces its target
     // written through. Several are written first and then flushed one after
@@ -443,11 +453,18 @@ IoStatus WriteFiles(FileApi& files, MemoryApi& mem, const std::vector<SourceFile
     std::vector<std::string> backupNames(jobs.size());
 
     uint64_t told = 0;
+    if (progress) {
+        uint64_t total = 0;
+        for (size_t k = 0; k < jobs.size(); ++k) {
+            for (size_t i = 0; i < jobs[k].pieces.size(); ++i) total += jobs[k].pieces[i].length;
+        }
+        progress->Planned(total);
+    }
     for (size_t k = 0; k < jobs.size(); ++k) {
         const WriteJob& job = jobs[k];
         if (job.backup == kBackupFirst) MakeBackupCopy(files, job.target.c_str());
         made.push_back(std::unique_ptr<NewFile>(new NewFile(files)));
-        IoStatus status = made.back()->Create(job.target);
+        IoStatus status = made.back()->Create(job.target, job.replace ? std::string() : job.folder);
         if (status.ok())
             status = WritePieces(files, mem, sources, job.pieces, made.back().get(), one, progress,
                                  &told);

@@ -66,13 +66,12 @@ struct WriteJob {
     std::vector<Piece> pieces;
     BackupOrder backup;
     bool replace;  // false: refused, in one step of the system's, when the target exists
-};
-
-// Told how many bytes of the pieces reached the new files so far.
-class WriteProgress {
-public:
-    virtual ~WriteProgress() {}
-    virtual void Written(uint64_t bytes) = 0;
+    // Where the new file of a job that does not replace is made: a folder
+    // of the caller's own on the target's volume, so that making it asks
+    // nothing of the target's folder (empty: beside the target, as a job
+    // that replaces always makes it, to take what the user set on the
+    // target). Only the final rename then meets the target's folder.
+    std::string folder;
 };
 
 // Writes one file. Failures name the file concerned: the target
@@ -80,16 +79,19 @@ public:
 // kIoNameTooLong), a source (kIoOpenFailed, kIoReadFailed,
 // kIoSourceChanged), the backup name (kIoBackupFailed). kIoBackupNotNamed
 // means the file was written and the old contents are kept under `other`.
+// A progress is told the bytes of all pieces first, then the bytes that
+// reached the new files so far.
 IoStatus WriteOneFile(FileApi& files, MemoryApi& mem, const std::vector<SourceFile>& sources,
-                      const WriteJob& job, WriteProgress* progress = nullptr);
+                      const WriteJob& job, ByteProgress* progress = nullptr);
 
-// Writes several files, each beside its target, and gives them their names
-// only when all are complete and flushed (and their backup copies made).
+// Writes several files, each beside its target (or in its job's folder),
+// and gives them their names only when all are complete and flushed (and
+// their backup copies made).
 // *placed gets how many took their names; none did when a failure comes
 // before that step.
 IoStatus WriteFiles(FileApi& files, MemoryApi& mem, const std::vector<SourceFile>& sources,
                     const std::vector<WriteJob>& jobs, size_t* placed,
-                    WriteProgress* progress = nullptr);
+                    ByteProgress* progress = nullptr);
 
 // Copies `path` to its backup name, replacing an older backup, before the
 // file is overwritten. Failures (nothing to copy, no room) are silent.

@@ -61,4 +61,13 @@ inline IoStatus IoFailure(IoResult result, const std::string& path,
     return IoFailure(result, none, path, other);
 }
 
+// Told how far a run of reads or writes is: the bytes it will move, once
+// they are known, and then the bytes moved so far.
+class ByteProgress {
+public:
+    virtual ~ByteProgress() {}
+    virtual void Planned(uint64_t total) { (void)total; }
+    virtual void Moved(uint64_t bytes) = 0;
+};
+
 #endif

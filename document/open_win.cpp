@@ -13,6 +13,7 @@
 #include "document/report_win.h"
 #include "document/text_wide_win.h"
 #include "list/disk_list_win.h"
+#include "shell/long_run_win.h"
 #include "shell/params_win.h"
 #include "shell/shell_win.h"
 #include "shell/texts.h"
@@ -24,7 +25,10 @@ int LoadDocumentFile(HWND mainWindow, const char* path, const char* title, unsig
     uint8_t* block = nullptr;
     uint32_t size = 0;
     bool opened = false;
-    IoStatus result = ReadWholeFile(*params->files, *params->memory, path, &block, &size, &opened);
+    LongRun run(mainWindow);
+    run.Begin(kRunReading, 0);
+    IoStatus result =
+        ReadWholeFile(*params->files, *params->memory, path, &block, &size, &opened, &run);
     if (opened && nameOffset >= 1 && nameOffset <= std::strlen(path) &&
         nameOffset <= sizeof params->lastDir) {
         // The folder is remembered even when reading fails later on; a path
@@ -43,7 +47,8 @@ int LoadDocumentFile(HWND mainWindow, const char* path, const char* title, unsig
 
     if (!params->listView) return 0;
     SendMessageA(params->listView, LVM_DELETEALLITEMS, 0, 0);
-    if (!ListImages(params->listView, params->buffer, params->bufferSize, 0, params->bufferSize)) {
+    if (!ListImages(params->listView, params->buffer, params->bufferSize, 0, params->bufferSize,
+                    &run)) {
         // The document stays loaded with the images found so far; the user
         // is told that the rest of the file is not part of it.
         ShowWarning(mainWindow, TXT_WALK_STOPPED, title);

@@ -13,6 +13,7 @@
 #include "document/text_wide_win.h"
 #include "list/disk_list_win.h"
 #include "list/listview_win.h"
+#include "shell/long_run_win.h"
 #include "shell/params_win.h"
 #include "shell/settings_codec.h"
 #include "shell/shell_win.h"
@@ -22,15 +23,18 @@
 int WriteDocument(HWND mainWindow, const char* target) {
     MainWindowParams* params = GetParams(mainWindow);
     if (!params) return 0;
+    LongRun run(mainWindow);
+    run.Begin(kRunSaving, 0);
     std::vector<uint32_t> offsets;
     if (params->listView) {
         int count = ListCount(params->listView);
         offsets.reserve(count);
         for (int i = 0; i < count; ++i) offsets.push_back(GetItemImageOffset(params->listView, i));
     }
-    IoStatus result = WriteImages(*params->files, *params->memory, params->buffer,
-                                  params->bufferSize, offsets.empty() ? nullptr : &offsets[0],
-                                  offsets.size(), target, (params->flags & FLAG_MAKE_BACKUP) != 0);
+    IoStatus result =
+        WriteImages(*params->files, *params->memory, params->buffer, params->bufferSize,
+                    offsets.empty() ? nullptr : &offsets[0], offsets.size(), target,
+                    (params->flags & FLAG_MAKE_BACKUP) != 0, &run);
     if (!result.ok()) {
         ReportIoFailure(mainWindow, result, target);
         return 0;

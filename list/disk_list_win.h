@@ -7,7 +7,15 @@
 
 #include <cstdint>
 
+class LongRun;
+struct MainWindowParams;
+
 HWND CreateDiskList(HWND mainWindow);
+// Passes the list's messages through the program's own procedure (which
+// shows the status text of a burst of changes once), and takes it away
+// again before the record goes.
+void HookDiskList(HWND list, MainWindowParams* params);
+void UnhookDiskList(HWND list, MainWindowParams* params);
 // Appends an item for the image at `offset` of the block base..base+size.
 // Answers its diskSize, or 0 (and lists nothing) when the header cannot be
 // read.
@@ -17,8 +25,10 @@ int RefreshDiskItem(HWND list, int index);
 uint32_t GetItemImageOffset(HWND list, int index);
 LRESULT OnDiskListNotify(HWND list, NMHDR* header);
 
-// Lists every image of base[start..end) (the walk); true when it reached end.
-bool ListImages(HWND list, const uint8_t* base, uint32_t size, uint32_t start, uint32_t end);
+// Lists every image of base[start..end) (the walk); true when it reached
+// end. A run of the caller's is told how many items are in.
+bool ListImages(HWND list, const uint8_t* base, uint32_t size, uint32_t start, uint32_t end,
+                LongRun* run = nullptr);
 
 // Rename, write protect, context menus.
 int StartRename(HWND mainWindow);

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "document/paths.h"
+#include "shell/presentation.h"
 
 class FileApi;
 class MemoryApi;
@@ -23,6 +24,14 @@ typedef SHORT(WINAPI* KeyStateFn)(int);
 // The help viewers' requests: HtmlHelpW (HTML Help) and WinHelpW (WinHelp).
 typedef HWND(WINAPI* HtmlHelpFn)(HWND, LPCWSTR, UINT, DWORD_PTR);
 typedef BOOL(WINAPI* WinHelpFn)(HWND, LPCWSTR, UINT, ULONG_PTR);
+
+// A message that arrived while a long command ran, sent again at its end.
+struct HeldMessage {
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+const int kHeldMessages = 8;
 
 struct MainWindowParams {
     uint32_t size;
@@ -58,6 +67,22 @@ struct MainWindowParams {
     // Nonzero while a drop is being worked through (opened or added); new
     // drops are refused until its run ends.
     int32_t dropRunning;
+
+    // The status text: what the selection asks for (shown unless a long
+    // command shows its progress there), and what the changes inside the
+    // disk list's current message ask for, shown once that message
+    // returns. The list's own window procedure is kept to pass it on.
+    char statusText[256];
+    StatusInputs pendingStatus;
+    int32_t listDepth;
+    WNDPROC listProc;
+    // A long command (open, add, save, extract): how many are running
+    // (nested), whether its progress shows in the status bar, and the
+    // commands, drops and closes that arrived meanwhile.
+    int32_t runDepth;
+    int32_t progressShown;
+    int32_t heldCount;
+    HeldMessage held[kHeldMessages];
 };
 
 // What a main window is created with. Production passes none and gets the

@@ -67,3 +67,28 @@ void FormatSingleText(uint8_t mediaType, uint32_t diskSize, uint8_t writeProtect
                       static_cast<int>(diskSize / 1024), protect);
     }
 }
+
+void FormatStatusText(const StatusInputs& in, char* out, size_t outSize) {
+    if (!out || !outSize) return;
+    out[0] = '\0';
+    if (in.kind == StatusInputs::kCount) FormatCountText(in.number, out, outSize);
+    if (in.kind == StatusInputs::kSelected) FormatSelectedText(in.number, out, outSize);
+    if (in.kind == StatusInputs::kSingle)
+        FormatSingleText(in.mediaType, in.diskSize, in.writeProtect, out, outSize);
+}
+
+void FormatProgressText(RunStage stage, uint64_t done, uint64_t total, char* out, size_t outSize) {
+    if (!out || !outSize) return;
+    if (done > total) done = total;
+    const char* format = TXT_PROGRESS_READING;
+    if (stage == kRunSaving) format = TXT_PROGRESS_SAVING;
+    if (stage == kRunListing || stage == kRunExtracting) {
+        format = stage == kRunListing ? TXT_PROGRESS_LISTING : TXT_PROGRESS_EXTRACTING;
+    } else {
+        // Bytes as whole KiB, the last one counted once it is complete.
+        done /= 1024;
+        total = (total + 1023) / 1024;
+    }
+    std::snprintf(out, outSize, format, static_cast<unsigned long>(done),
+                  static_cast<unsigned long>(total));
+}

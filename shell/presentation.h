@@ -31,6 +31,24 @@ MenuState ComputeMenuState(const MenuInputs& in);
 int ViewModeCommand(uint32_t viewMode);
 int CommandViewMode(int command);  // -1 for any other command
 
+// What the status text of the selection is made of: the one rule of
+// UpdateStatusText, decided when a change is notified and turned into
+// text (FormatStatusText) when the burst of changes is over.
+struct StatusInputs {
+    enum Kind { kNone, kCount, kSelected, kSingle };
+    Kind kind;
+    int number;  // kCount: items; kSelected: selected items
+    uint8_t mediaType;
+    uint32_t diskSize;
+    uint8_t writeProtect;
+};
+void FormatStatusText(const StatusInputs& in, char* out, size_t outSize);
+
+// What a long command shows in the status bar after a second: the stage
+// and how far it is, in images or in KiB.
+enum RunStage { kRunReading, kRunListing, kRunSaving, kRunExtracting };
+void FormatProgressText(RunStage stage, uint64_t done, uint64_t total, char* out, size_t outSize);
+
 // Status bar texts (256-byte buffer).
 void FormatCountText(int items, char* out, size_t outSize);      // "%d 個のｲﾒｰｼﾞ"
 void FormatSelectedText(int selected, char* out, size_t outSize);  // "%d 個のｲﾒｰｼﾞを選択"

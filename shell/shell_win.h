@@ -16,6 +16,7 @@ int RunOrvanel(HINSTANCE instance, const char* commandTail, int showCommand);
 
 bool RegisterMainWindowClass(HINSTANCE instance);
 struct MainWindowServices;
+struct MainWindowParams;
 // Creates the main window (not yet shown); null when creation failed.
 HWND CreateMainWindow(HINSTANCE instance);
 // The same with services of the caller's (tests).
@@ -36,6 +37,9 @@ int FitColumns(HWND list);
 // Fits the columns when the list shows details or list view, then repaints.
 void RefitAfterLoad(HWND list);
 int UpdateStatusText(HWND list, const NMLISTVIEW* change);
+// Shows the status text the changes inside the list's last message asked
+// for, if any.
+void ShowPendingStatus(MainWindowParams* params);
 int UpdateMenuState(HWND mainWindow, HMENU menu);
 // Opens the help's contents: the .chm or the .hlp beside the executable,
 // whichever the system reads (help_win.cpp). Returns 1.

@@ -40,5 +40,10 @@
 // A disk name typed with a character that the header's code page (CP932)
 // cannot hold: nothing is stored.
 #define TXT_NAME_NOT_CP932 "ﾃﾞｨｽｸ名に使えない文字が含まれています.\n名前は変更されません."
+// How far a long command is, in the status bar.
+#define TXT_PROGRESS_READING "ﾌｧｲﾙを読み込み中... %lu / %lu KB"
+#define TXT_PROGRESS_LISTING "ﾃﾞｨｽｸｲﾒｰｼﾞを一覧に追加中... %lu / %lu 個"
+#define TXT_PROGRESS_SAVING "ﾌｧｲﾙに保存中... %lu / %lu KB"
+#define TXT_PROGRESS_EXTRACTING "ﾃﾞｨｽｸｲﾒｰｼﾞを抽出中... %lu / %lu 個"
 
 #endif

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "store/d88.h"
 #include "store/memory.h"
 
 namespace {
@@ -73,5 +74,37 @@ bool WalkImages(uint32_t start, uint32_t end, ImageStep step, void* ctx) {
         if (v > 0xFFFFFFFFu - p) return true;  // past the last offset: the end is reached
         p += v;
     }
+    return true;
+}
+
+WalkHeaderReader::WalkHeaderReader(MemoryApi& mem, const uint8_t* base, uint32_t size)
+    : mem_(mem), base_(base), size_(size), page_(PageOf(mem)), from_(0), to_(0) {}
+
+WalkHeaderReader::~WalkHeaderReader() { Unlock(); }
+
+void WalkHeaderReader::Unlock() {
+    if (to_ > from_) mem_.Unlock(base_ + from_, to_ - from_);
+    from_ = to_ = 0;
+}
+
+bool WalkHeaderReader::Read(uint32_t off, HeaderFields* out) {
+    if (!out || !base_ || off >= size_) return false;
+    uint32_t len = Smaller(kHeaderAccess, size_ - off);
+    if (off < from_ || off + len > to_) {
+        Unlock();
+        // The page of the header's first byte, and the next one when the
+        // header runs into it, cut at the end of the block.
+        uint32_t from = off - off % page_;
+        uint64_t to = static_cast<uint64_t>(from) + page_;
+        if (to < off + len) to += page_;
+        if (to > size_) to = size_;
+        if (!mem_.Lock(base_ + from, static_cast<uint32_t>(to - from))) return false;
+        from_ = from;
+        to_ = static_cast<uint32_t>(to);
+    }
+    uint8_t bytes[kHeaderAccess];
+    std::memset(bytes, 0, sizeof bytes);
+    std::memcpy(bytes, base_ + off, len);
+    FieldsFromBytes(bytes, out);
     return true;
 }

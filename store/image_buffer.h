@@ -41,6 +41,30 @@ private:
 // The system's page size, 4096 where it gives none.
 uint32_t PageOf(MemoryApi& mem);
 
+struct HeaderFields;
+
+// Reads the headers of a walk, in order, as ReadHeader reads each, but with
+// one lock per page rather than one per header: the page that holds a
+// header stays locked while the headers after it lie in it too (a lock
+// and its unlock cost more than the read; small images share pages).
+class WalkHeaderReader {
+public:
+    WalkHeaderReader(MemoryApi& mem, const uint8_t* base, uint32_t size);
+    ~WalkHeaderReader();
+    bool Read(uint32_t off, HeaderFields* out);
+
+private:
+    WalkHeaderReader(const WalkHeaderReader&);
+    WalkHeaderReader& operator=(const WalkHeaderReader&);
+    void Unlock();
+    MemoryApi& mem_;
+    const uint8_t* base_;
+    uint32_t size_;
+    uint32_t page_;
+    uint32_t from_;
+    uint32_t to_;  // the locked range; empty when nothing is locked
+};
+
 // Called once per image found; answers the number of bytes to advance
 // (the image's diskSize), or 0 to stop the walk.
 typedef uint32_t (*ImageStep)(void* ctx, uint32_t offset);

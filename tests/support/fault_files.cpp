@@ -1,5 +1,7 @@
 #include "tests/support/fault_files.h"
 
+#include "document/paths.h"
+
 FaultFiles::FaultFiles() : inner_(SystemFiles()) {}
 
 FaultFiles::FaultFiles(FileApi& inner) : inner_(inner) {}
@@ -15,8 +17,14 @@ SystemError FaultFiles::LastError() {
     return e;
 }
 
+void FaultFiles::Look(const char* path, bool madeNew) {
+    if (countLookups && (madeNew || !inner_.Exists(path)))
+        ++missingLookups[std::string(path, FolderPartLength(path, kSystemPaths))];
+}
+
 FileApi::Handle FaultFiles::OpenRead(const char* path) {
     faulted_ = false;
+    Look(path);
     if (beforeOpen) beforeOpen(path);
     if (failOpen) {
         Faulted();
@@ -103,14 +111,17 @@ bool FaultFiles::CopyRange(Handle from, uint64_t pos, Handle to, uint32_t n, uin
 FileApi::Handle FaultFiles::CreateTempBeside(const char* target, std::string* tempPath) {
     faulted_ = false;
     ++creates;
+    if (beforeCreate) beforeCreate(target);
     if (failCreate || creates == failCreateAt) {
         Faulted();
         return nullptr;
     }
+    Look(target);
     Handle h = inner_.CreateTempBeside(target, tempPath);
     if (h) {
         open_.insert(h);
         tempsCreated.push_back(*tempPath);
+        Look(tempPath->c_str(), true);
     }
     return h;
 }
@@ -144,6 +155,7 @@ bool FaultFiles::Flush(Handle h) {
 bool FaultFiles::FlushNamed(const char* path) {
     faulted_ = false;
     if (failFlush) return Faulted();
+    Look(path);
     return inner_.FlushNamed(path);
 }
 
@@ -155,32 +167,64 @@ bool FaultFiles::Close(Handle h) {
     return failClose ? Faulted() : ok;
 }
 
-bool FaultFiles::Delete(const char* path) { return inner_.Delete(path); }
+bool FaultFiles::Delete(const char* path) {
+    Look(path);
+    return inner_.Delete(path);
+}
 
 bool FaultFiles::Copy(const char* from, const char* to) {
     copies.push_back(std::string(from) + ">" + to);
     faulted_ = false;
     if (failCopy) return Faulted();
+    Look(from);
+    Look(to);
     return inner_.Copy(from, to);
 }
 
 bool FaultFiles::Replace(const char* from, const char* to, bool replace) {
     faulted_ = false;
     if (failReplace || ++renames == failRenameAt) return Faulted();
+    Look(to);
     return inner_.Replace(from, to, replace);
 }
 
 bool FaultFiles::Rename(const char* from, const char* to, bool replace) {
     faulted_ = false;
     if (failReplace || ++renames == failRenameAt) return Faulted();
+    Look(to);
     return inner_.Rename(from, to, replace);
 }
 
 bool FaultFiles::SyncFolder(const char* pathInFolder) { return inner_.SyncFolder(pathInFolder); }
 
-bool FaultFiles::Exists(const char* path) { return inner_.Exists(path); }
+bool FaultFiles::Exists(const char* path) {
+    Look(path);
+    return inner_.Exists(path);
+}
 
-bool FaultFiles::IsFolder(const char* path) { return inner_.IsFolder(path); }
+bool FaultFiles::IsFolder(const char* path) {
+    Look(path);
+    return inner_.IsFolder(path);
+}
+
+bool FaultFiles::ListFolder(const char* folder, std::vector<std::string>* names) {
+    faulted_ = false;
+    names->clear();
+    if (failListFolder) return Faulted();
+    ++folderReads;
+    return inner_.ListFolder(folder, names);
+}
+
+bool FaultFiles::MakeFolderBeside(const char* target, std::string* folderPath) {
+    faulted_ = false;
+    folderPath->clear();
+    if (failMakeFolder) return Faulted();
+    bool made = inner_.MakeFolderBeside(target, folderPath);
+    if (made) Look(folderPath->c_str(), true);
+    return made;
+}
+
+bool FaultFiles::RemoveFolder(const char* path) { return inner_.RemoveFolder(path); }
 
 bool FaultFiles::FoldsCase(const char* pathInFolder) {
     return foldsCase >= 0 ? foldsCase != 0 : inner_.FoldsCase(pathInFolder);

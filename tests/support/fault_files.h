@@ -42,6 +42,9 @@ public:
     bool SyncFolder(const char* pathInFolder) override;
     bool Exists(const char* path) override;
     bool IsFolder(const char* path) override;
+    bool ListFolder(const char* folder, std::vector<std::string>* names) override;
+    bool MakeFolderBeside(const char* target, std::string* folderPath) override;
+    bool RemoveFolder(const char* path) override;
     bool FoldsCase(const char* pathInFolder) override;  // `foldsCase` when set
     std::string FoldCase(const std::string& name) override;
     // `systemError` after a fault made here, else the inner one's.
@@ -70,7 +73,16 @@ public:
     int64_t kernelCopyFailAfter = -1;
     int foldsCase = -1;         // 0 or 1: what FoldsCase says instead of the folder
     bool frozenStamps = false;  // Stamp reports each file's first stamp ever after
-    std::function<void(const std::string&)> beforeOpen;  // called with the path
+    bool failListFolder = false;
+    bool failMakeFolder = false;
+    std::function<void(const std::string&)> beforeOpen;    // called with the path
+    std::function<void(const std::string&)> beforeCreate;  // with the target of a new file
+    // Counts, per folder, the calls that ask the system about a name that
+    // does not exist (each name made new counts too), and the folders read
+    // whole. Each name is first looked up here, which costs a look-up more.
+    bool countLookups = false;
+    std::map<std::string, int> missingLookups;
+    int folderReads = 0;
     int systemError = 0;  // the code a fault made here reports (an errno)
 
     // What happened.
@@ -86,6 +98,7 @@ public:
 
 private:
     bool Faulted();  // notes that the last failure was made here
+    void Look(const char* path, bool madeNew = false);
     bool ReadFault(uint32_t* n, uint32_t* got, bool* result);
     FileApi& inner_;
     bool faulted_ = false;

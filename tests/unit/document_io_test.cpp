@@ -409,6 +409,28 @@ TEST_F(SaveTest, AFailedSaveKeepsTheBackup) {
     EXPECT_TRUE(backup == original);
 }
 
+TEST_F(SaveTest, AFileMadeInAFolderOfTheCallersOwnTakesOnlyANameNothingHas) {
+    std::string own;
+    ASSERT_TRUE(files.MakeFolderBeside(target.c_str(), &own));
+    uint32_t offset = 0;
+    WriteJob job = ImagesJob(mem, base, size, &offset, 1, dir.File("NEW.D88").c_str(), false);
+    job.replace = false;
+    job.folder = own;
+    EXPECT_EQ(kIoOk, WriteOneFile(files, mem, std::vector<SourceFile>(), job).result);
+    ASSERT_EQ(1u, files.tempsCreated.size());
+    EXPECT_EQ(own + "/", files.tempsCreated[0].substr(0, own.size() + 1));
+    Bytes written;
+    ASSERT_TRUE(GetFile(dir.File("NEW.D88"), &written));
+    EXPECT_TRUE(written == Image(0, 1000));
+    // The name is taken now: refused, with nothing left in either folder.
+    job.target = target;
+    EXPECT_EQ(kIoExists, WriteOneFile(files, mem, std::vector<SourceFile>(), job).result);
+    ExpectSaved(original);
+    std::vector<std::string> left;
+    EXPECT_TRUE(files.ListFolder(own.c_str(), &left) && left.empty());
+    EXPECT_TRUE(files.RemoveFolder(own.c_str()));
+}
+
 TEST_F(SaveTest, AMissingFolderOrAFolderAsTargetCannotBeOpened) {
     target = dir.File("NO/SUCH/GAME.D88");
     EXPECT_EQ(kIoCreateFailed, Save({0}));

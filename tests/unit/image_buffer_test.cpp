@@ -153,4 +153,35 @@ TEST(Grow, LockFailuresDoNotStopTheCopy) {
     EXPECT_TRUE(mem.errors().empty());
 }
 
+TEST(WalkHeaderReader, LocksEachPageOnceAndTheNextWhereAHeaderRunsIntoIt) {
+    std::vector<uint8_t> file = MakeImage(1024, "A");
+    Append(&file, MakeImage(1024, "B"));
+    Append(&file, MakeImage(2042, "C"));  // D's header starts 6 bytes before the page ends
+    Append(&file, MakeImage(700, "D"));
+    uint32_t size = static_cast<uint32_t>(file.size());
+    FaultMemory mem(4096);
+    uint8_t* block = mem.Allocate(size);
+    std::memcpy(block, file.data(), size);
+    std::string names;
+    HeaderFields f;
+    {
+        WalkHeaderReader headers(mem, block, size);
+        for (uint32_t off : {0u, 1024u, 2048u, 4090u}) {
+            ASSERT_TRUE(headers.Read(off, &f));
+            names += f.name;
+        }
+        EXPECT_FALSE(headers.Read(size, &f));
+    }
+    EXPECT_EQ("ABCD", names);
+    ASSERT_EQ(2u, mem.locks().size());
+    EXPECT_EQ(4096u, mem.locks()[0].n);
+    EXPECT_EQ(size, mem.locks()[1].n) << "two pages, cut at the block's end";
+    EXPECT_EQ(0u, mem.heldLocks());
+    mem.RefuseLocks(true);
+    WalkHeaderReader refused(mem, block, size);
+    EXPECT_FALSE(refused.Read(0, &f));
+    mem.Release(block, size);
+    EXPECT_TRUE(mem.errors().empty());
+}
+
 }  // namespace

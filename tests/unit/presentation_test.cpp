@@ -87,4 +87,12 @@ TEST(StatusText, OneSelectedImage) {
     EXPECT_STREQ("1 個のｲﾒｰｼﾞを選択    2D(1KB) ", out);
 }
 
+TEST(StatusText, HowFarALongCommandIs) {
+    char out[256];
+    FormatProgressText(kRunExtracting, 3, 10, out, sizeof out);
+    EXPECT_STREQ("ﾃﾞｨｽｸｲﾒｰｼﾞを抽出中... 3 / 10 個", out);
+    FormatProgressText(kRunSaving, 2047, 1025 * 1024 + 1, out, sizeof out);
+    EXPECT_STREQ("ﾌｧｲﾙに保存中... 1 / 1026 KB", out);
+}
+
 }  // namespace

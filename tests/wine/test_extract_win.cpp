@@ -75,6 +75,11 @@ protected:
     void SetLastDir(const std::string& dir) { lstrcpynA(params()->lastDir, dir.c_str(), 261); }
 
     std::string Target(const std::string& diskName) const { return out_.File("GAME " + diskName + ".D88"); }
+    std::string StatusText() {
+        char text[256] = "";
+        SendMessageA(params()->statusBar, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+        return text;
+    }
 
     // Runs Disk > Extract through the command, the browser answered first.
     ModalWatcher& Run(ModalWatcher& watcher) {
@@ -383,6 +388,81 @@ TEST_F(Extract, WriteDiskImageWritesOneImageAndReportsItsOwnFailures) {
     ASSERT_TRUE(watcher.Finish()) << watcher.Report();
     EXPECT_EQ(Format(TXT_CANNOT_OPEN, missing), watcher.seen()[0].text);
     EXPECT_EQ(0, params()->modified);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Extract, NamesInOtherLetterCaseAndFilesMadeDuringTheRunAreAskedAbout) {
+    Bytes a = MakeImage("DISK A", 700);
+    Bytes b = MakeImage("DISK B", 800);
+    Open({a, b});
+    out_.Write("game disk a.d88", MakeImage("OLD", 900));
+    SelectOnly(list(), {0, 1});
+    FaultFiles files;
+    // Another program makes B's file after the run has read the folder.
+    files.beforeCreate = [&](const std::string& where) {
+        if (where.find("GAME DISK B.D88") != std::string::npos && !Exists(Target("DISK B")))
+            out_.Write("GAME DISK B.D88", MakeImage("OTHER", 900));
+    };
+    params()->files = &files;
+    ModalWatcher watcher;
+    watcher.Expect(Format(TXT_OVERWRITE_QUESTION, Target("DISK A")), IDYES);
+    watcher.Expect(Format(TXT_OVERWRITE_QUESTION, Target("DISK B")), IDYES);
+    bool finished = RunTo(watcher).Finish();
+    params()->files = &SystemFiles();
+    ASSERT_TRUE(finished) << watcher.Report();
+    // The replaced file's name may take either letter case.
+    EXPECT_EQ(2u, FilesIn(out_.path()).size()) << "one file for each name, and nothing else left";
+    EXPECT_TRUE(FileBytes(Target("DISK A")) == a);
+    EXPECT_TRUE(FileBytes(Target("DISK B")) == b);
+}
+
+TEST_F(Extract, ALongRunShowsHowFarItIsAndStartsNoCommandInside) {
+    std::vector<Bytes> disks;
+    std::vector<int> all;
+    for (int i = 0; i < 40; ++i) {
+        disks.push_back(MakeImage(("D" + std::to_string(i)).c_str(), 700));
+        all.push_back(i);
+    }
+    Open(disks);
+    SelectOnly(list(), all);
+    FaultFiles files;
+    files.failMakeFolder = true;  // the new files are made beside their targets then
+    DWORD start = 0;
+    bool inside = true, waitCursor = true, painted = false;
+    std::string late;  // the status text once the run has lasted over a second
+    // A slow disk: each new file takes 40 ms to make.
+    files.beforeCreate = [&](const std::string&) {
+        if (!start) {
+            start = GetTickCount();
+            SendMessageA(main(), WM_COMMAND, IDM_STATUSBAR, 0);
+            PostMessageA(main(), WM_COMMAND, IDM_LIST, 0);
+            InvalidateRect(list(), nullptr, TRUE);
+        } else {
+            inside &= IsWindowVisible(params()->statusBar) && ListViewBits(list()) == LVS_ICON;
+            painted |= !GetUpdateRect(list(), nullptr, FALSE);
+            if (GetTickCount() - start > 1200) late = StatusText();
+        }
+        waitCursor &= GetCursor() == LoadCursorA(nullptr, IDC_WAIT);
+        Sleep(40);
+    };
+    params()->files = &files;
+    ModalWatcher watcher;
+    RunTo(watcher);
+    params()->files = &SystemFiles();
+    ASSERT_TRUE(watcher.Finish()) << watcher.Report();
+    EXPECT_TRUE(inside) << "a command started inside the run";
+    EXPECT_TRUE(waitCursor);
+    EXPECT_TRUE(painted) << "the list was not repainted during the run";
+    EXPECT_EQ(0u, late.find("ﾃﾞｨｽｸｲﾒｰｼﾞを抽出中... ")) << late;
+    EXPECT_NE(std::string::npos, late.find(" / 40 個")) << late;
+    EXPECT_EQ(std::string("40 個のｲﾒｰｼﾞを選択"), StatusText());
+    EXPECT_EQ(40u, FilesIn(out_.path()).size());
+    Pump();  // the commands run now
+    EXPECT_FALSE(IsWindowVisible(params()->statusBar));
+    EXPECT_EQ(static_cast<DWORD>(LVS_LIST), ListViewBits(list()));
 }
 
 }  // namespace

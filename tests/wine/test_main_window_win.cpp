@@ -222,6 +222,32 @@ TEST_F(MainWindow, StatusTextDescribesTheSelection) {
     EXPECT_EQ(std::string("2 個のｲﾒｰｼﾞ"), status());
 }
 
+WNDPROC g_barProc = nullptr;
+int g_barTexts = 0;
+LRESULT CALLBACK CountingBarProc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == SB_SETTEXTA || message == SB_SETTEXTW) ++g_barTexts;
+    return CallWindowProcA(g_barProc, bar, message, wParam, lParam);
+}
+
+TEST_F(MainWindow, SelectingAllOf1000DisksGivesTheStatusBarOneTextBeforeTheCallReturns) {
+    TempFolder folder;
+    std::string path =
+        folder.Write("MANY.D88", Join(std::vector<Bytes>(1000, MakeImage("D", 688))));
+    ASSERT_TRUE(AppendImageFile(main(), path.c_str()));
+    HWND bar = params()->statusBar;
+    g_barProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(bar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountingBarProc)));
+    g_barTexts = 0;
+    LVITEMA all = {};
+    all.stateMask = all.state = LVIS_SELECTED;
+    SendMessageA(list(), LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&all));
+    char text[256] = "";
+    SendMessageA(bar, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+    SetWindowLongPtrA(bar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_barProc));
+    EXPECT_EQ(std::string("1000 個のｲﾒｰｼﾞを選択"), text);
+    EXPECT_EQ(1, g_barTexts) << "one text for the 1,000 changes";
+}
+
 TEST_F(MainWindow, SettingsSurviveARestartWithUnknownBits) {
     params()->flags = FLAG_MAKE_BACKUP | FLAG_STATUSBAR | 0x100;
     lstrcpyA(params()->lastDir, "C:\\DISKS");
