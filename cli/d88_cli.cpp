@@ -317,7 +317,7 @@ int Run::List(const Options& o) {
     if (o.json) out_ << "[";
     bool anyJson = false;
     for (size_t f = 0; f < o.positional.size(); ++f) {
-        ImageRef ref = ParseImageRef(o.positional[f]);
+        ImageRef ref = ParseImageRef(files_, o.positional[f]);
         const std::string& path = ref.path;
         Container c(files_, memory_);
         size_t only = 0;
@@ -385,7 +385,7 @@ int Run::List(const Options& o) {
 
 int Run::Extract(const Options& o) {
     if (o.positional.empty()) return Usage("extract", "'extract' needs a FILE");
-    ImageRef ref = ParseImageRef(o.positional[0]);
+    ImageRef ref = ParseImageRef(files_, o.positional[0]);
     const std::string& path = ref.path;
     std::string folder = o.hasOutput ? o.output : std::string(".");
     if (folder.empty()) return Usage("extract", "the folder of -o is empty");

@@ -159,7 +159,7 @@ private:
     // one's report to `onImage`. False when a PATH named nothing or a file
     // could not be read (reported; the other files are still read).
     bool ScanAll(const ScanWants& wants, OnImage onImage) {
-        bool ok = ExpandPaths(o_.paths, &sources_, err_);
+        bool ok = ExpandPaths(files_, o_.paths, &sources_, err_);
         Progress progress(err_, !o_.quiet && IsTerminalErr(err_), sources_);
         progress_ = &progress;
         ImageScanner scanner(files_, memory_, wants);

@@ -1,18 +1,13 @@
 // FILE@N, the recursive expansion of folders, and the progress line.
 #include "cli/d88_sources.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-#include <sys/types.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <iostream>
 #include <set>
 #include <utility>
 
+#include "document/file_api.h"
 #include "document/paths.h"
 #include "store/d88.h"
 
@@ -46,28 +41,23 @@ std::string Join(const std::string& folder, const std::string& name) {
 
 class Expander {
 public:
-    Expander(std::vector<Source>* out, std::ostream& err) : out_(out), err_(err) {}
+    Expander(FileApi& files, std::vector<Source>* out, std::ostream& err)
+        : files_(files), out_(out), err_(err) {}
 
     void Argument(const std::string& arg) {
-        ImageRef ref = ParseImageRef(arg);
-#ifdef _WIN32
-        // The C library's stat finds no folder named with a separator at
-        // its end ("C:\\disks\\"); a drive's root keeps its own.
-        std::vector<char> path(ref.path.begin(), ref.path.end());
-        path.push_back('\0');
-        if (path.size() > 4 && TrimTrailingBackslash(&path[0])) ref.path = &path[0];
-#endif
-        struct stat st;
-        if (stat(ref.path.c_str(), &st) != 0) {
-            return Fail(ref.path,
-                        errno == ENOENT ? "no such file or folder" : std::strerror(errno));
+        ImageRef ref = ParseImageRef(files_, arg);
+        PathFacts facts;
+        if (!files_.Inspect(ref.path.c_str(), &facts)) {
+            SystemError error = files_.LastError();
+            return Fail(ref.path, files_.Exists(ref.path.c_str()) ? SystemErrorText(error)
+                                                                  : "no such file or folder");
         }
-        if (S_ISDIR(st.st_mode)) {
+        if (facts.folder) {
             if (ref.hasIndex) return Fail(arg, "a folder holds no images of its own");
-            return Folder(ref.path, std::string(), st, 0);
+            return Folder(ref.path, std::string(), facts, 0);
         }
         size_t title = FolderPartLength(ref.path.c_str(), kSystemPaths);
-        Take(ref.path, ref.path.substr(title), ref, st);
+        Take(ref.path, ref.path.substr(title), ref, facts);
     }
 
     bool failed = false;
@@ -79,54 +69,46 @@ private:
     }
 
     void Take(const std::string& path, const std::string& relative, const ImageRef& ref,
-              const struct stat& st) {
+              const PathFacts& facts) {
         // The same file reached twice (a folder and a file in it, a link).
         std::string key = path;
-#ifndef _WIN32
-        char id[64];
-        std::snprintf(id, sizeof id, "%llu:%llu", static_cast<unsigned long long>(st.st_dev),
-                      static_cast<unsigned long long>(st.st_ino));
-        key = id;
-#endif
+        if (facts.index != 0)
+            key = std::to_string(facts.volume) + ":" + std::to_string(facts.index);
         if (ref.hasIndex) key += "@" + std::to_string(ref.index);
         if (!seen_.insert(key).second) return;
-        Source s = {path, relative, ref.hasIndex, ref.index, static_cast<uint64_t>(st.st_size)};
+        Source s = {path, relative, ref.hasIndex, ref.index, facts.size};
         out_->push_back(s);
     }
 
-    void Folder(const std::string& path, const std::string& relative, const struct stat& st,
+    void Folder(const std::string& path, const std::string& relative, const PathFacts& facts,
                 int depth) {
-        std::pair<uint64_t, uint64_t> id(st.st_dev, st.st_ino);
-        if (depth > kDeepest || (st.st_ino != 0 && open_.count(id))) {
+        std::pair<uint64_t, uint64_t> id(facts.volume, facts.index);
+        if (depth > kDeepest || (facts.index != 0 && open_.count(id))) {
             return Fail(path,
                         "the folders below it loop back (through a link), or go deeper than " +
                             std::to_string(kDeepest));
         }
-        DIR* dir = opendir(path.c_str());
-        if (!dir) return Fail(path, std::strerror(errno));
         std::vector<std::string> names;
-        while (dirent* e = readdir(dir)) {
-            std::string n = e->d_name;
-            if (n != "." && n != "..") names.push_back(n);
-        }
-        closedir(dir);
+        if (!files_.ListFolder(path.c_str(), &names, false))
+            return Fail(path, SystemErrorText(files_.LastError()));
         std::sort(names.begin(), names.end());
         open_.insert(id);
         ImageRef whole = {std::string(), false, 0};
         for (size_t i = 0; i < names.size(); ++i) {
             std::string child = Join(path, names[i]);
             std::string rel = relative.empty() ? names[i] : relative + "/" + names[i];
-            struct stat cs;
-            if (stat(child.c_str(), &cs) != 0) continue;  // a dangling link
-            if (S_ISDIR(cs.st_mode)) {
-                Folder(child, rel, cs, depth + 1);
+            PathFacts cf;
+            if (!files_.Inspect(child.c_str(), &cf)) continue;  // a dangling link
+            if (cf.folder) {
+                Folder(child, rel, cf, depth + 1);
             } else if (HasContainerExtension(names[i].c_str())) {
-                Take(child, rel, whole, cs);
+                Take(child, rel, whole, cf);
             }
         }
         open_.erase(id);
     }
 
+    FileApi& files_;
     std::vector<Source>* out_;
     std::ostream& err_;
     std::set<std::string> seen_;
@@ -141,7 +123,7 @@ std::string Mib(uint64_t bytes) {
 
 }  // namespace
 
-ImageRef ParseImageRef(const std::string& arg) {
+ImageRef ParseImageRef(FileApi& files, const std::string& arg) {
     ImageRef ref = {arg, false, 0};
     size_t at = arg.rfind('@');
     if (at == std::string::npos || at == 0 || at + 1 == arg.size() || arg.size() - at - 1 > 10)
@@ -151,17 +133,16 @@ ImageRef ParseImageRef(const std::string& arg) {
         if (arg[i] < '0' || arg[i] > '9') return ref;
         v = v * 10 + static_cast<uint64_t>(arg[i] - '0');
     }
-    struct stat st;
-    if (v > 0xFFFFFFFFu || stat(arg.c_str(), &st) == 0) return ref;
+    if (v > 0xFFFFFFFFu || files.Exists(arg.c_str())) return ref;
     ref.path = arg.substr(0, at);
     ref.hasIndex = true;
     ref.index = static_cast<uint32_t>(v);
     return ref;
 }
 
-bool ExpandPaths(const std::vector<std::string>& args, std::vector<Source>* out,
+bool ExpandPaths(FileApi& files, const std::vector<std::string>& args, std::vector<Source>* out,
                  std::ostream& err) {
-    Expander expander(out, err);
+    Expander expander(files, out, err);
     for (size_t i = 0; i < args.size(); ++i) expander.Argument(args[i]);
     return !expander.failed;
 }

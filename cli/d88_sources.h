@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+class FileApi;
+
 namespace d88cli {
 
 // An argument that names a file, or image N of it ("GAME.D88@2", numbered
@@ -21,7 +23,7 @@ struct ImageRef {
     bool hasIndex;
     uint32_t index;
 };
-ImageRef ParseImageRef(const std::string& arg);
+ImageRef ParseImageRef(FileApi& files, const std::string& arg);
 
 // One container file to read, found from an argument.
 struct Source {
@@ -36,7 +38,8 @@ struct Source {
 // with @N), a folder as every .d88 and .88d file below it, in name order,
 // subfolders included. A file named twice is read once. Arguments that
 // name nothing readable are reported on `err`; false when there was one.
-bool ExpandPaths(const std::vector<std::string>& args, std::vector<Source>* out, std::ostream& err);
+bool ExpandPaths(FileApi& files, const std::vector<std::string>& args, std::vector<Source>* out,
+                 std::ostream& err);
 
 // The line "files and bytes done, of the total" on standard error while a
 // command reads, redrawn at most ten times a second and wiped before

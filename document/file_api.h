@@ -34,6 +34,16 @@ inline bool SameStamp(const FileStamp& a, const FileStamp& b) {
            a.modified == b.modified && a.changed == b.changed;
 }
 
+// What a name is, asked without reading it: a folder or not, its length,
+// and which file or folder it is (volume and index, both 0 where the
+// system does not tell).
+struct PathFacts {
+    bool folder;
+    uint64_t size;
+    uint64_t volume;
+    uint64_t index;
+};
+
 class FileApi {
 public:
     typedef void* Handle;  // null means failure
@@ -86,10 +96,13 @@ public:
     // wildcards are not expanded.
     virtual bool Exists(const char* path) = 0;
     virtual bool IsFolder(const char* path) = 0;
+    // Links followed; false when nothing of that name can be reached.
+    virtual bool Inspect(const char* path, PathFacts* facts) = 0;
     // The names in a folder, files and folders alike ("." and ".." left
-    // out), each with its short (8.3) form too where the system keeps one:
-    // one read of the folder. False when it cannot be read.
-    virtual bool ListFolder(const char* folder, std::vector<std::string>* names) = 0;
+    // out), with `shortNames` each with its short (8.3) form too where the
+    // system keeps one: one read of the folder. False when it cannot be read.
+    virtual bool ListFolder(const char* folder, std::vector<std::string>* names,
+                            bool shortNames) = 0;
     // A new, empty folder of its own name beside `target` (a name of
     // NewFileNameBeside, made only where nothing has it yet); its path goes
     // to folderPath. RemoveFolder removes an empty folder.

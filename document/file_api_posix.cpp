@@ -382,7 +382,16 @@ public:
         struct stat st;
         return stat(path, &st) == 0 && S_ISDIR(st.st_mode);
     }
-    bool ListFolder(const char* folder, std::vector<std::string>* names) override {
+    bool Inspect(const char* path, PathFacts* facts) override {
+        struct stat st;
+        if (stat(path, &st) != 0) return false;
+        facts->folder = S_ISDIR(st.st_mode);
+        facts->size = static_cast<uint64_t>(st.st_size);
+        facts->volume = static_cast<uint64_t>(st.st_dev);
+        facts->index = static_cast<uint64_t>(st.st_ino);
+        return true;
+    }
+    bool ListFolder(const char* folder, std::vector<std::string>* names, bool) override {
         names->clear();
         DIR* dir = opendir(folder[0] ? folder : ".");
         if (!dir) return false;

@@ -195,7 +195,28 @@ public:
         DWORD attributes = Attributes(path);
         return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
     }
-    bool ListFolder(const char* folder, std::vector<std::string>* names) override {
+    bool Inspect(const char* path, PathFacts* facts) override {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (!GetFileAttributesExW(W(path).c_str(), GetFileExInfoStandard, &data)) return false;
+        facts->folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        facts->size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        facts->volume = 0;
+        facts->index = 0;
+        // Which one it is, through a handle that asks for no access (a
+        // folder's needs backup semantics), so that it meets no sharing.
+        HANDLE h =
+            CreateFileW(W(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return true;
+        BY_HANDLE_FILE_INFORMATION info;
+        if (GetFileInformationByHandle(h, &info)) {
+            facts->volume = info.dwVolumeSerialNumber;
+            facts->index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+        }
+        CloseHandle(h);
+        return true;
+    }
+    bool ListFolder(const char* folder, std::vector<std::string>* names, bool shortNames) override {
         names->clear();
         std::string pattern = folder;
         // "C:\", "C:" and "" take the '*' as they are.
@@ -209,7 +230,7 @@ public:
             if (lstrcmpW(found.cFileName, L".") == 0 || lstrcmpW(found.cFileName, L"..") == 0)
                 continue;
             names->push_back(Utf8FromWide(found.cFileName));
-            if (found.cAlternateFileName[0])
+            if (shortNames && found.cAlternateFileName[0])
                 names->push_back(Utf8FromWide(found.cAlternateFileName));
         } while (FindNextFileW(find, &found));
         bool complete = GetLastError() == ERROR_NO_MORE_FILES;

@@ -11,7 +11,7 @@ FolderNames::FolderNames(FileApi& files, const std::string& pathInFolder)
       read_(false),
       folds_(false) {
     std::vector<std::string> names;
-    read_ = files_.ListFolder(folder_.c_str(), &names);
+    read_ = files_.ListFolder(folder_.c_str(), &names, true);
     if (!read_) return;
     folds_ = files_.FoldsCase(pathInFolder.c_str());
     for (size_t i = 0; i < names.size(); ++i)

@@ -65,15 +65,22 @@ class EnglishSystemTest(harness.OrvanelTestCase):
         self.close_and_wait()
 
         # d88.exe takes its arguments from the wide command line and writes
-        # UTF-8: the path reaches it whole, and so does the name it lists.
+        # UTF-8: the path reaches it whole, and so does the name it lists; a
+        # folder's names are read whole as it walks them.
+        self.assertIn("    1         688  東京", self.d88("list", harness.to_windows_path(game)))
+        dupes = self.d88("dupes", harness.to_windows_path(folder))
+        self.assertIn("\\GAME.d88@1  東京\n", dupes)
+        self.assertIn("\\出力\\GAME 東京.D88@0  東京\n", dupes)
+
+    def d88(self, *args):
         with open(self.path("d88.log"), "wb") as log:
-            done = subprocess.run(["wine", harness.CONFIG["d88"], "list", harness.to_windows_path(game)],
-                                  env=self.env, stdin=subprocess.DEVNULL, stdout=log,
-                                  stderr=subprocess.STDOUT, timeout=60)
+            done = subprocess.run(["wine", harness.CONFIG["d88"]] + list(args), env=self.env,
+                                  stdin=subprocess.DEVNULL, stdout=log, stderr=subprocess.STDOUT,
+                                  timeout=60)
         with open(self.path("d88.log"), "rb") as log:
-            listed = log.read().decode("utf-8", errors="replace")
-        self.assertEqual(done.returncode, 0, listed)
-        self.assertIn("    1         688  東京", listed)
+            text = log.read().decode("utf-8", errors="replace")
+        self.assertEqual(done.returncode, 0, text)
+        return text.replace("\r\n", "\n")
 
 
 class JapaneseSystemTest(EnglishSystemTest):

@@ -207,12 +207,17 @@ bool FaultFiles::IsFolder(const char* path) {
     return inner_.IsFolder(path);
 }
 
-bool FaultFiles::ListFolder(const char* folder, std::vector<std::string>* names) {
+bool FaultFiles::Inspect(const char* path, PathFacts* facts) {
+    Look(path);
+    return inner_.Inspect(path, facts);
+}
+
+bool FaultFiles::ListFolder(const char* folder, std::vector<std::string>* names, bool shortNames) {
     faulted_ = false;
     names->clear();
     if (failListFolder) return Faulted();
     ++folderReads;
-    return inner_.ListFolder(folder, names);
+    return inner_.ListFolder(folder, names, shortNames);
 }
 
 bool FaultFiles::MakeFolderBeside(const char* target, std::string* folderPath) {

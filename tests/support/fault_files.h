@@ -42,7 +42,8 @@ public:
     bool SyncFolder(const char* pathInFolder) override;
     bool Exists(const char* path) override;
     bool IsFolder(const char* path) override;
-    bool ListFolder(const char* folder, std::vector<std::string>* names) override;
+    bool Inspect(const char* path, PathFacts* facts) override;
+    bool ListFolder(const char* folder, std::vector<std::string>* names, bool shortNames) override;
     bool MakeFolderBeside(const char* target, std::string* folderPath) override;
     bool RemoveFolder(const char* path) override;
     bool FoldsCase(const char* pathInFolder) override;  // `foldsCase` when set

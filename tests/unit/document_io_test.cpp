@@ -427,7 +427,7 @@ TEST_F(SaveTest, AFileMadeInAFolderOfTheCallersOwnTakesOnlyANameNothingHas) {
     EXPECT_EQ(kIoExists, WriteOneFile(files, mem, std::vector<SourceFile>(), job).result);
     ExpectSaved(original);
     std::vector<std::string> left;
-    EXPECT_TRUE(files.ListFolder(own.c_str(), &left) && left.empty());
+    EXPECT_TRUE(files.ListFolder(own.c_str(), &left, false) && left.empty());
     EXPECT_TRUE(files.RemoveFolder(own.c_str()));
 }
 
