@@ -46,7 +46,6 @@ size_t FitLength(const char* s, size_t bytes, PathStyle style) {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 }  // namespace
 
@@ -94,17 +93,6 @@ bool TrimTrailingBackslash(char* path) {
     if (path[last] != '\\') return false;
     path[last] = '\0';
     return true;
-}
-
-bool SameFolder(const char* a, const char* b) {
-    if (!a) a = "";
-    if (!b) b = "";
-    for (size_t i = 0;; ++i) {
-        bool aEnds = a[i] == '\0' || (a[i] == '\\' && a[i + 1] == '\0');
-        bool bEnds = b[i] == '\0' || (b[i] == '\\' && b[i + 1] == '\0');
-        if (aEnds || bEnds) return aEnds && bEnds;
-        if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
-    }
 }
 
 bool ReplaceExtension(const char* path, const char* ext, char* out, size_t outSize,

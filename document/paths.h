@@ -43,10 +43,6 @@ int ExtensionDot(const char* path, PathStyle style = kWindowsPaths);
 size_t FolderPartLength(const char* path, PathStyle style = kWindowsPaths);
 // Removes one trailing backslash in place. True when one was removed.
 bool TrimTrailingBackslash(char* path);
-// Whether two folder paths name the same folder as text: one trailing
-// backslash on either side does not count ("A:" is "A:\"), and ASCII
-// letters match in either case.
-bool SameFolder(const char* a, const char* b);
 
 // Cuts `path` at the '.' of its extension (or keeps it whole) and appends
 // `ext`, into out of outSize bytes. A path whose last component starts with

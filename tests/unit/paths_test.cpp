@@ -72,17 +72,6 @@ TEST(Backslashes, TrailingOnesAndExtensions) {
     EXPECT_EQ(6, ExtensionDot("C:\\A\\B.C"));
 }
 
-TEST(SameFolder, OneTrailingBackslashAndTheCaseOfLettersDoNotCount) {
-    EXPECT_TRUE(SameFolder("A:", "A:\\"));  // a drive root as kept and as the shell reports it
-    EXPECT_TRUE(SameFolder("a:\\", "A:"));
-    EXPECT_TRUE(SameFolder("C:\\Disks\\Out", "c:\\DISKS\\out\\"));
-    EXPECT_FALSE(SameFolder("C:\\DISKS", "C:\\DISKS2"));
-    EXPECT_FALSE(SameFolder("C:\\DISKS\\", "C:\\"));
-    EXPECT_FALSE(SameFolder("C:\\DISKS\\\\", "C:\\DISKS"));  // only one backslash
-    EXPECT_TRUE(SameFolder("C:\\" U8_HYOU, "C:\\" U8_HYOU "\\"));
-    EXPECT_FALSE(SameFolder("C:\\" U8_HYOU, "C:\\" U8_A));
-}
-
 std::string Target(const char* folder, const char* title, const char* disk) {
     char out[kPathMax];
     EXPECT_TRUE(BuildExtractTarget(folder, title, disk, out, sizeof out));
