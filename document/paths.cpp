@@ -46,7 +46,6 @@ size_t FitLength(const char* s, size_t bytes, PathStyle style) {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-
 }  // namespace
 
 bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }

@@ -275,8 +275,8 @@ TEST_F(MainWindow, DestructionReleasesTheImageBuffer) {
 // creation made. A list destroyed twice would be left with one.
 TEST_F(MainWindow, DestructionDestroysEachImageListOnce) {
     typedef HRESULT(WINAPI * QueryFn)(HIMAGELIST, REFIID, void**);
-    QueryFn query = reinterpret_cast<QueryFn>(
-        GetProcAddress(GetModuleHandleA("comctl32.dll"), "HIMAGELIST_QueryInterface"));
+    QueryFn query = reinterpret_cast<QueryFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("comctl32.dll"), "HIMAGELIST_QueryInterface")));
     if (!query) GTEST_SKIP() << "this comctl32 has no HIMAGELIST_QueryInterface";
     const GUID kUnknown = {0, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
     HIMAGELIST lists[2] = {params()->largeImages, params()->smallImages};
