@@ -4,6 +4,7 @@
 // them, so that a name in any language opens on a system of any language.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -45,13 +46,59 @@ HANDLE Open(const char* path, DWORD access, DWORD creation, DWORD attributes) {
 
 const DWORD kIgnoreMergeErrors = 0x00000002;  // REPLACEFILE_IGNORE_MERGE_ERRORS
 
+typedef BOOL(WINAPI* SetFileInfoFn)(HANDLE, int, LPVOID, DWORD);
+
+// SetFileInformationByHandle where the system has it (Windows Vista and
+// later), with FILE_RENAME_INFO's layout.
+SetFileInfoFn SystemSetFileInfo() {
+    static SetFileInfoFn fn = reinterpret_cast<SetFileInfoFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetFileInformationByHandle")));
+    return fn;
+}
+const int kFileRenameInfo = 3;
+struct RenameInfo {
+    DWORD replaceIfExists;
+    HANDLE rootDirectory;
+    DWORD nameBytes;
+    WCHAR name[1];
+};
+
+// Gives the closed file `from` the name `to` where nothing has that name,
+// by the rename of the file itself, which looks `to` up once: MoveFileEx
+// opens `to` first to learn whether it exists and then renames, and under
+// Wine each of the two reads the whole folder. 1 done, 0 refused because
+// `to` exists (the system's error is the last one), -1 where the system has
+// no such rename or it failed otherwise (MoveFileEx then, which says why).
+int RenameToNewName(const std::wstring& from, const std::wstring& to) {
+    SetFileInfoFn setInfo = SystemSetFileInfo();
+    if (!setInfo) return -1;
+    std::vector<char> bytes(sizeof(RenameInfo) + (to.size() + 1) * sizeof(WCHAR));
+    RenameInfo* info = reinterpret_cast<RenameInfo*>(&bytes[0]);
+    info->nameBytes = static_cast<DWORD>(to.size() * sizeof(WCHAR));
+    std::copy(to.c_str(), to.c_str() + to.size() + 1, info->name);
+    HANDLE h = CreateFileW(from.c_str(), DELETE | SYNCHRONIZE,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return -1;
+    BOOL renamed = setInfo(h, kFileRenameInfo, info, static_cast<DWORD>(bytes.size()));
+    DWORD error = GetLastError();
+    CloseHandle(h);
+    if (renamed) return 1;
+    if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) return -1;
+    SetLastError(error);
+    return 0;
+}
+
 // Puts `from` in the place of `to`. An existing `to` is replaced by the
 // system's ReplaceFile, which keeps its attributes, security, streams and
 // creation time; where that is missing or fails, by a rename over it.
 bool PlaceName(const char* from, const char* to, bool replace) {
     std::wstring source = W(from), target = W(to);
-    if (!replace)
+    if (!replace) {
+        int renamed = RenameToNewName(source, target);
+        if (renamed >= 0) return renamed == 1;
         return MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH) != FALSE;
+    }
     ReplaceFileFn replaceFile = SystemReplaceFile();
     if (replaceFile && GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES) {
         // The file is replaced under its own name: given by its short (8.3)

@@ -47,10 +47,10 @@ yardstick = {'open': 'cp', 'open-icon': 'cp', 'add': 'cp', 'addgrow': 'cp', 'sav
              'extract': 'split'}
 yardname = {'cp': 'cp', 'cps': 'cp+fsync', 'split': 'split+fsync'}
 ops = ['open', 'open-icon', 'fitcolumns', 'add', 'addgrow', 'save', 'selectall', 'selectall-nobar',
-       'extract', 'lookup-full', 'lookup-empty', 'select4', 'reorder', 'reorder-icon', 'insert-redraw',
+       'extract', 'extract-lookups', 'lookup-full', 'lookup-empty', 'select4', 'reorder', 'reorder-icon', 'insert-redraw',
        'insert-noredraw', 'lockpair']
 # Rows whose time is per call already, not per container.
-per_call = {'lookup-full', 'lookup-empty', 'lockpair'}
+per_call = {'lookup-full', 'lookup-empty', 'lockpair', 'extract-lookups'}
 label = {'1m': '1 MiB, 1 image', '64m': '64 MiB, 64 images', '512m': '512 MiB, 512 images',
          '1k': '1,000 images of 1 KiB', '10k': '10,000 images of 1 KiB'}
 

@@ -47,7 +47,7 @@ LongRun::LongRun(HWND mainWindow)
 }
 
 LongRun::~LongRun() {
-    SetCursor(before_);
+    SetCursor(before_ ? before_ : LoadCursorA(nullptr, IDC_ARROW));
     MainWindowParams* params = GetParams(window_);
     if (!params || params != params_ || --params->runDepth > 0) return;
     if (params->progressShown) SetStatusBarText(params, params->statusText);

@@ -77,7 +77,7 @@ public:
     bool failListFolder = false;
     bool failMakeFolder = false;
     std::function<void(const std::string&)> beforeOpen;    // called with the path
-    std::function<void(const std::string&)> beforeCreate;  // with the target of a new file
+    std::function<void(const std::string&)> beforeCreate;  // with the path a new file is made for
     // Counts, per folder, the calls that ask the system about a name that
     // does not exist (each name made new counts too), and the folders read
     // whole. Each name is first looked up here, which costs a look-up more.
