@@ -43,11 +43,11 @@ for s in shapes:
 # The yardstick each operation is set against: the plain copy of the same
 # bytes, or a copy that is flushed for the operations that flush their files.
 # Extraction writes one flushed file per image: split into such files.
-yardstick = {'open': 'cp', 'open-icon': 'cp', 'add': 'cp', 'addgrow': 'cp', 'save': 'cps',
-             'extract': 'split'}
+yardstick = {'open': 'cp', 'open-icon': 'cp', 'read': 'cp', 'add': 'cp', 'addgrow': 'cp', 'save': 'cps',
+             'extract': 'split', 'extract-floor': 'split'}
 yardname = {'cp': 'cp', 'cps': 'cp+fsync', 'split': 'split+fsync'}
-ops = ['open', 'open-icon', 'fitcolumns', 'add', 'addgrow', 'save', 'selectall', 'selectall-nobar',
-       'extract', 'extract-lookups', 'lookup-full', 'lookup-empty', 'select4', 'reorder', 'reorder-icon', 'insert-redraw',
+ops = ['open', 'open-icon', 'read', 'fitcolumns', 'add', 'addgrow', 'save', 'selectall', 'selectall-nobar',
+       'extract', 'extract-floor', 'extract-lookups', 'lookup-full', 'lookup-empty', 'select4', 'reorder', 'reorder-icon', 'insert-redraw',
        'insert-noredraw', 'lockpair']
 # Rows whose time is per call already, not per container.
 per_call = {'lookup-full', 'lookup-empty', 'lockpair', 'extract-lookups'}

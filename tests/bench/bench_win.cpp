@@ -20,6 +20,8 @@
 // answered:
 //   open         LoadDocumentFile on an empty document (File > Open)
 //   fitcolumns   FitColumns on the loaded list (details view)
+//   read         the open's read of the file alone (ReadWholeFile: pages of
+//                4 KiB, each locked while it is read)
 //   save         WriteDocument to a new file (File > Save As after its dialog)
 //   selectall    every item selected (LVM_SETITEMSTATE -1), the status text
 //                following each change
@@ -32,6 +34,10 @@
 //   lookup-full, lookup-empty   one look-up (GetFileAttributes) of a missing
 //                name in the folder holding the extracted files, and in
 //                an empty folder (per look-up)
+//   extract-floor   what Wine's own calls cost for an extract in the
+//                program's order, without the program: per image a file
+//                made in a folder of the run's own, its bytes written,
+//                flushed, closed and renamed into an empty folder
 //   extract-lookups   the extract of (at most 500 of) the disks again,
 //                untimed, into an empty folder, through a file interface
 //                that counts the look-ups of names that do not exist: per
@@ -57,6 +63,7 @@
 #include <string>
 #include <vector>
 
+#include "document/document_io.h"
 #include "document/document_win.h"
 #include "document/file_api.h"
 #include "fault_files.h"
@@ -65,6 +72,7 @@
 #include "modal_watcher_win.h"
 #include "shell/params_win.h"
 #include "shell/shell_win.h"
+#include "store/memory.h"
 
 namespace {
 
@@ -457,6 +465,23 @@ int main(int argc, char** argv) {
         }
         Print("fitcolumns", r);
     }
+    if (Wanted("read")) {
+        Result r;
+        for (int k = 0; k < repeat && r.ok; ++k) {
+            uint8_t* block = nullptr;
+            uint32_t size = 0;
+            bool opened = false;
+            Timed(r, [&] {
+                return ReadWholeFile(*Params()->files, *Params()->memory, c.path.c_str(), &block,
+                                     &size, &opened)
+                    .ok();
+            });
+            Check(r, size == c.size, "wrong size read");
+            if (block) Params()->memory->Release(block, size);
+            r.items = n;
+        }
+        Print("read", r);
+    }
     if (Wanted("save")) {
         Result r;
         for (int k = 0; k < repeat; ++k) {
@@ -554,6 +579,38 @@ int main(int argc, char** argv) {
             lookups.times[0] /= count;
             Print(full ? "lookup-full" : "lookup-empty", lookups);
         }
+    }
+    if (Wanted("extract-floor")) {
+        Result r;
+        int runs = (n > 2000 || c.size > (256u << 20)) ? 1 : repeat;
+        std::vector<char> bytes(static_cast<size_t>(c.size / (n ? n : 1)));
+        std::string own = extractTo + "\\floor";
+        for (int k = 0; k < runs && r.ok; ++k) {
+            EmptyFolder(extractTo);
+            CreateDirectoryA(own.c_str(), NULL);
+            Timed(r, [&] {
+                for (int i = 0; i < n; ++i) {
+                    char name[32];
+                    std::snprintf(name, sizeof name, "\\DISK %05d.D88", i);
+                    std::string temp = own + name, target = extractTo + name;
+                    HANDLE h = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, NULL, CREATE_NEW,
+                                           FILE_ATTRIBUTE_NORMAL, NULL);
+                    if (h == INVALID_HANDLE_VALUE) return 0;
+                    DWORD done = 0;
+                    BOOL ok =
+                        WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &done, NULL) &&
+                        FlushFileBuffers(h);
+                    CloseHandle(h);
+                    if (!ok || !MoveFileExA(temp.c_str(), target.c_str(), 0)) return 0;
+                }
+                return 1;
+            });
+            RemoveDirectoryA(own.c_str());
+            r.items = CountFiles(extractTo);
+            Check(r, r.items == n, "wrong number of files written");
+        }
+        EmptyFolder(extractTo);
+        Print("extract-floor", r);
     }
     if (Wanted("select4")) {
         Result r;
