@@ -710,10 +710,14 @@ class OrvanelTestCase(unittest.TestCase):
 
     def choose_file(self, path, timeout=10):
         """Answers an open or save dialog of the system with this file (a
-        Unix path): its full Windows path typed into the name box, then OK."""
-        self.wait_dialog(timeout)
+        Unix path): its full Windows path typed into the name box, then OK.
+        Returns once the dialog has taken OK (it is gone, or a box has come
+        over it), as a person waits to see it go before the next key."""
+        shown = [d["hwnd"] for d in self.wait_dialog(timeout)["dialogs"]]
         self.probe("settext", "1148", "hex:" + cp932(to_windows_path(path)).hex())
         self.click_dialog_button(1)
+        self.wait_for(lambda i: [d["hwnd"] for d in i.get("dialogs", [])] != shown, timeout,
+                      "the file dialog took OK")
 
     def select_items(self, indexes, timeout=10):
         """Selects these list items (and no others) with the mouse: a click
