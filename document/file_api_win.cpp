@@ -182,8 +182,7 @@ public:
         // The name is made here rather than by GetTempFileName, which refuses
         // folders of more than 246 characters: any target that fits in 259
         // gets a new file beside it. CREATE_NEW makes the name ours alone.
-        uint32_t seed =
-            GetTickCount() ^ (GetCurrentProcessId() * 2654435761u) ^ (++calls_ * 40503u);
+        uint32_t seed = NameSeed();
         char name[kPathBytes];
         for (uint32_t attempt = 0; attempt < 1000; ++attempt) {
             if (!NewFileNameBeside(target, seed, attempt, name, sizeof name, kWindowsPaths)) {
@@ -287,8 +286,7 @@ public:
     }
     bool MakeFolderBeside(const char* target, std::string* folderPath) override {
         folderPath->clear();
-        uint32_t seed =
-            GetTickCount() ^ (GetCurrentProcessId() * 2654435761u) ^ (++calls_ * 40503u);
+        uint32_t seed = NameSeed();
         char name[kPathBytes];
         for (uint32_t attempt = 0; attempt < 1000; ++attempt) {
             if (!NewFileNameBeside(target, seed, attempt, name, sizeof name, kWindowsPaths)) {
@@ -322,6 +320,12 @@ public:
     }
 
 private:
+    // Where the names of new files and folders beside a target start: a
+    // different run of names for each call, process and moment.
+    uint32_t NameSeed() {
+        return GetTickCount() ^ (GetCurrentProcessId() * 2654435761u) ^ (++calls_ * 40503u);
+    }
+
     uint32_t calls_ = 0;
 };
 
