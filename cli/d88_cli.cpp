@@ -22,11 +22,11 @@
 #include "cli/d88_text.h"
 #include "cli/d88_words.h"
 #include "document/container.h"
-#include "document/file_api.h"
 #include "document/paths.h"
 #include "document/reorder.h"
+#include "platform/file_api.h"
+#include "platform/memory.h"
 #include "store/d88.h"
-#include "store/memory.h"
 
 #ifndef _WIN32
 #include <unistd.h>

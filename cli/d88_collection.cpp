@@ -16,13 +16,13 @@
 #include "cli/d88_sources.h"
 #include "cli/d88_text.h"
 #include "cli/d88_words.h"
-#include "document/dat.h"
+#include "collection/dat.h"
+#include "collection/image_scan.h"
 #include "document/file_writer.h"
-#include "document/file_api.h"
-#include "document/image_scan.h"
 #include "document/paths.h"
+#include "platform/file_api.h"
+#include "platform/memory.h"
 #include "store/d88.h"
-#include "store/memory.h"
 
 namespace d88cli {
 

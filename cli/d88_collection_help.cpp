@@ -3,7 +3,7 @@
 #include <string>
 
 #include "cli/d88_collection.h"
-#include "document/image_check.h"
+#include "collection/image_check.h"
 
 namespace d88cli {
 

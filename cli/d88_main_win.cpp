@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "cli/d88_cli.h"
-#include "document/text_wide_win.h"
+#include "platform/text_wide_win.h"
 
 int main() {
     int argc = 0;

@@ -7,8 +7,8 @@
 #include <set>
 #include <utility>
 
-#include "document/file_api.h"
 #include "document/paths.h"
+#include "platform/file_api.h"
 #include "store/d88.h"
 
 #ifdef _WIN32

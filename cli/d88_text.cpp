@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "document/paths.h"
-#include "document/text_codec.h"
+#include "platform/text_codec.h"
 #include "store/d88.h"
 
 namespace d88cli {

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "document/file_api.h"
+#include "platform/file_api.h"
 
 namespace d88cli {
 

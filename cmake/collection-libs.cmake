@@ -9,7 +9,7 @@ function(orvanel_link_collection_libs target)
         # The reader of XML DATs is the core's own on Windows (the core
         # calls it), like its file and memory interfaces: it is not
         # window code.
-        target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/document/dat_xml_win.cpp)
+        target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/collection/dat_xml_win.cpp)
         find_library(ORVANEL_GCRYPT_LIB NAMES libgcrypt.a REQUIRED)
         find_library(ORVANEL_GPG_ERROR_LIB NAMES libgpg-error.a REQUIRED)
         target_link_libraries(${target} PUBLIC ${ORVANEL_GCRYPT_LIB} ${ORVANEL_GPG_ERROR_LIB} ws2_32

@@ -8,7 +8,7 @@
 #include "dialogs/dialogs_win.h"
 #include "document/document_win.h"
 #include "document/paths.h"
-#include "document/text_wide_win.h"
+#include "platform/text_wide_win.h"
 #include "resources/resource.h"
 #include "shell/params_win.h"
 #include "shell/settings_codec.h"

@@ -6,9 +6,9 @@
 #include <string>
 
 #include "dialogs/dialogs_win.h"
-#include "document/text_wide_win.h"
 #include "list/disk_list_win.h"
 #include "list/listview_win.h"
+#include "platform/text_wide_win.h"
 #include "resources/resource.h"
 #include "shell/params_win.h"
 #include "shell/shell_win.h"

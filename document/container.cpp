@@ -7,8 +7,8 @@
 #include <map>
 
 #include "document/container_io.h"
-#include "document/file_api.h"
 #include "document/paths.h"
+#include "platform/file_api.h"
 #include "store/image_buffer.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <new>
 
-#include "document/file_api.h"
+#include "platform/file_api.h"
 #include "store/image_buffer.h"
 
 namespace {
@@ -13,10 +13,19 @@ struct WalkState {
     FileApi* files;
     const char* path;
     FileApi::Handle h;
-    uint32_t fileSize;
-    std::vector<WalkedImage>* images;
+    const FileWalk* walk;
+    WalkEach each;
+    void* context;
+    size_t count;
+    bool stopped;
     IoStatus failure;
 };
+
+// The step of WalkContainerFile: every image kept.
+bool Keep(void* context, const FileWalk& walk, size_t index, const WalkedImage& image) {
+    static_cast<std::vector<WalkedImage>*>(context)->push_back(image);
+    return true;
+}
 
 // Reads up to n bytes at pos, as many reads as it takes; a file that ends
 // leaves the rest 0.
@@ -36,7 +45,7 @@ uint32_t WalkOne(void* ctx, uint32_t offset) {
     WalkState* walk = static_cast<WalkState*>(ctx);
     WalkedImage image;
     image.offset = offset;
-    uint32_t left = walk->fileSize - offset;
+    uint32_t left = walk->walk->fileSize - offset;
     if (!ReadFully(*walk->files, walk->h, offset, image.header,
                    left < kHeaderAccess ? left : kHeaderAccess)) {
         walk->failure = IoFailure(kIoReadFailed, *walk->files, walk->path);
@@ -44,7 +53,10 @@ uint32_t WalkOne(void* ctx, uint32_t offset) {
     }
     if (left < kHeaderAccess) std::memset(image.header + left, 0, kHeaderAccess - left);
     try {
-        walk->images->push_back(image);
+        if (!walk->each(walk->context, *walk->walk, walk->count++, image)) {
+            walk->stopped = true;
+            return 0;
+        }
     } catch (const std::bad_alloc&) {
         walk->failure = IoFailure(kIoNoMemory, walk->path);
         return 0;
@@ -61,6 +73,17 @@ uint32_t WalkedExtent(const WalkedImage& image, uint32_t fileSize) {
 }
 
 IoStatus WalkContainerFile(FileApi& files, const char* path, FileWalk* out) {
+    std::vector<WalkedImage> images;
+    size_t count = 0;
+    IoStatus status = StreamContainerFile(files, path, out, Keep, &images, &count);
+    if (status.ok()) out->images.swap(images);
+    return status;
+}
+
+IoStatus StreamContainerFile(FileApi& files, const char* path, FileWalk* out, WalkEach each,
+                             void* context, size_t* count, bool* stopped) {
+    *count = 0;
+    if (stopped) *stopped = false;
     out->fileSize = 0;
     out->complete = true;
     out->images.clear();
@@ -77,13 +100,11 @@ IoStatus WalkContainerFile(FileApi& files, const char* path, FileWalk* out) {
         files.Close(h);
         return IoFailure(kIoTooLarge, path);
     }
-    WalkState walk = {&files, path, h, static_cast<uint32_t>(length), &out->images, IoSuccess()};
-    out->fileSize = walk.fileSize;
-    out->complete = WalkImages(0, walk.fileSize, WalkOne, &walk);
+    out->fileSize = static_cast<uint32_t>(length);
+    WalkState walk = {&files, path, h, out, each, context, 0, false, IoSuccess()};
+    out->complete = WalkImages(0, out->fileSize, WalkOne, &walk);
     files.Close(h);
-    if (!walk.failure.ok()) {
-        out->images.clear();
-        return walk.failure;
-    }
-    return IoSuccess();
+    *count = walk.count;
+    if (stopped) *stopped = walk.stopped;
+    return walk.failure;
 }

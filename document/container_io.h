@@ -39,4 +39,14 @@ uint32_t WalkedExtent(const WalkedImage& image, uint32_t fileSize);
 // kIoNoMemory.
 IoStatus WalkContainerFile(FileApi& files, const char* path, FileWalk* out);
 
+// The same walk without keeping the images, so that its memory stays the
+// same whatever their number: `each` gets every image as it is found, with
+// its index and the walk so far (fileSize and stamp set, images empty),
+// and answers false to stop the walk there (the result is then kIoOk with
+// `complete` false and `stopped` true). *count gets the images found.
+typedef bool (*WalkEach)(void* context, const FileWalk& walk, size_t index,
+                         const WalkedImage& image);
+IoStatus StreamContainerFile(FileApi& files, const char* path, FileWalk* out, WalkEach each,
+                             void* context, size_t* count, bool* stopped = nullptr);
+
 #endif

@@ -6,11 +6,11 @@
 #include <cstring>
 #include <vector>
 
-#include "document/file_api.h"
 #include "document/file_writer.h"
+#include "platform/file_api.h"
+#include "platform/memory.h"
 #include "store/d88.h"
 #include "store/image_buffer.h"
-#include "store/memory.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include <memory>
 #include <utility>
 
-#include "document/file_api.h"
 #include "document/paths.h"
+#include "platform/file_api.h"
+#include "platform/memory.h"
 #include "store/image_buffer.h"
-#include "store/memory.h"
 
 namespace {
 

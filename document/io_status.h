@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "document/file_api.h"
+#include "platform/file_api.h"
 
 // A container file, and so the buffer that holds one, stays below 4 GiB:
 // offsets and sizes are 32 bits.

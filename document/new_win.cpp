@@ -6,8 +6,8 @@
 
 #include "document/document_win.h"
 #include "document/report_win.h"
-#include "document/text_codec.h"
 #include "list/disk_list_win.h"
+#include "platform/text_codec.h"
 #include "shell/params_win.h"
 #include "shell/shell_win.h"
 #include "shell/texts.h"

@@ -8,11 +8,11 @@
 
 #include "document/document_io.h"
 #include "document/document_win.h"
-#include "document/file_api.h"
 #include "document/paths.h"
 #include "document/report_win.h"
-#include "document/text_wide_win.h"
 #include "list/disk_list_win.h"
+#include "platform/file_api.h"
+#include "platform/text_wide_win.h"
 #include "shell/long_run_win.h"
 #include "shell/params_win.h"
 #include "shell/shell_win.h"

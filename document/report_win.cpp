@@ -2,12 +2,12 @@
 
 #include <cstring>
 
-#include "document/text_wide_win.h"
+#include "platform/memory.h"
+#include "platform/text_wide_win.h"
 #include "shell/params_win.h"
 #include "shell/shell_win.h"
 #include "shell/texts.h"
 #include "store/image_buffer.h"
-#include "store/memory.h"
 
 void ReportIoFailure(HWND mainWindow, IoResult result, const char* name) {
     switch (result) {

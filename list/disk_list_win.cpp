@@ -6,16 +6,16 @@
 #include <string>
 #include <vector>
 
-#include "document/text_wide_win.h"
 #include "list/disk_list_win.h"
 #include "list/listview_win.h"
+#include "platform/memory.h"
+#include "platform/text_wide_win.h"
 #include "resources/resource.h"
 #include "shell/long_run_win.h"
 #include "shell/params_win.h"
 #include "shell/shell_win.h"
 #include "store/d88.h"
 #include "store/image_buffer.h"
-#include "store/memory.h"
 
 namespace {
 

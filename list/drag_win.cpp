@@ -15,9 +15,9 @@
 #include "list/disk_list_win.h"
 #include "list/drop_target.h"
 #include "list/listview_win.h"
+#include "platform/memory.h"
 #include "shell/params_win.h"
 #include "store/d88.h"
-#include "store/memory.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "document/text_wide_win.h"
+#include "platform/text_wide_win.h"
 
 inline int ListCount(HWND list) {
     return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));

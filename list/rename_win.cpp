@@ -5,9 +5,9 @@
 #include <new>
 #include <string>
 
-#include "document/text_wide_win.h"
 #include "list/disk_list_win.h"
 #include "list/listview_win.h"
+#include "platform/text_wide_win.h"
 #include "shell/params_win.h"
 #include "shell/shell_win.h"
 #include "shell/texts.h"

@@ -11,15 +11,15 @@
 
 #include "dialogs/dialogs_win.h"
 #include "document/document_win.h"
-#include "document/file_api.h"
 #include "list/disk_list_win.h"
+#include "platform/file_api.h"
+#include "platform/memory.h"
 #include "resources/resource.h"
 #include "shell/long_run_win.h"
 #include "shell/params_win.h"
 #include "shell/settings_codec.h"
 #include "shell/shell_win.h"
 #include "shell/texts.h"
-#include "store/memory.h"
 
 MainWindowParams* GetParams(HWND mainWindow) {
     if (!mainWindow) return nullptr;

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "document/paths.h"
-#include "document/text_wide_win.h"
+#include "platform/text_wide_win.h"
 #include "shell/params_win.h"
 #include "shell/settings_codec.h"
 #include "shell/shell_win.h"

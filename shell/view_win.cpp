@@ -9,9 +9,10 @@
 #include <vector>
 
 #include "document/paths.h"
-#include "document/text_wide_win.h"
 #include "list/disk_list_win.h"
 #include "list/listview_win.h"
+#include "platform/memory.h"
+#include "platform/text_wide_win.h"
 #include "resources/resource.h"
 #include "shell/params_win.h"
 #include "shell/presentation.h"
@@ -19,7 +20,6 @@
 #include "shell/shell_win.h"
 #include "shell/texts.h"
 #include "store/d88.h"
-#include "store/memory.h"
 
 int SetViewMode(HWND mainWindow, uint32_t mode) {
     MainWindowParams* params = GetParams(mainWindow);

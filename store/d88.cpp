@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "store/memory.h"
+#include "platform/memory.h"
 
 namespace {
 

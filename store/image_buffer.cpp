@@ -3,8 +3,8 @@
 
 #include <cstring>
 
+#include "platform/memory.h"
 #include "store/d88.h"
-#include "store/memory.h"
 
 namespace {
 

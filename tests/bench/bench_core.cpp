@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "document/document_io.h"
-#include "document/file_api.h"
 #include "document/reorder.h"
+#include "platform/file_api.h"
+#include "platform/memory.h"
 #include "store/d88.h"
 #include "store/image_buffer.h"
-#include "store/memory.h"
 
 namespace {
 

@@ -65,14 +65,14 @@
 
 #include "document/document_io.h"
 #include "document/document_win.h"
-#include "document/file_api.h"
 #include "fault_files.h"
 #include "list/disk_list_win.h"
 #include "list/listview_win.h"
 #include "modal_watcher_win.h"
+#include "platform/file_api.h"
+#include "platform/memory.h"
 #include "shell/params_win.h"
 #include "shell/shell_win.h"
-#include "store/memory.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <functional>
 
 #include "document/document_io.h"
-#include "document/file_api.h"
+#include "platform/file_api.h"
+#include "platform/memory.h"
 #include "store/image_buffer.h"
-#include "store/memory.h"
 #include "tests/cli/cli_test_support.h"
 #include "tests/support/fault_files.h"
 #include "tests/support/fault_memory.h"

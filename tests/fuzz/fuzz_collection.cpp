@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "collection/image_scan.h"
 #include "document/container_io.h"
-#include "document/file_api.h"
-#include "document/image_scan.h"
-#include "store/memory.h"
+#include "platform/file_api.h"
+#include "platform/memory.h"
 
 namespace {
 

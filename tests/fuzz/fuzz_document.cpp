@@ -17,8 +17,8 @@
 
 #include "cli/d88_cli.h"
 #include "document/document_io.h"
-#include "document/file_api.h"
 #include "document/reorder.h"
+#include "platform/file_api.h"
 #include "store/d88.h"
 #include "store/image_buffer.h"
 #include "tests/support/fault_files.h"

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "document/file_api.h"
+#include "platform/file_api.h"
 
 class FaultFiles : public FileApi {
 public:

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "store/memory.h"
+#include "platform/memory.h"
 
 class FaultMemory : public MemoryApi {
 public:

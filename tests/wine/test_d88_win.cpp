@@ -7,7 +7,7 @@
 
 #include "cli/d88_cli.h"
 #include "doc_helpers_win.h"
-#include "document/file_api.h"
+#include "platform/file_api.h"
 
 namespace {
 

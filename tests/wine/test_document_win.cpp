@@ -10,11 +10,11 @@
 
 #include "doc_helpers_win.h"
 #include "document/document_win.h"
-#include "document/file_api.h"
-#include "list/disk_list_win.h"
 #include "fault_files.h"
 #include "fault_memory.h"
+#include "list/disk_list_win.h"
 #include "modal_watcher_win.h"
+#include "platform/file_api.h"
 #include "resources/resource.h"
 #include "shell/params_win.h"
 #include "shell/settings_codec.h"

@@ -13,11 +13,11 @@
 
 #include "list/disk_list_win.h"
 #include "list/listview_win.h"
+#include "platform/memory.h"
 #include "resources/resource.h"
 #include "shell/params_win.h"
 #include "shell/shell_win.h"
 #include "store/d88.h"
-#include "store/memory.h"
 #include "window_fixture_win.h"
 
 namespace {

@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "document/text_wide_win.h"
 #include "modal_watcher_win.h"
+#include "platform/text_wide_win.h"
 #include "resources/resource.h"
 #include "shell/params_win.h"
 #include "shell/texts.h"
