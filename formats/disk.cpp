@@ -95,13 +95,13 @@ FormatError ReadD88(ImageSource& source, Disk* disk) {
             s.deleted = h.deleted;
             s.status = h.status;
             if (disk->dataHeld + h.available > kMaxDiskData)
-                return FormatFailure(kFormatTooLarge, kFormatD88, std::string(), t);
+                return FormatFailure(kFormatTooLarge, kFormatD88);
             s.data.resize(h.available);
             uint32_t got = 0;
             if (h.available && !view.ReadData(h, &s.data[0], h.available, &got))
                 return FormatFailure(kFormatReadFailed, kFormatD88);
             if (!AddSector(disk, &disk->At(t), s))
-                return FormatFailure(kFormatTooLarge, kFormatD88, std::string(), t);
+                return FormatFailure(kFormatTooLarge, kFormatD88);
         }
     }
     return FormatOk();

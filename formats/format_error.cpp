@@ -17,9 +17,10 @@ std::string Number(uint64_t v) {
 std::string Where(const FormatError& e) {
     if (e.track == kNoPlace) return std::string();
     char text[48];
-    std::snprintf(text, sizeof text, "cylinder %u side %u", static_cast<unsigned>(e.track),
-                  static_cast<unsigned>(e.side));
-    return text;
+    std::snprintf(text, sizeof text, "cylinder %u", static_cast<unsigned>(e.track));
+    std::string where = text;
+    if (e.side != kNoPlace) where += " side " + std::to_string(e.side);
+    return where;
 }
 
 }  // namespace

@@ -29,9 +29,8 @@ const uint32_t kNoPlace = 0xFFFFFFFFu;
 struct FormatError {
     FormatProblem problem;
     ImageFormat format;
-    uint32_t
-        track;  // the track concerned (C * 2 + H for D88, else as the format counts), or kNoPlace
-    uint32_t side;
+    uint32_t track;  // the cylinder concerned, or kNoPlace
+    uint32_t side;   // and its side, or kNoPlace (the whole cylinder)
     uint64_t expected, actual;
     uint32_t value;
     std::string detail;
@@ -39,18 +38,18 @@ struct FormatError {
 };
 
 inline FormatError FormatOk() {
-    FormatError e = {kFormatOk, kFormatUnknown, kNoPlace, 0, 0, 0, 0, std::string()};
+    FormatError e = {kFormatOk, kFormatUnknown, kNoPlace, kNoPlace, 0, 0, 0, std::string()};
     return e;
 }
 inline FormatError FormatFailure(FormatProblem problem, ImageFormat format,
                                  const std::string& detail = std::string(),
                                  uint32_t track = kNoPlace) {
-    FormatError e = {problem, format, track, 0, 0, 0, 0, detail};
+    FormatError e = {problem, format, track, kNoPlace, 0, 0, 0, detail};
     return e;
 }
 inline FormatError Truncated(ImageFormat format, uint64_t expected, uint64_t actual,
                              uint32_t track = kNoPlace, const std::string& detail = std::string()) {
-    FormatError e = {kFormatTruncated, format, track, 0, expected, actual, 0, detail};
+    FormatError e = {kFormatTruncated, format, track, kNoPlace, expected, actual, 0, detail};
     return e;
 }
 

@@ -24,10 +24,17 @@ struct TrackPlan {
 
 bool HighRate(const Disk& disk) { return MediumOf(disk) == kMediaHD; }
 
+// Whether most of a track's sectors are FM.
+bool TrackFm(const std::vector<Sector>& sectors) {
+    size_t fm = 0;
+    for (size_t i = 0; i < sectors.size(); ++i) fm += sectors[i].fm() ? 1 : 0;
+    return 2 * fm > sectors.size();
+}
+
 TrackPlan PlanTrack(const Disk& disk, uint32_t t) {
     const std::vector<Sector>& sectors = disk.tracks[t].sectors;
     TrackPlan p;
-    bool fm = sectors[0].fm(), high = HighRate(disk);
+    bool fm = TrackFm(sectors), high = HighRate(disk);
     p.mode = static_cast<uint8_t>(fm ? (high ? 0 : 2) : (high ? 3 : 5));
     p.count = std::min<uint32_t>(static_cast<uint32_t>(sectors.size()), 255);
     // The size code most of its sectors have.
@@ -85,7 +92,7 @@ uint32_t TrackBytes(const Disk& disk, uint32_t t, Losses* losses) {
             losses->Sector(kLossSizeCode, t, s.c, s.h, s.r, s.n);
         else if (s.n != p.code)
             losses->Sector(kLossMixedSizes, t, s.c, s.h, s.r, s.n);
-        if (s.fm() != sectors[0].fm()) losses->Sector(kLossDensity, t, s.c, s.h, s.r, s.n);
+        if (s.fm() != TrackFm(sectors)) losses->Sector(kLossDensity, t, s.c, s.h, s.r, s.n);
         if (StatusReadBack(s) != s.status) losses->Sector(kLossStatus, t, s.c, s.h, s.r, s.n);
         if (!s.data.empty() && s.data.size() != SizeOfCode(s.n))
             losses->Sector(kLossDataSize, t, s.c, s.h, s.r, s.n);

@@ -209,7 +209,7 @@ FormatError ReadRaw(ImageSource& source, const Geometry* stated, Disk* disk) {
                 if (!source.Read(pos, &s.data[0], bytes))
                     return FormatFailure(kFormatReadFailed, kFormatRaw);
                 if (!AddSector(disk, &track, s))
-                    return FormatFailure(kFormatTooLarge, kFormatRaw, std::string(), t);
+                    return FormatFailure(kFormatTooLarge, kFormatRaw);
             }
         }
     }
@@ -231,18 +231,15 @@ Geometry RawGeometryOf(const Disk& disk, bool allowFmTrack0) {
     Geometry own = {std::max<uint32_t>(disk.Cylinders(), 1), twoSides ? 2u : 1u,
                     std::max<uint32_t>(MostCommon(counts, 0), 1), MostCommon(sizes, 256), fm0};
     if (fm0 && (own.sectors != kFm0Sectors || own.bytes != 256)) own.fmTrack0 = false;
-    // A known geometry of the same tracks with room for all cylinders: of
-    // the disk's medium first, the fewest cylinders first.
+    // A known geometry of the same tracks with room for all cylinders, the
+    // fewest cylinders first.
     const Geometry* best = nullptr;
-    uint8_t medium = MediumOf(disk);
     for (size_t i = 0; i < sizeof kKnown / sizeof kKnown[0]; ++i) {
         const Geometry& k = kKnown[i];
         Geometry shape = own;
         shape.heads = k.heads;  // a one-sided disk is written with its second side zero
-        if (!SameShape(k, shape) || k.cylinders < own.cylinders) continue;
-        bool mediumFits = GeometryMedia(k) == medium;
-        if (!best || (mediumFits && GeometryMedia(*best) != medium) ||
-            (mediumFits == (GeometryMedia(*best) == medium) && k.cylinders < best->cylinders))
+        if (SameShape(k, shape) && k.cylinders >= own.cylinders &&
+            (!best || k.cylinders < best->cylinders))
             best = &k;
     }
     return best ? *best : own;

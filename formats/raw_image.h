@@ -35,7 +35,7 @@ uint8_t GeometryMedia(const Geometry& g);
 // has.
 FormatError ReadRaw(ImageSource& source, const Geometry* stated, Disk* disk);
 // The geometry a disk is written with: a known geometry that holds its
-// tracks (the one whose medium is the disk's first), else the disk's own.
+// tracks (the one of fewest cylinders), else the disk's own.
 // fmTrack0 only where `allowFmTrack0` (raw images; FDI has one size).
 Geometry RawGeometryOf(const Disk& disk, bool allowFmTrack0);
 // Lays the disk out in the geometry: what it cannot hold to *losses (when
