@@ -35,6 +35,7 @@ public:
     // Fills the rest of the capacity with the gap byte.
     void FillToEnd(bool fm);
     uint32_t bytes() const { return pos_; }
+    bool counting() const { return !out_; }
 
 private:
     void Put(uint8_t byte);
