@@ -75,7 +75,7 @@ const char kDatNotes[] =
     "complete; when a file cannot be read nothing is written, and DATFILE may\n"
     "not be one of the files read. The DAT is UTF-8: a file name that is not\n"
     "(Shift-JIS names from old archives) is read as CP932 where it decodes, and\n"
-    "a byte that does not becomes \\xNN.\n"
+    "a byte that does not becomes %XX (its value in hexadecimal).\n"
     "\n";
 
 const char kDupesText[] =

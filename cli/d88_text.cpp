@@ -186,8 +186,12 @@ std::string PathText(const std::string& path) {
             if (Cp932CharToUtf8(part.substr(i, w), &ch) && !ch.empty()) {
                 out += ch;
             } else {
-                for (size_t k = 0; k < w; ++k)
-                    out += Escaped(static_cast<unsigned char>(part[i + k]));
+                for (size_t k = 0; k < w; ++k) {
+                    char hex[4];
+                    std::snprintf(hex, sizeof hex, "%%%02X",
+                                  static_cast<unsigned char>(part[i + k]));
+                    out += hex;
+                }
             }
             i += w;
         }

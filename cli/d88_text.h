@@ -30,7 +30,8 @@ bool NameForFileName(const std::string& cp932, std::string* out, std::string* wh
 
 // A path as UTF-8 text, each of its parts between '/' as it is when it is
 // UTF-8, else read as CP932, a byte that is no CP932 character becoming
-// \xNN: the names of files on a POSIX system are any bytes.
+// %XX (its value in hexadecimal; a backslash would be a separator in a
+// DAT's file name): the names of files on a POSIX system are any bytes.
 std::string PathText(const std::string& path);
 
 // Bytes as lower-case hexadecimal, two digits each, no separators.

@@ -128,6 +128,10 @@ TEST_F(D88Edit, EmptyNamesAndNamesStartingWithADash) {
     EXPECT_EQ(GetFile(file)[1], 'A');
     ASSERT_EQ(D88({"rename", "--", file, "0", "-X-"}).status, 0);
     EXPECT_EQ(Header(file, 0, 4), std::string("-X-\0", 4));
+    ASSERT_EQ(D88({"rename", file, "0", "--", "-Y-"}).status, 0);
+    EXPECT_EQ(Header(file, 0, 4), std::string("-Y-\0", 4));
+    ASSERT_EQ(D88({"rename", file, "0", "list"}).status, 0);  // a command's name is a NAME here
+    EXPECT_EQ(Header(file, 0, 5), std::string("list\0", 5));
 }
 
 TEST_F(D88Edit, BadIndexesChangeNothing) {

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "orvanel_version.h"
 #include "tests/cli/cli_test_support.h"
 
 namespace {
@@ -18,6 +19,7 @@ TEST(D88Help, GeneralHelpNamesEveryCommand) {
     EXPECT_NE(o.out.find("Exit status"), std::string::npos);
     EXPECT_EQ(D88({"help"}).out, o.out);
     EXPECT_EQ(D88({"-h"}).out, o.out);
+    EXPECT_EQ("d88 " ORVANEL_VERSION_TEXT "\n", D88({"--version"}).out);
 }
 
 TEST(D88Help, EachCommandHasItsOwnHelp) {
