@@ -46,6 +46,10 @@ const Command kHelp = {"help",
                        {},
                        nullptr};
 
+// The families of commands, in the order of 'd88 --help'. A new family
+// (its table beside its commands) is one more entry here.
+const std::vector<Command>& (*const kFamilies[])() = {ContainerCommands, CollectionCommands};
+
 // The tool's command line: every command of every family a subcommand.
 class CommandLine {
 public:
@@ -55,8 +59,9 @@ public:
         app_.set_version_flag("--version", "d88 " ORVANEL_VERSION_TEXT);
         // One command at a time: the name of another command is an argument.
         app_.require_subcommand(0, 1);
-        for (const Command& c : ContainerCommands()) Add(c);
-        for (const Command& c : CollectionCommands()) Add(c);
+        for (size_t f = 0; f < sizeof kFamilies / sizeof kFamilies[0]; ++f) {
+            for (const Command& c : kFamilies[f]()) Add(c);
+        }
         Add(kHelp);
     }
 

@@ -2,7 +2,9 @@
 // its family's table: its name and help texts, its options (each one sets a
 // field of Options) and the function that runs it. CLI11 reads the command
 // line from these rows (d88_cli.cpp) and lays out their help
-// (d88_help.cpp).
+// (d88_help.cpp). A command with a new option adds a field to Options and
+// an OptionRow (Flag or Value) to its row; a new family of commands adds
+// its table to kFamilies in d88_cli.cpp.
 #ifndef ORVANEL_CLI_D88_COMMAND_H
 #define ORVANEL_CLI_D88_COMMAND_H
 
