@@ -14,7 +14,7 @@
 namespace {
 
 ConvertFailure NoFailure() {
-    ConvertFailure f = {IoSuccess(), FormatOk(), kFormatUnknown, 0, false};
+    ConvertFailure f = {IoSuccess(), FormatOk(), kFormatUnknown, 0, false, 0};
     return f;
 }
 
@@ -135,6 +135,7 @@ bool OpenConvertSource(FileApi& files, const std::string& path, ImageFormat stat
         if (hasIndex && index != 0) {
             FormatFailed(failure, FormatOk(), index);
             failure->noImage = true;
+            failure->images = 1;
             return false;
         }
         SourceImage one = {0, 0, source->size, HeaderFields()};
@@ -146,8 +147,13 @@ bool OpenConvertSource(FileApi& files, const std::string& path, ImageFormat stat
     if (!status.ok()) return IoFailed(failure, status);
     if (!SameStamp(walk.stamp, source->stamp))
         return IoFailed(failure, IoFailure(kIoSourceChanged, path));
+    source->sizeZero.clear();
     for (size_t i = 0; i < walk.images.size(); ++i) {
         if (hasIndex && i != index) continue;
+        if (WalkedDiskSize(walk.images[i]) == 0) {
+            source->sizeZero.push_back(i);
+            continue;
+        }
         SourceImage image;
         image.index = i;
         image.offset = walk.images[i].offset;
@@ -155,9 +161,10 @@ bool OpenConvertSource(FileApi& files, const std::string& path, ImageFormat stat
         FieldsFromBytes(walk.images[i].header, &image.fields);
         source->images.push_back(image);
     }
-    if (hasIndex && source->images.empty()) {
+    if (hasIndex && source->images.empty() && source->sizeZero.empty()) {
         FormatFailed(failure, FormatOk(), index);
         failure->noImage = true;
+        failure->images = walk.images.size();
         return false;
     }
     return true;
@@ -190,6 +197,13 @@ bool ReportConvertSource(FileApi& files, const ConvertSource& source, ImageForma
     return true;
 }
 
+bool IsSourceFile(FileApi& files, const ConvertSource& source, const std::string& target) {
+    PathFacts self, there;
+    return target == source.path || (files.Inspect(source.path.c_str(), &self) && self.index &&
+                                     files.Inspect(target.c_str(), &there) &&
+                                     there.volume == self.volume && there.index == self.index);
+}
+
 bool ConvertTargetName(const std::string& folder, const std::string& fileTitle,
                        const std::string& diskName, const char* extension, std::string* out) {
     std::vector<char> name(folder.size() + fileTitle.size() + diskName.size() + 32);
@@ -207,13 +221,9 @@ bool WriteConversion(FileApi& files, MemoryApi& mem, const ConvertSource& source
                      bool replace, size_t* placed, ConvertFailure* failure) {
     *failure = NoFailure();
     *placed = 0;
-    PathFacts self, there;
-    bool knowSelf = files.Inspect(source.path.c_str(), &self);
     for (size_t k = 0; k < targets.size(); ++k) {
-        bool same = targets[k] == source.path ||
-                    (knowSelf && self.index && files.Inspect(targets[k].c_str(), &there) &&
-                     there.volume == self.volume && there.index == self.index);
-        if (same) return IoFailed(failure, IoFailure(kIoExists, targets[k], source.path));
+        if (IsSourceFile(files, source, targets[k]))
+            return IoFailed(failure, IoFailure(kIoExists, targets[k], source.path));
     }
     std::vector<SourceFile> sources(1);
     sources[0].path = source.path;

@@ -30,6 +30,7 @@ struct ConvertSource {
     uint32_t size;
     FileStamp stamp;
     std::vector<SourceImage> images;  // those to convert
+    std::vector<size_t> sizeZero;     // D88: images of a disk size of 0, which hold no disk
 };
 
 // What stopped a conversion: a file (io) or the bytes of an image (format,
@@ -40,14 +41,16 @@ struct ConvertFailure {
     FormatError format;
     ImageFormat looksLike;
     size_t image;
-    bool noImage;  // FILE@N: the container has no image N (`image` holds N)
+    bool noImage;   // FILE@N: the file has no image N (`image` holds N)
+    size_t images;  // ... but this many
 };
 
 // Opens the source at `path` in the format `stated`, or else the one of its
 // name, or else of its content; a file whose content is of another format
 // than its name says is refused, with what it looks like. A D88 file gives
-// its images (image `index` alone when `hasIndex`); any other one image of
-// the whole file (only index 0 is one).
+// its images (image `index` alone when `hasIndex`) but those of a disk size
+// of 0, which hold no disk (noted; one picked by its index is refused with
+// noImage); any other one image of the whole file (only index 0 is one).
 bool OpenConvertSource(FileApi& files, const std::string& path, ImageFormat stated, bool hasIndex,
                        uint32_t index, ConvertSource* source, ConvertFailure* failure);
 
@@ -56,6 +59,9 @@ bool OpenConvertSource(FileApi& files, const std::string& path, ImageFormat stat
 bool ReportConvertSource(FileApi& files, const ConvertSource& source, ImageFormat to,
                          const ConvertOptions& options, std::vector<ConvertReport>* reports,
                          ConvertFailure* failure);
+
+// Whether `target` is the source itself, by any name.
+bool IsSourceFile(FileApi& files, const ConvertSource& source, const std::string& target);
 
 // The file an image of several is written to: named as extract names it
 // (the source's title, the disk's name) with the extension of the format.

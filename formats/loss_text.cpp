@@ -114,10 +114,8 @@ std::vector<std::string> ChoiceLines(const ConvertReport& report) {
                   k.cylinders == 1 ? "cylinder" : "cylinders", static_cast<unsigned>(k.sides),
                   k.sides == 1 ? "side" : "sides");
     lines.push_back(w + text);
-    lines.push_back(w + (k.encoding ? "FM" : "MFM") +
-                    " in the header, each sector in its own density; IBM System 34 gaps (MFM), "
-                    "IBM 3740 gaps (FM), gap 3 as the controllers' manuals give it or smaller "
-                    "where a track needs");
+    lines.push_back(w + "each sector in its own density (" + (k.encoding ? "FM" : "MFM") +
+                    " in the header), the gaps of IBM System 34 (MFM) and 3740 (FM)");
     lines.push_back(w + "the interface mode of a generic Shugart drive (7)");
     if (k.fortyTracks)
         lines.push_back(w + (k.doubleStep ? "double steps: for a drive of 80 tracks, which "

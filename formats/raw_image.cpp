@@ -208,8 +208,7 @@ FormatError ReadRaw(ImageSource& source, const Geometry* stated, Disk* disk) {
                 s.data.resize(bytes);
                 if (!source.Read(pos, &s.data[0], bytes))
                     return FormatFailure(kFormatReadFailed, kFormatRaw);
-                if (!AddSector(disk, &track, s))
-                    return FormatFailure(kFormatTooLarge, kFormatRaw);
+                if (!AddSector(disk, &track, s)) return FormatFailure(kFormatTooLarge, kFormatRaw);
             }
         }
     }
