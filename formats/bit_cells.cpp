@@ -19,17 +19,19 @@ uint16_t Reverse16(uint16_t v) {
     return r;
 }
 
-// FM cells of a byte with its clock byte, a window of one cell: per bit
-// the clock, then the data.
-uint32_t FmSingle(uint8_t clock, uint8_t data) {
+// FM cells of a byte with its clock byte, each window `width` cells (1 or
+// 2): per bit the clock, then the data, each at the start of its window.
+uint32_t FmWindows(uint8_t clock, uint8_t data, uint32_t width) {
     uint32_t w = 0;
     for (int j = 7; j >= 0; --j) {
-        uint32_t k = 2 * (7 - j);
+        uint32_t k = 2 * width * (7 - j);
         if (clock & (1u << j)) w |= 1u << k;
-        if (data & (1u << j)) w |= 1u << (k + 1);
+        if (data & (1u << j)) w |= 1u << (k + width);
     }
     return w;
 }
+uint32_t FmSingle(uint8_t clock, uint8_t data) { return FmWindows(clock, data, 1); }
+uint32_t FmCells(uint8_t clock, uint8_t data) { return FmWindows(clock, data, 2); }
 
 // A kind of mark: its first 32 cells, the data mark byte it stands for,
 // and where its field begins.
@@ -40,18 +42,6 @@ struct MarkPattern {
     uint8_t mark;
     uint32_t field;
 };
-
-// FM cells of a byte with its clock byte, a window of two cells: per bit
-// the clock, an empty cell, the data, an empty cell.
-uint32_t FmCells(uint8_t clock, uint8_t data) {
-    uint32_t w = 0;
-    for (int j = 7; j >= 0; --j) {
-        uint32_t k = 4 * (7 - j);
-        if (clock & (1u << j)) w |= 1u << k;
-        if (data & (1u << j)) w |= 1u << (k + 2);
-    }
-    return w;
-}
 
 struct Tables {
     uint16_t mfm[2][256];  // by the last data bit before the byte
