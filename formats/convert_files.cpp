@@ -105,17 +105,22 @@ bool OpenConvertSource(FileApi& files, const std::string& path, ImageFormat stat
     *failure = NoFailure();
     source->path = path;
     source->images.clear();
-    OpenSource in(files, path);
-    if (!in.handle()) return IoFailed(failure, IoFailure(kIoOpenFailed, files, path));
     uint64_t size = 0;
-    if (!files.Size(in.handle(), &size) || !files.Stamp(in.handle(), &source->stamp))
-        return IoFailed(failure, IoFailure(kIoSizeFailed, files, path));
-    if (size >= kFourGiB) return IoFailed(failure, IoFailure(kIoTooLarge, path));
-    source->size = static_cast<uint32_t>(size);
-    FileImage whole(files, in.handle(), 0, source->size);
-    ImageFormat content = FormatOfContent(whole);
-    if (whole.error().kind != kNoSystemCode)
-        return IoFailed(failure, IoFailure(kIoReadFailed, whole.error(), path));
+    ImageFormat content = kFormatUnknown;
+    {
+        // Closed before the walk opens the file again: the system's files
+        // are opened without sharing on Windows.
+        OpenSource in(files, path);
+        if (!in.handle()) return IoFailed(failure, IoFailure(kIoOpenFailed, files, path));
+        if (!files.Size(in.handle(), &size) || !files.Stamp(in.handle(), &source->stamp))
+            return IoFailed(failure, IoFailure(kIoSizeFailed, files, path));
+        if (size >= kFourGiB) return IoFailed(failure, IoFailure(kIoTooLarge, path));
+        source->size = static_cast<uint32_t>(size);
+        FileImage whole(files, in.handle(), 0, source->size);
+        content = FormatOfContent(whole);
+        if (whole.error().kind != kNoSystemCode)
+            return IoFailed(failure, IoFailure(kIoReadFailed, whole.error(), path));
+    }
     ImageFormat named = FormatOfName(path.c_str());
     source->format = stated ? stated : named ? named : content;
     if (!source->format)
