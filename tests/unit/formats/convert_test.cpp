@@ -190,6 +190,28 @@ TEST(Convert, WhatAForeignHfeHasBeyondItsSectorsIsReported) {
     EXPECT_EQ(1u, back.readLosses.Find(kLossLayout)->count);
 }
 
+// The window's way: its buffer through MemoryImage, the bytes back in a
+// block of its memory interface; a D88 cut short says what it lacks.
+TEST(Convert, ABufferCutShortConvertsAndSaysSoAndARefusedBlockFails) {
+    Bytes cut = MakeDisk(kMedia2D, 80, 2, 16, 1, "");
+    cut.resize(cut.size() - 1000);
+    WriteLe32(&cut[kOffDiskSize], static_cast<uint32_t>(cut.size()));
+    FaultMemory mem;
+    MemoryImage image(mem, cut.data(), 0, static_cast<uint32_t>(cut.size()));
+    ConvertReport r;
+    ConvertedBytes out(mem);
+    ASSERT_TRUE(
+        ConvertImage(image, kFormatD88, kFormatImd, DefaultConvertOptions(), true, &r, &out).ok());
+    ASSERT_TRUE(r.losses.Find(kLossSourceCut));
+    EXPECT_EQ(79u, r.losses.Find(kLossSourceCut)->track);
+    EXPECT_EQ(r.size, out.size());
+    mem.RefuseAllAllocations(true);
+    EXPECT_EQ(kFormatNoMemory,
+              ConvertImage(image, kFormatD88, kFormatHfe, DefaultConvertOptions(), true, &r, &out)
+                  .problem);
+    EXPECT_EQ(0u, out.size());
+}
+
 // floptool (MAME's mame-tools) as the reader that is not ours: each format
 // written here becomes, through it, the raw image written here.
 TEST(Convert, FloptoolReadsHfeImdAndFdiAsTheRawImage) {
