@@ -60,6 +60,9 @@ public:
         app_.set_version_flag("--version", "d88 " ORVANEL_VERSION_TEXT);
         // One command at a time: the name of another command is an argument.
         app_.require_subcommand(0, 1);
+        // Options are -x and --name on every system: on Windows too, an
+        // argument that starts with '/' is a path (one Wine gives, say).
+        app_.allow_windows_style_options(false);
         for (size_t f = 0; f < sizeof kFamilies / sizeof kFamilies[0]; ++f) {
             for (const Command& c : kFamilies[f]()) Add(c);
         }

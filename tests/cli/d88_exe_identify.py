@@ -37,7 +37,9 @@ def main():
                     '<game name="Known &amp; Found"><description>K</description>'
                     '<rom name="known.d88" size="4096" sha1="%s"/></game>\n'
                     '</datafile>\n' % hashlib.sha1(known).hexdigest())
-        c = windows_path(container)
+        # The container is named as Wine takes a path of the host too: one
+        # that starts with '/', which is never an option.
+        c = container
         done = subprocess.run([runner, exe, "identify", "--quiet", "--dat", windows_path(dat), c],
                               stdin=subprocess.DEVNULL, capture_output=True, timeout=120)
     out = done.stdout.decode("utf-8", "replace").replace("\r\n", "\n")
