@@ -71,11 +71,14 @@ namespace {
 bool ReadGeometry(SectorView& view, Geometry* g) {
     *g = Geometry();
     // D88 numbers tracks C * 2 + H whatever the media byte says; a disk
-    // of one side leaves the odd entries empty.
+    // of one side leaves the odd entries empty. A dump cut short still
+    // lists the tracks it lost: they count for the shape, and their
+    // sectors are missing when read.
     uint32_t last = 0;
     g->heads = 1;
     for (uint32_t t = 0; t < view.TrackEntries(); ++t) {
-        if (!view.HasTrack(t)) continue;
+        const uint32_t listed = view.TrackOffset(t);
+        if (!view.HasTrack(t) && !(listed >= 0x2A0 && listed < view.diskSize())) continue;
         ++g->tracks;
         last = t;
         if (t & 1) g->heads = 2;
@@ -140,6 +143,7 @@ std::string CutAtCross(const FsVolume& v, const ClusterOwners& owners, int file,
         chain->at = n;
         chain->end = kChainCross;
         chain->clusters.resize(i);
+        chain->lastUsed = 0;  // the clusters before it are whole
         return other >= 0 ? DisplayName(v.files[static_cast<size_t>(other)]) : std::string();
     }
     return std::string();

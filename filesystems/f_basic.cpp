@@ -67,7 +67,11 @@ bool ProbeFBasic(SectorView& view, FsVolume* out) {
         if (l.kind == kLinkNext || l.kind == kLinkLast) ++used;
         out->table.links.push_back(l);
     }
-    if (invalid) {
+    const bool signed_ = idRead == kSectorOk &&
+                         (std::memcmp(&id[0], "SYS", 3) == 0 || std::memcmp(&id[0], "S  ", 3) == 0);
+    // A few values of no meaning are damage to report; more, and it is
+    // no FAT at all.
+    if (invalid > (signed_ ? 4u : 0u)) {
         char why[100];
         std::snprintf(why, sizeof why, "the FAT at C 1 H 0 R 1 holds %u values with no meaning",
                       static_cast<unsigned>(invalid));
@@ -104,8 +108,6 @@ bool ProbeFBasic(SectorView& view, FsVolume* out) {
         f.entryPos = pos0[e * kEntry / kSector] + (e * kEntry) % kSector;
         out->files.push_back(f);
     }
-    const bool signed_ = idRead == kSectorOk &&
-                         (std::memcmp(&id[0], "SYS", 3) == 0 || std::memcmp(&id[0], "S  ", 3) == 0);
     char why[200];
     if (nonsense) {
         out->probe.certainty = kProbeWeak;
@@ -113,11 +115,11 @@ bool ProbeFBasic(SectorView& view, FsVolume* out) {
                       "a FAT at C 1 H 0 R 1, but %u directory entries make no sense",
                       static_cast<unsigned>(nonsense));
     } else if (signed_) {
-        out->probe.certainty = kProbeSure;
+        out->probe.certainty = invalid ? kProbeLikely : kProbeSure;
         std::snprintf(why, sizeof why,
-                      "the disk ID \"%.3s\" at C 0 H 0 R 3, a FAT with valid codes and a "
-                      "directory that parses",
-                      reinterpret_cast<const char*>(&id[0]));
+                      "the disk ID \"%.3s\" at C 0 H 0 R 3, a FAT with %u values of no meaning "
+                      "and a directory that parses",
+                      reinterpret_cast<const char*>(&id[0]), static_cast<unsigned>(invalid));
     } else {
         // Without the ID, an empty FAT and directory are what any blank
         // area looks like.

@@ -58,11 +58,17 @@ ClusterLink Decode(uint8_t v, const Shape& s, uint32_t pos) {
     return l;
 }
 
-bool ValidFat(const uint8_t* fat, const Shape& s) {
+// A damaged table is still read, with findings, as long as only a few of
+// its values have no meaning; more, and it is no FAT at all.
+const uint32_t kFewInvalid = 4;
+
+uint32_t Invalid(const uint8_t* fat, const Shape& s) {
+    uint32_t invalid = 0;
     for (uint32_t n = 0; n < s.clusters; ++n) {
-        if (Decode(fat[n], s, 0).kind == kLinkInvalid) return false;
+        ClusterLink l = Decode(fat[n], s, 0);
+        if (l.kind == kLinkInvalid || (l.kind == kLinkNext && l.next >= s.clusters)) ++invalid;
     }
-    return true;
+    return invalid;
 }
 
 bool OwnTrackReserved(const uint8_t* fat, const Shape& s, uint32_t track) {
@@ -92,9 +98,12 @@ bool TryTrack(SectorView& view, const Shape& s, uint32_t track, FsVolume* out) {
                  &missing, &bad))
         return false;
     int chosen = -1;
-    for (int k = 0; k < 3 && chosen < 0; ++k) {
+    uint32_t invalid = kFewInvalid + 1;
+    for (int k = 0; k < 3; ++k) {
         const uint8_t* fat = &fats[k * kSector];
-        if (!bad[k] && ValidFat(fat, s) && OwnTrackReserved(fat, s, track)) chosen = k;
+        if (bad[k] || !OwnTrackReserved(fat, s, track) || Invalid(fat, s) >= invalid) continue;
+        chosen = k;
+        invalid = Invalid(fat, s);
     }
     out->probe.kind = kN88Basic;
     if (chosen < 0) {
@@ -154,12 +163,13 @@ bool TryTrack(SectorView& view, const Shape& s, uint32_t track, FsVolume* out) {
         std::snprintf(why, sizeof why, "a FAT on %s, but %u directory entries make no sense", where,
                       static_cast<unsigned>(nonsense));
     } else {
-        out->probe.certainty = copiesDiffer ? kProbeLikely : kProbeSure;
+        out->probe.certainty = copiesDiffer || invalid ? kProbeLikely : kProbeSure;
         std::snprintf(why, sizeof why,
-                      "%s FAT copies on %s (R %u-%u) with valid codes that reserve the system "
-                      "track, and a directory that parses",
+                      "%s FAT copies on %s (R %u-%u) that reserve the system track, with %u "
+                      "values of no meaning, and a directory that parses",
                       copiesDiffer ? "differing" : "three identical", where,
-                      static_cast<unsigned>(fatFirst), static_cast<unsigned>(s.spt));
+                      static_cast<unsigned>(fatFirst), static_cast<unsigned>(s.spt),
+                      static_cast<unsigned>(invalid));
     }
     out->probe.why = why;
     out->opened.insert(out->opened.end(), missing.begin(), missing.end());
