@@ -51,15 +51,17 @@ SectorResult ReadLogical(SectorView& view, const ClusterLayout& layout, uint32_t
     return ReadSector(view, p.track, p.c, p.h, p.r, layout.sectorSize, dst, pos);
 }
 
-std::string SectorProblem(SectorResult result, uint8_t c, uint8_t h, uint8_t r) {
-    const std::string place = "sector " + SectorPlace(c, h, r);
+std::string SectorProblem(SectorResult result, uint8_t c, uint8_t h, uint8_t r, uint8_t last) {
+    const bool run = last > r;
+    const std::string place = (run ? "sectors " : "sector ") + SectorPlace(c, h, r) +
+                              (run ? "-" + std::to_string(last) : std::string());
     switch (result) {
         case kSectorAbsent:
-            return place + " is missing";
+            return place + (run ? " are missing" : " is missing");
         case kSectorTwice:
-            return place + " is on its track more than once";
+            return place + (run ? " are" : " is") + " on their track more than once";
         case kSectorShort:
-            return place + " holds fewer bytes than its file system needs";
+            return place + (run ? " hold" : " holds") + " fewer bytes than the file system needs";
         case kSectorIoFailed:
             return place + " could not be read";
         default:
@@ -163,6 +165,9 @@ bool ReadChain(SectorView& view, const ClusterLayout& layout, const Chain& chain
     out->clear();
     problem->clear();
     std::vector<uint8_t> sector(layout.sectorSize);
+    // No file holds more bytes than its image: a table that lists one
+    // track many times cannot make it seem to.
+    const uint32_t room = view.source().Extent();
     for (size_t i = 0; i < chain.clusters.size(); ++i) {
         uint32_t count = layout.sectorsPerCluster;
         if (i + 1 == chain.clusters.size() && chain.lastUsed != 0 && chain.lastUsed < count)
@@ -174,6 +179,11 @@ bool ReadChain(SectorView& view, const ClusterLayout& layout, const Chain& chain
             if (r != kSectorOk) {
                 LogicalPlace p = PlaceOfSector(layout, logical);
                 *problem = SectorProblem(r, p.c, p.h, p.r) + " (" +
+                           ClusterText(layout, chain.clusters[i]) + ")";
+                return true;
+            }
+            if (out->size() + sector.size() > room) {
+                *problem = "the chain holds more bytes than the image (" +
                            ClusterText(layout, chain.clusters[i]) + ")";
                 return true;
             }

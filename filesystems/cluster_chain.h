@@ -87,8 +87,9 @@ SectorResult ReadSector(SectorView& view, uint32_t track, uint8_t c, uint8_t h, 
                         uint32_t size, uint8_t* dst, uint32_t* pos = nullptr);
 SectorResult ReadLogical(SectorView& view, const ClusterLayout& layout, uint32_t logical,
                          uint8_t* dst, uint32_t* pos = nullptr);
-// "sector C 18 H 1 R 14 is missing" and the like.
-std::string SectorProblem(SectorResult result, uint8_t c, uint8_t h, uint8_t r);
+// "sector C 18 H 1 R 14 is missing" and the like; with `last`, of the run
+// of sectors R r to last ("sectors C 1 H 1 R 1-16 are missing").
+std::string SectorProblem(SectorResult result, uint8_t c, uint8_t h, uint8_t r, uint8_t last = 0);
 
 // How a walk along a chain ended.
 enum ChainEnd {
@@ -118,6 +119,7 @@ class ClusterOwners {
 public:
     static const int kNobody = -1;
     static const int kShared = -2;
+    ClusterOwners() {}
     explicit ClusterOwners(size_t clusters)
         : owner_(clusters, kNobody), first_(clusters, kNobody), other_(clusters, kNobody) {}
     // Claims the clusters of `chain` for file `file`.

@@ -119,8 +119,10 @@ bool Empty(const FsVolume& v, const DiskFile& f) {
     return v.probe.kind == kFat12 && f.kind != kFileFolder && f.size == 0 && f.firstCluster == 0;
 }
 
-Chain ChainOf(const FsVolume& v, const DiskFile& f) {
-    const bool limited = Recorded(v, f) && f.kind != kFileFolder;
+// A file's chain; one whose size is recorded is read no further than its
+// size needs (`whole`: all of it, as it holds the clusters).
+Chain ChainOf(const FsVolume& v, const DiskFile& f, bool whole = false) {
+    const bool limited = !whole && Recorded(v, f) && f.kind != kFileFolder;
     return FollowChain(v.table, f.firstCluster, limited ? std::max(1u, Needed(v, f)) : 0);
 }
 
@@ -128,7 +130,7 @@ ClusterOwners OwnersOf(const FsVolume& v) {
     ClusterOwners owners(v.table.links.size());
     for (size_t i = 0; i < v.files.size(); ++i) {
         if (!v.files[i].deleted && !Empty(v, v.files[i]))
-            owners.Claim(static_cast<int>(i), ChainOf(v, v.files[i]));
+            owners.Claim(static_cast<int>(i), ChainOf(v, v.files[i], true));
     }
     return owners;
 }
@@ -202,6 +204,7 @@ FsStatus OpenDiskFiles(SectorView& view, FsVolume* out, bool measure) {
         return kFsOk;
     }
     *out = best;
+    out->owners = OwnersOf(*out);
     for (size_t i = 0; i < out->files.size(); ++i) {
         DiskFile& f = out->files[i];
         if (Unread(f) || f.sizeInBytes) continue;
@@ -229,7 +232,7 @@ FsStatus ReadDiskFile(SectorView& view, const FsVolume& v, size_t index, std::ve
     }
     if (Empty(v, f)) return kFsOk;
     Chain chain = ChainOf(v, f);
-    const std::string other = CutAtCross(v, OwnersOf(v), static_cast<int>(index), &chain);
+    const std::string other = CutAtCross(v, v.owners, static_cast<int>(index), &chain);
     if (!ReadChain(view, v.table.layout, chain, out, problem)) return kFsIoFailed;
     if (!problem->empty()) return kFsBroken;
     if (chain.end != kChainComplete && chain.end != kChainTooLong) {
@@ -313,7 +316,7 @@ void CheckDiskFiles(const FsVolume& v, std::vector<FsFinding>* out) {
         if (f.deleted || Empty(v, f)) continue;
         const std::string name = DisplayName(f);
         Chain chain = ChainOf(v, f);
-        owners.Claim(static_cast<int>(i), chain);
+        owners.Claim(static_cast<int>(i), ChainOf(v, f, true));
         const bool first = chain.clusters.empty();
         const uint32_t at = first ? f.entryPos : v.table.links[chain.from].pos;
         if (chain.end == kChainComplete && Recorded(v, f) && f.kind != kFileFolder &&

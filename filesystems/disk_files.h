@@ -78,6 +78,7 @@ struct FsVolume {
     std::vector<DiskFile> files;    // in directory order, deleted ones flagged
     std::vector<FsFinding> opened;  // found while reading the tables (FAT copies that differ)
     std::string label;              // MS-DOS: the volume label, as stored
+    ClusterOwners owners;           // of the live files' chains, by index in `files`
 };
 
 enum FsStatus {

@@ -117,9 +117,10 @@ bool ProbeFBasic(SectorView& view, FsVolume* out) {
     } else if (signed_) {
         out->probe.certainty = invalid ? kProbeLikely : kProbeSure;
         std::snprintf(why, sizeof why,
-                      "the disk ID \"%.3s\" at C 0 H 0 R 3, a FAT with %u values of no meaning "
-                      "and a directory that parses",
-                      reinterpret_cast<const char*>(&id[0]), static_cast<unsigned>(invalid));
+                      "the disk ID \"%.3s\" at C 0 H 0 R 3, a FAT %s and a directory that "
+                      "parses",
+                      reinterpret_cast<const char*>(&id[0]),
+                      invalid ? "with values of no meaning" : "with valid codes");
     } else {
         // Without the ID, an empty FAT and directory are what any blank
         // area looks like.

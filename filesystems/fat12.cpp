@@ -104,7 +104,10 @@ bool Reader::Folder(const DiskFile& folder) {
 bool Reader::Entries(const std::vector<uint32_t>& sectors, const std::string& path, bool root) {
     const ClusterLayout& l = out_->table.layout;
     std::vector<uint8_t> data(l.sectorSize);
-    for (size_t s = 0; s < sectors.size(); ++s) {
+    // Tracks that the table lists more than once could show the same
+    // entries again and again: no more are kept than the image has room for.
+    const size_t room = view_.source().Extent() / kEntry;
+    for (size_t s = 0; s < sectors.size() && out_->files.size() < room; ++s) {
         uint32_t pos = 0;
         SectorResult r = ReadLogical(view_, l, sectors[s], &data[0], &pos);
         if (r == kSectorIoFailed) return false;
@@ -188,19 +191,31 @@ bool ProbeFat12(SectorView& view, FsVolume* out) {
         out->probe.why = "the BPB's FAT is too small for its clusters";
         return true;
     }
-    std::vector<std::vector<uint8_t> > fats(b.fats, std::vector<uint8_t>(b.perFat * b.bytes));
-    std::vector<uint32_t> firstPos(b.fats, 0);
+    // Only the sectors that hold the clusters' entries are read, however
+    // large the BPB says the FAT is.
+    const uint32_t used = (tableBytes + b.bytes - 1) / b.bytes;
+    std::vector<std::vector<uint8_t> > fats(b.fats, std::vector<uint8_t>(used * b.bytes));
+    std::vector<std::vector<uint32_t> > fatPos(b.fats, std::vector<uint32_t>(used, 0));
+    std::vector<bool> whole(b.fats, true);
     for (uint32_t k = 0; k < b.fats; ++k) {
-        for (uint32_t s = 0; s < b.perFat; ++s) {
-            uint32_t pos = 0;
-            r = ReadLogical(view, layout, b.reserved + k * b.perFat + s, &fats[k][s * b.bytes],
-                            &pos);
+        for (uint32_t s = 0; s < used; ++s) {
+            const uint32_t logical = b.reserved + k * b.perFat + s;
+            r = ReadLogical(view, layout, logical, &fats[k][s * b.bytes], &fatPos[k][s]);
             if (r == kSectorIoFailed) return false;
-            if (s == 0) firstPos[k] = pos;
-            if (r != kSectorOk && k == 0) {
+            if (r == kSectorOk) continue;
+            if (k == 0) {
                 out->probe.why = "the first FAT cannot be read whole";
                 return true;
             }
+            if (whole[k]) {
+                LogicalPlace p = PlaceOfSector(layout, logical);
+                FsFinding f = {"fs-sector-missing", true,
+                               fatPos[k][s] ? fatPos[k][s] : 0x20 + 4 * p.track,
+                               "FAT copy " + std::to_string(k + 1) + ": " +
+                                   SectorProblem(r, p.c, p.h, p.r) + "; copy 1 was read"};
+                out->opened.push_back(f);
+            }
+            whole[k] = false;
         }
     }
     const std::vector<uint8_t>& fat = fats[0];
@@ -209,10 +224,10 @@ bool ProbeFat12(SectorView& view, FsVolume* out) {
         return true;
     }
     for (uint32_t k = 1; k < b.fats; ++k) {
-        if (std::memcmp(&fats[k][0], &fat[0], tableBytes) != 0) {
+        if (whole[k] && std::memcmp(&fats[k][0], &fat[0], tableBytes) != 0) {
             uint32_t at = 0;
             while (fats[k][at] == fat[at]) ++at;
-            FsFinding f = {"fs-fat-copies", true, firstPos[k] + at,
+            FsFinding f = {"fs-fat-copies", true, fatPos[k][at / b.bytes] + at % b.bytes,
                            "FAT copy " + std::to_string(k + 1) +
                                " differs from copy 1 (from byte " + std::to_string(at) +
                                "); copy 1 was read"};
@@ -221,8 +236,10 @@ bool ProbeFat12(SectorView& view, FsVolume* out) {
     }
     out->table.layout = layout;
     out->table.links.clear();
-    for (uint32_t n = 0; n < entries; ++n)
-        out->table.links.push_back(Decode(Entry12(fat, n), firstPos[0] + n + n / 2));
+    for (uint32_t n = 0; n < entries; ++n) {
+        const uint32_t at = n + n / 2;
+        out->table.links.push_back(Decode(Entry12(fat, n), fatPos[0][at / b.bytes] + at % b.bytes));
+    }
     out->table.links[0].kind = out->table.links[1].kind = kLinkReserved;
     Reader reader(view, out);
     if (!reader.Root(b.reserved + b.fats * b.perFat, rootSectors)) return false;

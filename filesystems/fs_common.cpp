@@ -24,22 +24,32 @@ bool PlausibleName(const uint8_t* p, size_t n) {
 bool ReadRun(SectorView& view, uint8_t c, uint8_t h, uint8_t first, uint8_t last, uint32_t size,
              std::vector<uint8_t>* out, std::vector<uint32_t>* pos,
              std::vector<FsFinding>* findings, std::vector<bool>* bad) {
-    out->assign(static_cast<size_t>(last - first + 1) * size, 0);
-    pos->assign(static_cast<size_t>(last - first + 1), 0);
-    if (bad) bad->assign(static_cast<size_t>(last - first + 1), false);
-    for (uint32_t r = first; r <= last; ++r) {
-        const size_t k = r - first;
-        SectorResult result = ReadSector(view, TrackOf(c, h), c, h, static_cast<uint8_t>(r), size,
-                                         &(*out)[k * size], &(*pos)[k]);
-        if (result == kSectorIoFailed) return false;
-        if (result == kSectorOk) continue;
-        if (bad) (*bad)[k] = true;
-        // A sector cut short still tells where it lies; a missing one is
-        // said at its track's entry in the table.
-        FsFinding f = {"fs-sector-missing", true, (*pos)[k],
-                       "the file system's " + SectorProblem(result, c, h, static_cast<uint8_t>(r))};
-        if (f.pos == 0) f.pos = 0x20 + 4 * TrackOf(c, h);
-        findings->push_back(f);
+    const size_t count = static_cast<size_t>(last - first + 1);
+    out->assign(count * size, 0);
+    pos->assign(count, 0);
+    if (bad) bad->assign(count, false);
+    std::vector<SectorResult> results(count, kSectorOk);
+    for (size_t k = 0; k < count; ++k) {
+        const uint8_t r = static_cast<uint8_t>(first + k);
+        results[k] = ReadSector(view, TrackOf(c, h), c, h, r, size, &(*out)[k * size], &(*pos)[k]);
+        if (results[k] == kSectorIoFailed) return false;
+        if (bad) (*bad)[k] = results[k] != kSectorOk;
+    }
+    // One finding for each run of sectors that fail alike.
+    for (size_t k = 0; k < count;) {
+        size_t end = k + 1;
+        while (end < count && results[end] == results[k]) ++end;
+        if (results[k] != kSectorOk) {
+            const std::string text =
+                SectorProblem(results[k], c, h, static_cast<uint8_t>(first + k),
+                              static_cast<uint8_t>(first + end - 1));
+            // A sector cut short still tells where it lies; a missing one
+            // is said at its track's entry in the table.
+            FsFinding f = {"fs-sector-missing", true, (*pos)[k], "the file system's " + text};
+            if (f.pos == 0) f.pos = 0x20 + 4 * TrackOf(c, h);
+            findings->push_back(f);
+        }
+        k = end;
     }
     return true;
 }

@@ -125,6 +125,7 @@ bool ProbeHuBasic(SectorView& view, FsVolume* out) {
         if (p[0] == 0xFF) break;
         DiskFile f = DiskFile();
         f.deleted = p[0] == 0x00;
+        if (f.deleted && !PlausibleName(p + 1, 16)) continue;  // never a name there
         f.firstCluster = p[0x1E] | (p[0x1F] << 8) | (p[0x1D] << 16);
         if ((!f.deleted && !PlausibleName(p + 1, 16)) || f.firstCluster >= s.clusters) {
             ++nonsense;

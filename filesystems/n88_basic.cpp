@@ -71,6 +71,12 @@ uint32_t Invalid(const uint8_t* fat, const Shape& s) {
     return invalid;
 }
 
+// "with valid codes", or how many values have no meaning.
+std::string Damage(uint32_t invalid) {
+    return invalid ? "with " + std::to_string(invalid) + " values of no meaning"
+                   : "with valid codes";
+}
+
 bool OwnTrackReserved(const uint8_t* fat, const Shape& s, uint32_t track) {
     uint32_t perTrack = s.spt / s.clusterSectors;
     for (uint32_t k = 0; k < perTrack; ++k) {
@@ -165,11 +171,11 @@ bool TryTrack(SectorView& view, const Shape& s, uint32_t track, FsVolume* out) {
     } else {
         out->probe.certainty = copiesDiffer || invalid ? kProbeLikely : kProbeSure;
         std::snprintf(why, sizeof why,
-                      "%s FAT copies on %s (R %u-%u) that reserve the system track, with %u "
-                      "values of no meaning, and a directory that parses",
+                      "%s FAT copies on %s (R %u-%u) that reserve the system track, %s, and a "
+                      "directory that parses",
                       copiesDiffer ? "differing" : "three identical", where,
                       static_cast<unsigned>(fatFirst), static_cast<unsigned>(s.spt),
-                      static_cast<unsigned>(invalid));
+                      Damage(invalid).c_str());
     }
     out->probe.why = why;
     out->opened.insert(out->opened.end(), missing.begin(), missing.end());
