@@ -111,9 +111,7 @@ bool ProbeFBasic(SectorView& view, FsVolume* out) {
     char why[200];
     if (nonsense) {
         out->probe.certainty = kProbeWeak;
-        std::snprintf(why, sizeof why,
-                      "a FAT at C 1 H 0 R 1, but %u directory entries make no sense",
-                      static_cast<unsigned>(nonsense));
+        std::snprintf(why, sizeof why, "%s", NonsenseWhy("C 1 H 0 R 1", nonsense).c_str());
     } else if (signed_) {
         out->probe.certainty = invalid ? kProbeLikely : kProbeSure;
         std::snprintf(why, sizeof why,

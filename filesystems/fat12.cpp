@@ -113,10 +113,10 @@ bool Reader::Entries(const std::vector<uint32_t>& sectors, const std::string& pa
         if (r == kSectorIoFailed) return false;
         if (r != kSectorOk) {
             LogicalPlace p = PlaceOfSector(l, sectors[s]);
-            FsFinding f = {"fs-sector-missing", true, pos ? pos : 0x20 + 4 * p.track,
-                           "the " + std::string(root ? "root folder's " : "folder's ") +
-                               SectorProblem(r, p.c, p.h, p.r)};
-            out_->opened.push_back(f);
+            out_->opened.push_back(
+                MissingSector(pos, p.track,
+                              std::string(root ? "the root folder's " : "the folder's ") +
+                                  SectorProblem(r, p.c, p.h, p.r)));
             continue;
         }
         for (uint32_t e = 0; e < l.sectorSize / kEntry; ++e) {
@@ -209,11 +209,10 @@ bool ProbeFat12(SectorView& view, FsVolume* out) {
             }
             if (whole[k]) {
                 LogicalPlace p = PlaceOfSector(layout, logical);
-                FsFinding f = {"fs-sector-missing", true,
-                               fatPos[k][s] ? fatPos[k][s] : 0x20 + 4 * p.track,
-                               "FAT copy " + std::to_string(k + 1) + ": " +
-                                   SectorProblem(r, p.c, p.h, p.r) + "; copy 1 was read"};
-                out->opened.push_back(f);
+                out->opened.push_back(MissingSector(fatPos[k][s], p.track,
+                                                    "FAT copy " + std::to_string(k + 1) + ": " +
+                                                        SectorProblem(r, p.c, p.h, p.r) +
+                                                        "; copy 1 was read"));
             }
             whole[k] = false;
         }

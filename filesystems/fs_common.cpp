@@ -21,6 +21,16 @@ bool PlausibleName(const uint8_t* p, size_t n) {
     return true;
 }
 
+FsFinding MissingSector(uint32_t pos, uint32_t track, const std::string& what) {
+    FsFinding f = {"fs-sector-missing", true, pos ? pos : 0x20 + 4 * track, what};
+    return f;
+}
+
+std::string NonsenseWhy(const std::string& where, uint32_t nonsense) {
+    return "a FAT at " + where + ", but " + std::to_string(nonsense) + " directory entr" +
+           (nonsense == 1 ? "y makes" : "ies make") + " no sense";
+}
+
 bool ReadRun(SectorView& view, uint8_t c, uint8_t h, uint8_t first, uint8_t last, uint32_t size,
              std::vector<uint8_t>* out, std::vector<uint32_t>* pos,
              std::vector<FsFinding>* findings, std::vector<bool>* bad) {
@@ -43,11 +53,8 @@ bool ReadRun(SectorView& view, uint8_t c, uint8_t h, uint8_t first, uint8_t last
             const std::string text =
                 SectorProblem(results[k], c, h, static_cast<uint8_t>(first + k),
                               static_cast<uint8_t>(first + end - 1));
-            // A sector cut short still tells where it lies; a missing one
-            // is said at its track's entry in the table.
-            FsFinding f = {"fs-sector-missing", true, (*pos)[k], "the file system's " + text};
-            if (f.pos == 0) f.pos = 0x20 + 4 * TrackOf(c, h);
-            findings->push_back(f);
+            findings->push_back(
+                MissingSector((*pos)[k], TrackOf(c, h), "the file system's " + text));
         }
         k = end;
     }

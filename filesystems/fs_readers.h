@@ -41,6 +41,12 @@ std::string JoinName(const std::string& base, const std::string& ext);
 bool PlausibleName(const uint8_t* p, size_t n);
 // The track table's entry of C/H.
 inline uint32_t TrackOf(uint32_t c, uint32_t h) { return c * 2 + h; }
+// The finding fs-sector-missing: `what` (its sentence) at the sector's
+// data, or at its track's entry in the table when it is not there at all.
+FsFinding MissingSector(uint32_t pos, uint32_t track, const std::string& what);
+// The reason of a weak probe: "a FAT at WHERE, but N directory entries make
+// no sense".
+std::string NonsenseWhy(const std::string& where, uint32_t nonsense);
 // Reads the sectors R = first .. last of one track into consecutive
 // `size`-byte blocks of *out; a sector that cannot be read whole adds a
 // finding fs-sector-missing (its block then holds zeros and `bad` gets it).

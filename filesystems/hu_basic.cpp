@@ -107,18 +107,13 @@ bool ProbeHuBasic(SectorView& view, FsVolume* out) {
         out->probe.why = why;
         return true;
     }
-    std::vector<uint8_t> dir(kSector * 16);
-    std::vector<uint32_t> dirPos(16, 0);
-    for (uint32_t k = 0; k < 16; ++k) {
-        SectorResult r = ReadLogical(view, layout, s.dirSector + k, &dir[k * kSector], &dirPos[k]);
-        if (r == kSectorIoFailed) return false;
-        if (r != kSectorOk) {
-            LogicalPlace p = PlaceOfSector(layout, s.dirSector + k);
-            FsFinding f = {"fs-sector-missing", true, dirPos[k] ? dirPos[k] : 0x20 + 4 * p.track,
-                           "the file system's " + SectorProblem(r, p.c, p.h, p.r)};
-            out->opened.push_back(f);
-        }
-    }
+    // The 16 directory sectors lie on one track side, on 2D and on 2HD.
+    std::vector<uint8_t> dir;
+    std::vector<uint32_t> dirPos;
+    const LogicalPlace d = PlaceOfSector(layout, s.dirSector);
+    if (!ReadRun(view, d.c, d.h, d.r, static_cast<uint8_t>(d.r + 15), kSector, &dir, &dirPos,
+                 &out->opened))
+        return false;
     uint32_t nonsense = 0;
     for (uint32_t e = 0; e * kEntry < dir.size(); ++e) {
         const uint8_t* p = &dir[e * kEntry];
@@ -149,15 +144,11 @@ bool ProbeHuBasic(SectorView& view, FsVolume* out) {
         f.entryPos = dirPos[e * kEntry / kSector] + (e * kEntry) % kSector;
         out->files.push_back(f);
     }
-    char why[160];
-    out->probe.certainty = nonsense ? kProbeWeak : kProbeSure;
-    std::snprintf(why, sizeof why,
-                  nonsense
-                      ? "a FAT at sector %u that reserves the first clusters, but %u directory "
-                        "entries make no sense"
-                      : "a FAT at sector %u that reserves the first clusters, with valid "
-                        "codes, and a directory that parses",
-                  static_cast<unsigned>(s.fatSector), static_cast<unsigned>(nonsense));
-    out->probe.why = why;
+    const std::string where = "sector " + std::to_string(s.fatSector);
+    out->probe.certainty = nonsense ? kProbeWeak : invalid ? kProbeLikely : kProbeSure;
+    out->probe.why = nonsense ? NonsenseWhy(where, nonsense)
+                              : "a FAT at " + where + " that reserves the first clusters, " +
+                                    (invalid ? "with values of no meaning" : "with valid codes") +
+                                    ", and a directory that parses";
     return true;
 }

@@ -166,8 +166,7 @@ bool TryTrack(SectorView& view, const Shape& s, uint32_t track, FsVolume* out) {
     char why[200];
     if (nonsense) {
         out->probe.certainty = kProbeWeak;
-        std::snprintf(why, sizeof why, "a FAT on %s, but %u directory entries make no sense", where,
-                      static_cast<unsigned>(nonsense));
+        std::snprintf(why, sizeof why, "%s", NonsenseWhy(where, nonsense).c_str());
     } else {
         out->probe.certainty = copiesDiffer || invalid ? kProbeLikely : kProbeSure;
         std::snprintf(why, sizeof why,
