@@ -160,7 +160,10 @@ void Measure(SectorView& view, FsVolume* v, size_t i, bool* failed) {
     std::vector<uint8_t> data;
     std::string problem;
     Chain chain = ChainOf(*v, f);
-    if (need == kMeasureHead && chain.clusters.size() > 1) chain.clusters.resize(1);
+    if (need == kMeasureHead && chain.clusters.size() > 1) {
+        chain.clusters.erase(chain.clusters.begin() + 1, chain.clusters.end());
+        chain.lastUsed = 0;  // its first cluster is whole
+    }
     if (!ReadChain(view, v->table.layout, chain, &data, &problem)) {
         *failed = true;
         return;
