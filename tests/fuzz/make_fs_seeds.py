@@ -1,82 +1,36 @@
 #!/usr/bin/env python3
-"""Writes the seeds of fuzz_filesystems: small D88 images in which each
-reader finds its tables. Every table entry of a 2D shape points at one of a
-few tracks, so that an image of a few KiB has the shape of a whole disk;
-the sectors a file's chain leads to are mostly missing, which the readers
-must say. Run from the repository: python3 tests/fuzz/make_fs_seeds.py"""
-import os
-import struct
+"""Writes the seeds of fuzz_filesystems (python3 tests/fuzz/make_fs_seeds.py):
+small D88 images in which each reader finds its tables. Every table entry
+of a 2D disk points at one of a few tracks, so that a few KiB have the shape
+of a whole disk; most sectors a chain leads to are missing."""
+import os, struct
 
-OUT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "corpus_filesystems")
-
-
-def image(tracks, entries, n=1):
-    """tracks: {table entry: [(c, h, r, data)]}; entries: how many table
-    entries to fill (the ones not in `tracks` point at the first track)."""
+def image(tracks, entries):  # tracks: {entry: {(c, h): {r: bytes}}}, 16 sectors of 256
     body, table = b"", [0] * 164
-    first = None
-    for t, sectors in sorted(tracks.items()):
+    for t, ((c, h), put) in sorted(tracks.items()):
         table[t] = 688 + len(body)
-        first = first or table[t]
-        for c, h, r, data in sectors:
-            body += struct.pack("<4BH3B5xH", c, h, r, n, len(sectors), 0, 0, 0, len(data)) + data
-    for t in range(entries):
-        table[t] = table[t] or first
-    head = bytearray(688)
-    head[:4] = b"SEED"
-    struct.pack_into("<I", head, 28, 688 + len(body))
-    struct.pack_into("<164I", head, 32, *table)
-    return bytes(head) + body
+        for r in range(1, 17):
+            data = put.get(r, b"").ljust(256, b"\xff")
+            body += struct.pack("<4BH3B5xH", c, h, r, 1, 16, 0, 0, 0, 256) + data
+    table = [x or min(v for v in table if v) for x in table[:entries]] + table[entries:]
+    return b"SEED".ljust(28, b"\0") + struct.pack("<I164I", 688 + len(body), *table) + body
 
-
-def track(c, h, fill, put, spt=16, size=256):
-    secs = []
-    for r in range(1, spt + 1):
-        data = bytearray([fill]) * size
-        for off, b in put.get(r, []):
-            data[off:off + len(b)] = b
-        secs.append((c, h, r, bytes(data)))
-    return secs
-
-
-def n88():
-    fat = bytearray([0xFF]) * 256
-    fat[74] = fat[75] = 0xFE
-    fat[0], fat[1], fat[2] = 1, 2, 0xC3  # a chain through the first clusters
-    fat[3] = 3  # and one that loops
-    put = {1: [(0, b"PROG  BAS\x80\x00" + b"\xff" * 5, ), (16, b"LOOP  ASC\x00\x03" + b"\xff" * 5)],
-           14: [(0, bytes(fat))], 15: [(0, bytes(fat))], 16: [(0, bytes(fat))]}
-    prog = bytes([0x16, 0, 10, 0, 0x91, 0x20, 0x22]) + b"hello" + bytes([0x22, 0, 0, 0])
-    return image({37: track(18, 1, 0xFF, put), 0: track(0, 0, 0, {1: [(0, prog)]})}, 80)
-
-
-def fbasic():
-    fat = bytearray([0xFF]) * 256
-    fat[0] = 0
-    fat[5], fat[6] = 1, 0xC2
-    entry = b"DEMO\x00\x00\x00\x00\x00\x00\x00\x02\x00\x00\x00\x00" + b"\xff" * 16
-    return image({0: track(0, 0, 0, {3: [(0, b"SYS")]}), 2: track(1, 0, 0xFF, {1: [(0, bytes(fat))], 4: [(0, entry)]}),
-                  4: track(2, 0, 0, {1: [(0, b"\x00\x00\x10\x18\x00")]})}, 80)
-
-
-def hubasic():
-    fat = bytearray(256)
-    fat[0:4] = b"\x01\x8f\x03\x83"
-    entry = b"\x01" + b"game         bin" + b"\x20" + struct.pack("<HHH", 3000, 0x3000, 0x3000) + bytes(5) + b"\x00\x02\x00"
-    return image({0: track(0, 0, 0, {15: [(0, bytes(fat))]}), 1: track(0, 1, 0xFF, {1: [(0, entry)]})}, 80)
-
-
-def fat12():
-    boot = bytearray(256)
-    boot[0x0B:0x18] = bytes([0x00, 0x01, 1, 1, 0, 2, 16, 0, 0x80, 0x00, 0xFE, 1, 0])
-    fat = bytearray(256)
-    fat[0:6] = b"\xfe\xff\xff\x03\xf0\xff"  # clusters 2 -> 3 -> end
-    root = b"A       TXT\x20" + bytes(14) + struct.pack("<HI", 2, 300) + b"SUB        \x10" + bytes(14) + struct.pack("<HI", 4, 0)
-    return image({0: track(0, 0, 0, {1: [(0, bytes(boot))], 2: [(0, bytes(fat))], 3: [(0, bytes(fat))], 4: [(0, root)]})}, 2)
-
-
-if __name__ == "__main__":
-    os.makedirs(OUT, exist_ok=True)
-    for name, make in [("n88", n88), ("fbasic", fbasic), ("hubasic", hubasic), ("fat12", fat12)]:
-        with open(os.path.join(OUT, name + ".d88"), "wb") as f:
-            f.write(make())
+n88_fat = bytes([1, 2, 0xC3, 3] + [0xFF] * 70 + [0xFE, 0xFE] + [0xFF] * 180)  # a chain, a loop
+seeds = {
+    "n88": image({37: ((18, 1), {1: b"PROG  BAS\x80\x00".ljust(16, b"\xff") + b"LOOP  ASC\x00\x03",
+                                 14: n88_fat, 15: n88_fat, 16: n88_fat}),
+                  0: ((0, 0), {1: bytes([0x16, 0, 10, 0, 0x91, 0x20, 0x22]) + b"hello\x22\0\0\0"})}, 80),
+    "fbasic": image({0: ((0, 0), {3: b"SYS"}), 2: ((1, 0), {1: b"\0\xff\xff\xff\xff\x01\xc2", 4: b"DEMO".ljust(11, b"\0") + b"\x02\0\0\0\0"}),
+                     4: ((2, 0), {1: b"\0\0\x10\x18\0"})}, 80),
+    "hubasic": image({0: ((0, 0), {15: b"\x01\x8f\x03\x83".ljust(256, b"\0")}),
+                      1: ((0, 1), {1: b"\x01game         bin " + struct.pack("<HHH", 3000, 0x3000, 0x3000) + bytes(5) + b"\0\x02\0"})}, 80),
+    "fat12": image({0: ((0, 0), {1: bytes(11) + bytes([0, 1, 1, 1, 0, 2, 16, 0, 0x80, 0, 0xFE, 1, 0]),
+                                 2: b"\xfe\xff\xff\x03\xf0\xff", 3: b"\xfe\xff\xff\x03\xf0\xff",
+                                 4: b"A       TXT\x20".ljust(26, b"\0") + struct.pack("<HI", 2, 300) +
+                                    b"SUB        \x10".ljust(26, b"\0") + struct.pack("<HI", 4, 0)})}, 2),
+}
+out = os.path.join(os.path.dirname(os.path.abspath(__file__)), "corpus_filesystems")
+os.makedirs(out, exist_ok=True)
+for name, data in seeds.items():
+    with open(os.path.join(out, name + ".d88"), "wb") as f:
+        f.write(data)

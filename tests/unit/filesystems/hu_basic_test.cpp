@@ -101,16 +101,4 @@ TEST(HuBasic, ListsAndReads2dAnd2hdDisks) {
     }
 }
 
-TEST(HuBasic, AGraphicsDiskIsNoFileSystem) {
-    HuDisk d(false);
-    Bytes image = d.Image();
-    OpenedDisk blank(image);
-    EXPECT_EQ(kHuBasic, blank.volume.probe.kind);
-    for (size_t i = 688; i < image.size(); ++i) image[i] = uint8_t(i * 37 >> 3);
-    OpenedDisk noise(image);
-    EXPECT_EQ(kNoFileSystem, noise.volume.probe.kind);
-    EXPECT_NE(std::string::npos, noise.volume.probe.why.find("Hu-BASIC: "))
-        << noise.volume.probe.why;
-}
-
 }  // namespace

@@ -23,8 +23,7 @@ public:
     // Every side of every cylinder with sectors R 1..spt of `size` bytes,
     // filled with `fill`; track 0 in FM with 26 x 128 where asked.
     TestDisk(unsigned cylinders, unsigned heads, unsigned spt, unsigned size, uint8_t fill = 0xFF,
-             bool fmTrack0 = false)
-        : heads_(heads) {
+             bool fmTrack0 = false) {
         for (unsigned c = 0; c < cylinders; ++c)
             for (unsigned h = 0; h < heads; ++h)
                 for (unsigned r = 1; r <= spt; ++r) {
@@ -48,8 +47,6 @@ public:
     void Put(unsigned c, unsigned h, unsigned r, unsigned offset, const Bytes& bytes) {
         std::memcpy(At(c, h, r) + offset, bytes.data(), bytes.size());
     }
-    void Drop(unsigned c, unsigned h, unsigned r) { sectors_.erase(Key(c, h, r)); }
-    void Twice(unsigned c, unsigned h, unsigned r) { twice_[Key(c, h, r)] = true; }
 
     Bytes Image() const {
         Bytes img(688, 0);
@@ -58,9 +55,6 @@ public:
         for (std::map<Key_, Bytes>::const_iterator i = sectors_.begin(); i != sectors_.end(); ++i) {
             tracks[std::get<0>(i->first) * 2 + std::get<1>(i->first)].push_back(
                 std::make_pair(i->first, &i->second));
-            if (twice_.count(i->first))
-                tracks[std::get<0>(i->first) * 2 + std::get<1>(i->first)].push_back(
-                    std::make_pair(i->first, &i->second));
         }
         for (auto& t : tracks) {
             Le32(&img[0x20 + 4 * t.first], static_cast<uint32_t>(img.size()));
@@ -99,9 +93,8 @@ private:
     static void Le32(uint8_t* p, uint32_t v) {
         for (int k = 0; k < 4; ++k) p[k] = uint8_t(v >> (8 * k));
     }
-    unsigned heads_;
     std::map<Key_, Bytes> sectors_;
-    std::map<Key_, bool> fm_, twice_;
+    std::map<Key_, bool> fm_;
 };
 
 // An image opened for its files, from memory.
