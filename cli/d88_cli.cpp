@@ -48,7 +48,8 @@ const Command kHelp = {"help",
 
 // The families of commands, in the order of 'd88 --help'. A new family
 // (its table beside its commands) is one more entry here.
-const std::vector<Command>& (*const kFamilies[])() = {ContainerCommands, CollectionCommands};
+const std::vector<Command>& (*const kFamilies[])() = {ContainerCommands, CollectionCommands,
+                                                      DiskCommands};
 
 // The tool's command line: every command of every family a subcommand.
 class CommandLine {

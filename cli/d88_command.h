@@ -36,7 +36,8 @@ struct Options {
     std::vector<std::string> args;  // the arguments that are no options, in their order
     bool json = false, quiet = false, raw = false;
     bool force = false, backup = false, unique = false;
-    OptionValue output, to, dat;
+    bool all = false, deleted = false, text = false, cp932 = false;
+    OptionValue output, to, dat, basic;
 };
 
 // One option of a command: its names as CLI11 takes them ("-o,--output"),
@@ -93,6 +94,7 @@ struct Command {
 // The families of commands, each in the order 'd88 --help' lists them.
 const std::vector<Command>& ContainerCommands();   // list, extract, join, the edits, new
 const std::vector<Command>& CollectionCommands();  // check, hash, identify, dat, dupes
+const std::vector<Command>& DiskCommands();        // files, get
 
 }  // namespace d88cli
 

@@ -30,7 +30,7 @@ std::string FileKindDetail(const DiskFile& f) {
 }
 
 std::string FileSizeText(const DiskFile& f) {
-    if (f.kind == kFileFolder) return std::string();
+    if (f.kind == kFileFolder || f.deleted) return std::string();  // a deleted chain is not followed
     const char* unit =
         f.sizeInBytes ? (f.size == 1 ? " byte" : " bytes") : (f.size == 1 ? " sector" : " sectors");
     return std::to_string(f.size) + unit;

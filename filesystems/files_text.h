@@ -12,7 +12,7 @@
 std::string VolumeText(const FsVolume& volume);
 // "ASCII", "machine code, load &H9000-&H90FF, start &H9000", "folder".
 std::string FileKindDetail(const DiskFile& file);
-// "884 bytes", "3 sectors", "" for a folder.
+// "884 bytes", "3 sectors", "" for a folder or a deleted entry.
 std::string FileSizeText(const DiskFile& file);
 // "protected, hidden, deleted", "" when none.
 std::string FileAttributeText(const DiskFile& file);

@@ -22,7 +22,7 @@ TEST(FilesText, EachKindOfFileInOneLine) {
     d.kind = kFileFolder;
     d.hidden = d.deleted = true;
     EXPECT_EQ("A/SUB  folder  hidden, deleted", FileLine(d));
-    d.kind = kFileBasic, d.size = 1;
+    d.kind = kFileBasic, d.size = 1, d.deleted = false;
     EXPECT_EQ("1 sector", FileSizeText(d));
     FsVolume v = FsVolume();
     v.probe.kind = kNoFileSystem;
