@@ -103,9 +103,7 @@ public:
                 ok = false;
             } else if (s.hasIndex && s.index >= walk.images.size()) {
                 size_t n = walk.images.size();
-                Fail(s.path, "no image " + Number(s.index) +
-                                 (n ? ": the images are numbered 0 to " + Number(n - 1)
-                                    : ": the file holds no images"));
+                Fail(s.path, DescribeNoImage(s.index, n));
                 ok = false;
             } else {
                 ++filesRead_;

@@ -135,9 +135,7 @@ int Files(Tool& t, const Options& o) {
         }
         const size_t count = file.walk.images.size();
         if (s.hasIndex && s.index >= count) {
-            t.Fail(s.path, "no image " + Number(s.index) +
-                               (count ? ": the images are numbered 0 to " + Number(count - 1)
-                                      : ": the file holds no images"));
+            t.Fail(s.path, DescribeNoImage(s.index, count));
             ok = false;
             continue;
         }
@@ -202,10 +200,7 @@ int Get(Tool& t, const Options& o) {
         return t.Usage("get",
                        ref.path + " holds " + Plural(count, "image") + ": name one as FILE@N");
     const size_t index = ref.hasIndex ? ref.index : 0;
-    if (index >= count)
-        return t.Fail(ref.path, "no image " + Number(index) +
-                                    (count ? ": the images are numbered 0 to " + Number(count - 1)
-                                           : ": the file holds no images"));
+    if (index >= count) return t.Fail(ref.path, DescribeNoImage(index, count));
     const std::string label = ref.path + "@" + Number(index);
     const WalkedImage& w = file.walk.images[index];
     Disk disk(t.files, file.handle(), w.offset, WalkedExtent(w, file.walk.fileSize));
