@@ -49,7 +49,7 @@ const Command kHelp = {"help",
 // The families of commands, in the order of 'd88 --help'. A new family
 // (its table beside its commands) is one more entry here.
 const std::vector<Command>& (*const kFamilies[])() = {ContainerCommands, ConvertCommands,
-                                                     CollectionCommands};
+                                                     CollectionCommands, DiskCommands};
 
 // The tool's command line: every command of every family a subcommand.
 class CommandLine {

@@ -12,6 +12,7 @@
 #include <map>
 #include <set>
 
+#include "cli/d88_disk.h"
 #include "cli/d88_json.h"
 #include "cli/d88_sources.h"
 #include "cli/d88_text.h"
@@ -96,17 +97,17 @@ public:
                 scanner.ScanFile(s.path.c_str(), s.hasIndex ? s.index : ImageScanner::kEveryImage,
                                  &walk, &Collection::Each, this);
             if (status.result != kIoOk) {
+                FlushPending();  // what was found before the failure
                 status.path = s.path;
                 Fail(s.path, Describe(files_, status));
                 ok = false;
             } else if (s.hasIndex && s.index >= walk.images.size()) {
                 size_t n = walk.images.size();
-                Fail(s.path, "no image " + Number(s.index) +
-                                 (n ? ": the images are numbered 0 to " + Number(n - 1)
-                                    : ": the file holds no images"));
+                Fail(s.path, DescribeNoImage(s.index, n));
                 ok = false;
             } else {
                 ++filesRead_;
+                if (afterFile_ && !(this->*afterFile_)(walk)) ok = false;
             }
             progress.FileDone(s.size);
         }
@@ -165,6 +166,7 @@ public:
     // check
     int Check() {
         ScanWants wants = {true, 0, 0};
+        afterFile_ = &Collection::CheckFiles;
         if (o_.json) json_.Begin();
         bool read = ScanAll(wants, &Collection::CheckOne);
         if (o_.json) {
@@ -180,26 +182,64 @@ public:
         return warnings_ ? 1 : 0;
     }
 
+    // A file's images' findings wait until the scan has closed it: then the
+    // file systems inside its images are checked too, and each image's
+    // findings are said in the order of their offsets.
+    struct Said {
+        uint64_t offset;
+        bool error;
+        std::string code, text;  // the text in UTF-8
+        bool operator<(const Said& b) const { return offset < b.offset; }
+    };
     void CheckOne(const FileWalk& walk, size_t index, const ImageReport& report) {
-        for (size_t k = 0; k < report.findings.size(); ++k) {
-            const Finding& f = report.findings[k];
-            const char* severity = f.severity == kError ? "error" : "warning";
-            (f.severity == kError ? errors_ : warnings_)++;
-            if (o_.json) {
-                Json finding;
-                finding["file"] = source().path;
-                finding["index"] = index;
-                finding["offset"] = f.offset;
-                finding["severity"] = severity;
-                finding["code"] = f.code;
-                finding["message"] = f.text;
-                json_.Item(finding);
-            } else {
-                Out() << Label(index) << ": " << severity << " " << f.code << " at offset "
-                      << f.offset << ": " << f.text << "\n";
-            }
-        }
+        std::vector<Said>& said = pending_[index];
+        for (const Finding& f : report.findings)
+            said.push_back(Said{f.offset, f.severity == kError, f.code, f.text});
         (void)walk;
+    }
+
+    bool CheckFiles(const FileWalk& walk) {
+        const Source& s = source();
+        std::vector<ImageFsFindings> found;
+        IoStatus failure;
+        bool read = FileSystemFindings(files_, s.path, walk, s.hasIndex ? s.index : kEveryImage,
+                                       &found, &failure);
+        for (const ImageFsFindings& image : found)
+            for (const FsFinding& f : image.findings)
+                pending_[image.index].push_back(
+                    Said{image.offset + f.pos, f.error, f.code, Cp932ToUtf8(f.text, nullptr)});
+        FlushPending();
+        if (!read) {
+            failure.path = s.path;
+            Fail(s.path, Describe(files_, failure) + " (its file systems were not checked)");
+        }
+        return read;
+    }
+
+    void FlushPending() {
+        for (auto& image : pending_) {
+            std::stable_sort(image.second.begin(), image.second.end());
+            for (const Said& f : image.second) Say(image.first, f);
+        }
+        pending_.clear();
+    }
+
+    void Say(size_t index, const Said& f) {
+        const char* severity = f.error ? "error" : "warning";
+        (f.error ? errors_ : warnings_)++;
+        if (o_.json) {
+            Json finding;
+            finding["file"] = source().path;
+            finding["index"] = index;
+            finding["offset"] = f.offset;
+            finding["severity"] = severity;
+            finding["code"] = f.code;
+            finding["message"] = f.text;
+            json_.Item(finding);
+        } else {
+            Out() << Label(index) << ": " << severity << " " << f.code << " at offset " << f.offset
+                  << ": " << f.text << "\n";
+        }
     }
 
     // hash
@@ -471,6 +511,8 @@ private:
     size_t source_ = 0;
     Progress* progress_ = nullptr;
     OnImage onImage_ = nullptr;
+    bool (Collection::*afterFile_)(const FileWalk& walk) = nullptr;
+    std::map<size_t, std::vector<Said> > pending_;  // check: findings by image, of the file read
     uint64_t filesRead_ = 0, images_ = 0, errors_ = 0, warnings_ = 0, unknown_ = 0, entries_ = 0;
     Dat dat_;
     const DatIndex* index_ = nullptr;

@@ -17,6 +17,9 @@ int Identify(Tool& t, const Options& o);
 int MakeDat(Tool& t, const Options& o);
 int Dupes(Tool& t, const Options& o);
 
+// What a PATH of these commands (and of 'd88 files') may be, for the help.
+const char* PathsHelp();
+
 }  // namespace d88cli
 
 #endif

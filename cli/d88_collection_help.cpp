@@ -3,6 +3,7 @@
 
 #include "cli/d88_collection.h"
 #include "collection/image_check.h"
+#include "filesystems/disk_files.h"
 
 namespace d88cli {
 
@@ -24,7 +25,9 @@ const char kQuiet[] = "no progress line";
 
 const char kCheckText[] =
     "Checks every image: its header, its track table and the sector headers of\n"
-    "each track, and prints each finding on a line of its own:\n"
+    "each track, and the file system inside it where one is recognised (its\n"
+    "FAT and its chains, as 'd88 files' reads them), and prints each finding\n"
+    "on a line of its own:\n"
     "\n"
     "  FILE@N: error|warning CODE at offset OFFSET: one sentence\n"
     "\n"
@@ -95,10 +98,18 @@ std::string CheckText() {
                 (list[i].severity == kError ? " (error)\n" : " (warning)\n") + "      " +
                 list[i].meaning + "\n";
     }
+    // Those of the file systems inside the images (see 'd88 files').
+    const FsFindingCode* fs = FsFindingCodes(&count);
+    for (size_t i = 0; i < count; ++i) {
+        text += std::string("  ") + fs[i].code + (fs[i].error ? " (error)\n" : " (warning)\n") +
+                "      " + fs[i].meaning + "\n";
+    }
     return text;
 }
 
 }  // namespace
+
+const char* PathsHelp() { return kPaths; }
 
 const std::vector<Command>& CollectionCommands() {
     static const OptionRow quiet = Flag("--quiet", &Options::quiet, kQuiet);

@@ -37,7 +37,8 @@ struct Options {
     bool json = false, quiet = false, raw = false;
     bool force = false, backup = false, unique = false;
     bool lossy = false, dryRun = false, doubleStep = false;
-    OptionValue output, to, dat;
+    bool all = false, deleted = false, text = false, cp932 = false;
+    OptionValue output, to, dat, basic;
     OptionValue from, geometry, kbps, rpm;
 };
 
@@ -96,6 +97,7 @@ struct Command {
 const std::vector<Command>& ContainerCommands();   // list, extract, join, the edits, new
 const std::vector<Command>& CollectionCommands();  // check, hash, identify, dat, dupes
 const std::vector<Command>& ConvertCommands();     // convert
+const std::vector<Command>& DiskCommands();        // files, get
 
 }  // namespace d88cli
 

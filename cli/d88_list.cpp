@@ -123,9 +123,7 @@ int List(Tool& t, const Options& o) {
             t.Warn(ref.path, DescribeEarlyEnd(count - 1, listing.lastOffset,
                                               walk.fileSize - listing.lastOffset, true));
         if (ref.hasIndex && ref.index >= count) {
-            t.Fail(ref.path, "no image " + Number(ref.index) +
-                                 (count ? ": the images are numbered 0 to " + Number(count - 1)
-                                        : ": the file holds no images"));
+            t.Fail(ref.path, DescribeNoImage(ref.index, count));
             status = kExitFailed;
             continue;
         }

@@ -22,6 +22,12 @@ std::string Number(uint64_t n) {
     return text;
 }
 
+std::string DescribeNoImage(uint64_t index, uint64_t count) {
+    return "no image " + Number(index) +
+           (count ? ": the images are numbered 0 to " + Number(count - 1)
+                  : ": the file holds no images");
+}
+
 std::string ImageLabel(const Container& c, size_t index) {
     if (index >= c.images().size()) return "image " + Number(index);
     const WalkReport& report = c.reports()[c.images()[index].source];

@@ -15,6 +15,9 @@ namespace d88cli {
 
 std::string Number(uint64_t n);
 
+// "no image 5: the images are numbered 0 to 3" (or ": the file holds no images").
+std::string DescribeNoImage(uint64_t index, uint64_t count);
+
 // "image K", or "image K of PATH" (K counted in its own file) when the
 // container holds images of several files.
 std::string ImageLabel(const Container& c, size_t index);

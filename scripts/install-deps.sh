@@ -16,7 +16,7 @@ need_pkgs=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
   wine wine64 xvfb xdotool openbox imagemagick x11-apps
   locales fonts-ipafont-gothic mame-tools
-  python3 x11-utils util-linux fp-utils
+  python3 x11-utils util-linux fp-utils dosfstools mtools
   libgcrypt20-dev libexpat1-dev libgcrypt-mingw-w64-dev libgpg-error-mingw-w64-dev
   libcli11-dev nlohmann-json3-dev
 )

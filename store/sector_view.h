@@ -126,6 +126,13 @@ public:
     // The entries of the track table: 164, or 160 for a 672-byte header;
     // 0 for an image too short for a table of its own.
     uint32_t TrackEntries() const { return entries_; }
+    // Entry t of the track table as stored; 0 past the entries.
+    uint32_t TrackOffset(uint32_t t) const { return t < entries_ ? table_[t] : 0; }
+    // Whether entry t points at a track the image holds (its chain of
+    // sector headers is not read to answer).
+    bool HasTrack(uint32_t t) const {
+        return t < entries_ && table_[t] >= headerSize_ && table_[t] < limit_;
+    }
 
     // The sectors of track t (0 to TrackEntries() - 1), in track order.
     // False when the image could not be read.

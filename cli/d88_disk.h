@@ -1,0 +1,37 @@
+// The commands of d88 for the files inside disks: files lists them, get
+// takes them out. Statuses: 0 done, 1 a file could not be read or written
+// (or a file's chain is broken), 2 a wrong command line. Their help and
+// options are in d88_disk_help.cpp.
+#ifndef ORVANEL_CLI_D88_DISK_H
+#define ORVANEL_CLI_D88_DISK_H
+
+#include <string>
+#include <vector>
+
+#include "cli/d88_command.h"
+#include "document/container_io.h"
+#include "filesystems/disk_files.h"
+
+class FileApi;
+
+namespace d88cli {
+
+int Files(Tool& t, const Options& o);
+int Get(Tool& t, const Options& o);
+
+// The file-system findings of image `only` (kEveryImage: every image) of
+// the file at `path` as `walk` found it, each image's with its offset in
+// the file; for check. False (with *failure) when the file cannot be read
+// or changed since the walk.
+const size_t kEveryImage = static_cast<size_t>(-1);
+struct ImageFsFindings {
+    size_t index;
+    uint64_t offset;  // of the image in the file
+    std::vector<FsFinding> findings;
+};
+bool FileSystemFindings(FileApi& files, const std::string& path, const FileWalk& walk, size_t only,
+                        std::vector<ImageFsFindings>* out, IoStatus* failure);
+
+}  // namespace d88cli
+
+#endif
