@@ -17,6 +17,8 @@ import time
 
 import harness
 
+CUT_SHORT = ("%d番目のﾃﾞｨｽｸｲﾒｰｼﾞ｢%s｣は%dﾊﾞｲﾄですが,ﾌｧｲﾙにはそのうち%dﾊﾞｲﾄしかありません.\n"
+             "このﾃﾞｨｽｸの後ろにほかのﾃﾞｨｽｸを置いて保存することはできません:\n")
 WALK_STOPPED = ("%s\nにはｻｲｽﾞが0のﾃﾞｨｽｸｲﾒｰｼﾞがあります.\n"
                 "そこから後ろは一覧に表示されず,保存すると失われます.")
 APP = "Orvanel"
@@ -66,7 +68,7 @@ OPENED = [
     ("cut2000", "a file shorter than its diskSize: 2000 of 5000 bytes", "CUT2000.d88",
      harness.d88_image("SHORT", 5000, fill=0x22)[:2000]),
 ]
-FAILS_TO_OPEN = {"empty": NO_MEMORY, "5gib": NO_MEMORY}
+FAILS_TO_OPEN = {"5gib": NO_MEMORY}
 
 # The order of the table.
 ROWS = [(key, text) for key, text, _, _ in OPENED] + [
@@ -230,10 +232,17 @@ class BadInputTest(harness.OrvanelTestCase):
                     continue
                 items = walk(data)
                 info = self.wait_for(lambda i: i["title"] == name + " - Orvanel", what=name + " opened")
-                if items[-1][1] == 0:
+                if items and items[-1][1] == 0:
                     # The walk ended at a zero-size image: what follows is not
                     # part of the document, and the user is told so.
                     self.expect(key, warning(WALK_STOPPED % name))
+                elif items and sum(items[-1]) > len(data):
+                    # The last image holds fewer bytes than it claims: the
+                    # user is told which (by the name the list shows) and
+                    # by how much.
+                    self.message_box()
+                    (p, size), shown = items[-1], self.info()["list"]["items"][-1]["texts"][0]
+                    self.expect(key, warning(CUT_SHORT % (len(items), shown, size, len(data) - p) + name))
                 else:
                     self.expect(key)
                 info = self.info()
