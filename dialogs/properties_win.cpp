@@ -49,6 +49,10 @@ int ApplyProperties(HWND dialog) {
     int index = ListNextSelected(params->listView, -1);
     uint32_t offset = GetItemImageOffset(params->listView, index);
     if (offset == kNoImage) return 0;
+    // An image too short for the fields is left as it is; a change to them
+    // is refused with a message.
+    if (!changed && !OwnsWriteProtect(HeldExtent(params, offset))) return 0;
+    if (!HoldsEditedFields(dialog, params, offset, true, true)) return 0;
     // Room for an editor that counts characters; the header keeps 16 bytes.
     wchar_t typed[kNameMax * 2 + 2];
     GetDlgItemTextW(dialog, IDC_DISKNAME, typed, kNameMax * 2 + 2);

@@ -9,6 +9,7 @@
 #include "document/paths.h"
 #include "document/report_win.h"
 #include "list/disk_list_win.h"
+#include "list/listview_win.h"
 #include "platform/text_wide_win.h"
 #include "shell/long_run_win.h"
 #include "shell/params_win.h"
@@ -29,15 +30,17 @@ int AppendImageFile(HWND mainWindow, const char* path) {
         ReportIoFailure(mainWindow, result, path);
         return 0;
     }
+    if (!InstallOrReport(mainWindow, block, oldSize + added, true)) return 0;
     bool complete = true;
+    int first = params->listView ? ListCount(params->listView) : 0;
     if (params->listView) {
-        complete =
-            ListImages(params->listView, block, oldSize + added, oldSize, oldSize + added, &run);
+        complete = ListImages(params->listView, params->buffer, params->bufferSize, oldSize,
+                              params->bufferSize, &run);
         RefitAfterLoad(params->listView);
     }
-    InstallBlock(params, block, oldSize + added);
     params->modified = 1;
     if (!complete) ShowWarning(mainWindow, TXT_WALK_STOPPED, path);
+    if (complete) WarnCutShort(mainWindow, first, path);
     return 1;
 }
 

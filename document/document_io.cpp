@@ -21,13 +21,15 @@ uint32_t Smaller(uint32_t a, uint32_t b) { return a < b ? a : b; }
 }  // namespace
 
 IoStatus ReadWholeFile(FileApi& files, MemoryApi& mem, const char* path, uint8_t** block,
-                       uint32_t* size, bool* opened, ByteProgress* progress) {
+                       uint32_t* size, bool* opened, ByteProgress* progress, FileVersion* version) {
     *block = nullptr;
     *size = 0;
     if (opened) *opened = false;
+    if (version) version->known = false;
     FileApi::Handle h = files.OpenRead(path);
     if (!h) return IoFailure(kIoOpenFailed, files, path);
     if (opened) *opened = true;
+    if (version) version->known = files.Stamp(h, &version->stamp);
 
     uint64_t length = 0;
     if (!files.Size(h, &length)) {
@@ -55,11 +57,12 @@ IoStatus ReadWholeFile(FileApi& files, MemoryApi& mem, const char* path, uint8_t
         bool ok;
         {
             ChunkLock lock(mem, b, n, at, page);
-            // A short read leaves the rest of the chunk zero.
             ok = files.Read(h, b + at, chunk, &got);
         }
-        if (!ok) {
-            IoStatus s = IoFailure(kIoReadFailed, files, path);
+        if (!ok || got != chunk) {
+            // A read that delivered less has no system error to tell.
+            IoStatus s =
+                ok ? IoFailure(kIoReadFailed, path) : IoFailure(kIoReadFailed, files, path);
             mem.Release(b, n);
             files.Close(h);
             return s;
@@ -131,6 +134,21 @@ IoStatus ReadFileAppended(FileApi& files, MemoryApi& mem, const char* path, cons
     return IoSuccess();
 }
 
+FileVersion VersionOf(FileApi& files, const char* path) {
+    FileVersion version = {false, FileStamp()};
+    FileApi::Handle h = files.OpenRead(path);
+    if (!h) return version;
+    version.known = files.Stamp(h, &version.stamp);
+    files.Close(h);
+    return version;
+}
+
+bool ChangedSince(FileApi& files, const char* path, const FileVersion& was) {
+    if (!was.known) return false;
+    FileVersion now = VersionOf(files, path);
+    return now.known && !SameStamp(now.stamp, was.stamp);
+}
+
 IoStatus WriteImages(FileApi& files, MemoryApi& mem, const uint8_t* base, uint32_t size,
                      const uint32_t* offsets, size_t count, const char* target, bool makeBackup,
                      ByteProgress* progress) {
@@ -151,4 +169,28 @@ WriteJob ImagesJob(MemoryApi& mem, const uint8_t* base, uint32_t size, const uin
         if (extent > 0) job.pieces.push_back(MemoryPiece(base, size, off, extent));
     }
     return job;
+}
+
+bool HeldImagesJob(MemoryApi& mem, const uint8_t* base, uint32_t size,
+                   const BufferStretches& stretches, const uint32_t* offsets, size_t count,
+                   const char* target, BackupOrder backup, WriteJob* job, size_t* cutShort) {
+    job->target = target;
+    job->backup = backup;
+    job->replace = true;
+    job->pieces.clear();
+    bool lastCut = false;
+    for (size_t i = 0; offsets && i < count; ++i) {
+        uint32_t off = offsets[i];
+        if (off == kNoImage) continue;
+        // The header as the walk read it, with the bytes past its stretch 0.
+        uint32_t end = stretches.EndOf(off, size);
+        uint32_t diskSize = DiskSizeAt(mem, base, end, off);
+        uint32_t extent = off < end ? ExtentOf(diskSize, end - off) : 0;
+        if (extent == 0) continue;
+        if (lastCut) return false;
+        lastCut = extent < diskSize;
+        if (lastCut) *cutShort = i;
+        job->pieces.push_back(MemoryPiece(base, size, off, extent));
+    }
+    return true;
 }

@@ -24,6 +24,7 @@
 #include "shell/shell_win.h"
 #include "shell/texts.h"
 #include "store/d88.h"
+#include "store/image_buffer.h"
 
 namespace {
 
@@ -151,8 +152,12 @@ int CALLBACK BrowseCallback(HWND browser, UINT message, LPARAM item, LPARAM data
 // new file made in `folder` when one is given.
 IoStatus WriteDisk(MainWindowParams* params, const char* target, uint32_t offset, bool replace,
                    const std::string& folder, ByteProgress* progress) {
-    WriteJob job = ImagesJob(*params->memory, params->buffer, params->bufferSize, &offset, 1,
-                             target, (params->flags & FLAG_MAKE_BACKUP) != 0);
+    // One image to a file: the bytes it holds of its own, even when cut short.
+    WriteJob job;
+    size_t cutShort = 0;
+    HeldImagesJob(*params->memory, params->buffer, params->bufferSize, *params->stretches, &offset,
+                  1, target, (params->flags & FLAG_MAKE_BACKUP) ? kBackupStagedQuiet : kNoBackup,
+                  &job, &cutShort);
     job.replace = replace;
     job.folder = folder;
     IoStatus status =

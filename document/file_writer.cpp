@@ -480,10 +480,11 @@ IoStatus WriteFiles(FileApi& files, MemoryApi& mem, const std::vector<SourceFile
     }
     for (size_t k = 0; k < jobs.size(); ++k) {
         backups.push_back(std::unique_ptr<NewFile>(new NewFile(files)));
-        if (jobs[k].backup != kBackupStaged) continue;
+        if (jobs[k].backup != kBackupStaged && jobs[k].backup != kBackupStagedQuiet) continue;
         IoStatus status =
             StageBackup(files, mem, jobs[k].target, backups.back().get(), &backupNames[k]);
-        if (!status.ok()) return status;
+        if (!status.ok() && jobs[k].backup == kBackupStagedQuiet) backupNames[k].clear();
+        if (!status.ok() && jobs[k].backup == kBackupStaged) return status;
     }
 
     IoStatus result = IoSuccess();
@@ -496,6 +497,9 @@ IoStatus WriteFiles(FileApi& files, MemoryApi& mem, const std::vector<SourceFile
         if (!ok) {
             IoStatus status = IoFailure(kIoReplaceFailed, files, jobs[k].target);
             if (!jobs[k].replace && files.Exists(target)) status.result = kIoExists;
+            // A replace that took the old file away and then failed: the
+            // new file is all there is of the target now, and stays.
+            if (jobs[k].replace && !files.Exists(target)) status.other = made[k]->Release();
             if (*placed > 0) files.SyncFolder(jobs[0].target.c_str());
             return status;
         }
@@ -506,8 +510,9 @@ IoStatus WriteFiles(FileApi& files, MemoryApi& mem, const std::vector<SourceFile
         // failed before has left an older backup as it was.
         // If that fails, the copy stays where it is and the caller says so.
         bool named = files.Rename(backups[k]->path().c_str(), backupNames[k].c_str(), true);
-        std::string copy = backups[k]->Release();
         syncFolder = true;
+        if (!named && jobs[k].backup == kBackupStagedQuiet) continue;  // the copy goes
+        std::string copy = backups[k]->Release();
         if (!named && result.ok())
             result = IoFailure(kIoBackupNotNamed, files, backupNames[k], copy);
     }

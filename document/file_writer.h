@@ -58,7 +58,11 @@ enum BackupOrder {
     // Once the new file is complete, before the target is replaced; a copy
     // that cannot be made stops the write with nothing replaced. The copy
     // takes the backup name after the target was replaced (d88).
-    kBackupStaged
+    kBackupStaged,
+    // Staged in the same order, but a copy that cannot be made, or cannot
+    // take the backup name, is passed over without a word and leaves an
+    // older backup as it was (the window's save and extract).
+    kBackupStagedQuiet
 };
 
 struct WriteJob {
@@ -79,6 +83,8 @@ struct WriteJob {
 // kIoNameTooLong), a source (kIoOpenFailed, kIoReadFailed,
 // kIoSourceChanged), the backup name (kIoBackupFailed). kIoBackupNotNamed
 // means the file was written and the old contents are kept under `other`.
+// A kIoReplaceFailed with `other` set means the target was gone when the
+// new file could not take its name: the new file is kept under `other`.
 // A progress is told the bytes of all pieces first, then the bytes that
 // reached the new files so far.
 IoStatus WriteOneFile(FileApi& files, MemoryApi& mem, const std::vector<SourceFile>& sources,

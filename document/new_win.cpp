@@ -16,7 +16,10 @@
 
 int ConfirmSaveChanges(HWND mainWindow) {
     MainWindowParams* params = GetParams(mainWindow);
-    if (!params || !params->modified) return 1;
+    if (!params) return 1;
+    // A name typed but not confirmed yet is part of what is asked about.
+    EndRenameInProgress(params->listView);
+    if (!params->modified) return 1;
     switch (MessageBoxW(mainWindow, FormatW(TXT_SAVE_QUESTION, PathW(params->fileTitle)).c_str(),
                         TextW(TXT_SAVE_CAPTION).c_str(), MB_YESNOCANCEL | MB_ICONWARNING)) {
         case IDCANCEL:
@@ -31,8 +34,9 @@ int ConfirmSaveChanges(HWND mainWindow) {
 int NewDocument(HWND mainWindow) {
     MainWindowParams* params = GetParams(mainWindow);
     if (!params || !ConfirmSaveChanges(mainWindow)) return 0;
-    InstallBlock(params, nullptr, 0);
+    InstallBlock(params, nullptr, 0, false);
     params->filePath[0] = '\0';
+    params->fileVersion.known = false;
     // The title is kept as a file name is, in UTF-8.
     std::string title;
     Cp932ToUtf8(TXT_NEW_TITLE, &title);
@@ -55,9 +59,10 @@ int AppendBlankDisk(HWND mainWindow) {
         ReportIoFailure(mainWindow, kIoNoMemory, nullptr);
         return 0;
     }
-    MakeBlankHeader(block + oldSize);
-    if (params->listView) AddDiskItem(params->listView, block, oldSize + kHeaderSize, oldSize);
-    InstallBlock(params, block, oldSize + kHeaderSize);
+    if (!InstallOrReport(mainWindow, block, oldSize + kHeaderSize, true)) return 0;
+    MakeBlankHeader(params->buffer + oldSize);
+    if (params->listView)
+        AddDiskItem(params->listView, params->buffer, params->bufferSize, oldSize);
     params->modified = 1;
     return 1;
 }

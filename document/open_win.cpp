@@ -25,10 +25,13 @@ int LoadDocumentFile(HWND mainWindow, const char* path, const char* title, unsig
     uint8_t* block = nullptr;
     uint32_t size = 0;
     bool opened = false;
+    FileVersion version;
     LongRun run(mainWindow);
     run.Begin(kRunReading, 0);
-    IoStatus result =
-        ReadWholeFile(*params->files, *params->memory, path, &block, &size, &opened, &run);
+    IoStatus result = ReadWholeFile(*params->files, *params->memory, path, &block, &size, &opened,
+                                    &run, &version);
+    // A file of 0 bytes is a container without images: an empty document.
+    if (result.result == kIoEmptyFile) result = IoSuccess();
     if (opened && nameOffset >= 1 && nameOffset <= std::strlen(path) &&
         nameOffset <= sizeof params->lastDir) {
         // The folder is remembered even when reading fails later on; a path
@@ -39,9 +42,12 @@ int LoadDocumentFile(HWND mainWindow, const char* path, const char* title, unsig
         ReportIoFailure(mainWindow, result, title);
         return 0;
     }
-    InstallBlock(params, block, size);
+    if (!InstallOrReport(mainWindow, block, size, false)) return 0;
     params->modified = 0;
-    lstrcpynA(params->filePath, path, sizeof params->filePath);
+    // Named by its long name however it was given, so that its backup
+    // copies and extracted files are too.
+    lstrcpynA(params->filePath, LongPathOf(path).c_str(), sizeof params->filePath);
+    params->fileVersion = version;
     lstrcpynA(params->fileTitle, title, sizeof params->fileTitle);
     SetDocumentTitle(mainWindow, params->fileTitle);
 
@@ -55,6 +61,7 @@ int LoadDocumentFile(HWND mainWindow, const char* path, const char* title, unsig
         return 0;
     }
     RefitAfterLoad(params->listView);
+    WarnCutShort(mainWindow, 0, title);
     return 1;
 }
 

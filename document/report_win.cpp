@@ -1,12 +1,17 @@
 #include "document/report_win.h"
 
+#include <cstdio>
 #include <cstring>
 
+#include "document/paths.h"
+#include "list/disk_list_win.h"
+#include "list/listview_win.h"
 #include "platform/memory.h"
 #include "platform/text_wide_win.h"
 #include "shell/params_win.h"
 #include "shell/shell_win.h"
 #include "shell/texts.h"
+#include "store/d88.h"
 #include "store/image_buffer.h"
 
 void ReportIoFailure(HWND mainWindow, IoResult result, const char* name) {
@@ -34,8 +39,8 @@ void ReportIoFailure(HWND mainWindow, IoResult result, const char* name) {
         // The window's writes replace their targets and make no staged backup
         // copies; whatever else keeps the new file from its place is a failed
         // write to the user.
-        case kIoWriteFailed:
         case kIoReplaceFailed:
+        case kIoWriteFailed:
         case kIoExists:
         case kIoSourceChanged:
         case kIoBackupFailed:
@@ -47,7 +52,50 @@ void ReportIoFailure(HWND mainWindow, IoResult result, const char* name) {
 }
 
 void ReportIoFailure(HWND mainWindow, const IoStatus& status, const char* name) {
+    if (status.result == kIoReplaceFailed && !status.other.empty()) {
+        std::wstring text = FormatW(TXT_KEPT_ASIDE, PathW(name)) + PathW(status.other.c_str());
+        MessageBoxW(mainWindow, text.c_str(), TextW(TXT_APP_CAPTION).c_str(),
+                    MB_OK | MB_ICONWARNING);
+        return;
+    }
     ReportIoFailure(mainWindow, status.result, name);
+}
+
+bool InstallOrReport(HWND mainWindow, uint8_t* block, uint32_t size, bool grown) {
+    MainWindowParams* params = GetParams(mainWindow);
+    if (InstallBlock(params, block, size, grown)) return true;
+    ReleaseBlock(*params->memory, block, size);
+    ReportIoFailure(mainWindow, kIoNoMemory, nullptr);
+    return false;
+}
+
+void ShowTextWarning(HWND mainWindow, const std::string& text, const char* path) {
+    MessageBoxW(mainWindow, (TextW(text.c_str()) + PathW(path)).c_str(),
+                TextW(TXT_APP_CAPTION).c_str(), MB_OK | MB_ICONWARNING);
+}
+
+void WarnCutShort(HWND mainWindow, int first, const char* name) {
+    MainWindowParams* params = GetParams(mainWindow);
+    HWND list = params ? params->listView : nullptr;
+    int last = list ? ListCount(list) - 1 : -1;
+    uint32_t offset = last >= first ? GetItemImageOffset(list, last) : kNoImage;
+    HeaderFields fields;
+    if (offset == kNoImage ||
+        !ReadHeader(*params->memory, params->buffer, params->bufferSize, offset, &fields))
+        return;
+    uint32_t held = HeldExtent(params, offset);
+    if (held >= fields.diskSize) return;
+    char text[512];
+    std::snprintf(text, sizeof text, TXT_CUT_SHORT_OPEN,
+                  static_cast<unsigned long>(last - first + 1), fields.name,
+                  static_cast<unsigned long>(fields.diskSize), static_cast<unsigned long>(held));
+    ShowTextWarning(mainWindow, text, name);
+}
+
+std::string LongPathOf(const char* path) {
+    wchar_t longName[kPathMax];
+    DWORD n = GetLongPathNameW(PathW(path).c_str(), longName, kPathMax);
+    return n > 0 && n < kPathMax ? Utf8FromWide(longName) : std::string(path);
 }
 
 void PrepareOpenDialog(FileDialog* dialog, HWND mainWindow, const char* initialDir, DWORD flags) {
@@ -71,8 +119,10 @@ void PrepareOpenDialog(FileDialog* dialog, HWND mainWindow, const char* initialD
     ofn->Flags = flags;
 }
 
-void InstallBlock(MainWindowParams* params, uint8_t* block, uint32_t size) {
+bool InstallBlock(MainWindowParams* params, uint8_t* block, uint32_t size, bool grown) {
+    if (!(grown ? params->stretches->Add(size) : params->stretches->Reset(size))) return false;
     if (params->buffer) ReleaseBlock(*params->memory, params->buffer, params->bufferSize);
     params->buffer = block;
     params->bufferSize = size;
+    return true;
 }

@@ -30,7 +30,24 @@ struct FileDialog {
 // flags; the file name box empty.
 void PrepareOpenDialog(FileDialog* dialog, HWND mainWindow, const char* initialDir, DWORD flags);
 
-// Releases the old block and installs the new one.
-void InstallBlock(MainWindowParams* params, uint8_t* block, uint32_t size);
+// Releases the old block and installs the new one, which holds the old
+// bytes and a new stretch after them (`grown`: add, new disk) or one file's
+// bytes alone (open, new document). False, with nothing changed, when the
+// memory to note the stretch is refused.
+bool InstallBlock(MainWindowParams* params, uint8_t* block, uint32_t size, bool grown);
+// The same for a command: when it fails, the new block is released and the
+// memory message shown.
+bool InstallOrReport(HWND mainWindow, uint8_t* block, uint32_t size, bool grown);
+
+// A message box owned by the main window, caption "Orvanel", warning icon:
+// `text` (CP932, filled in already), then `path` (UTF-8) when given.
+void ShowTextWarning(HWND mainWindow, const std::string& text, const char* path);
+// The warning of an image of the list, from `first` on, that holds fewer
+// bytes than its diskSize says: only the last image of a file can. `name`
+// is the file's, as the messages of the open or the add name it.
+void WarnCutShort(HWND mainWindow, int first, const char* name);
+// The full long form of a path however it was given (8.3 names included);
+// the path itself when the system cannot tell.
+std::string LongPathOf(const char* path);
 
 #endif

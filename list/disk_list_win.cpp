@@ -171,6 +171,11 @@ uint32_t GetItemImageOffset(HWND list, int index) {
     return static_cast<uint32_t>(item.lParam);
 }
 
+uint32_t HeldExtent(const MainWindowParams* params, uint32_t offset) {
+    uint32_t end = params->stretches->EndOf(offset, params->bufferSize);
+    return ImageExtent(*params->memory, params->buffer, end, offset);
+}
+
 LRESULT OnDiskListNotify(HWND list, NMHDR* header) {
     switch (header->code) {
         case LVN_BEGINDRAG:

@@ -23,6 +23,9 @@ uint32_t AddDiskItem(HWND list, const uint8_t* base, uint32_t size, uint32_t off
 int RefreshDiskItem(HWND list, int index);
 // The item's image offset, or kNoImage when the list cannot report it.
 uint32_t GetItemImageOffset(HWND list, int index);
+// The bytes of its own that the image at `offset` holds: its diskSize, held
+// to the end of the stretch of the buffer it came with.
+uint32_t HeldExtent(const MainWindowParams* params, uint32_t offset);
 LRESULT OnDiskListNotify(HWND list, NMHDR* header);
 
 // Lists every image of base[start..end) (the walk); true when it reached
@@ -36,6 +39,15 @@ int OnBeginLabelEdit(HWND list, const LVITEMW* item);
 // Stores the name typed, as CP932; a name with a character CP932 does not
 // have is refused with a message, and nothing changes.
 int OnEndLabelEdit(HWND list, const LVITEMW* item);
+// Whether the name editor is open, and ends it as Enter does (the name is
+// stored): before the document is saved or given up.
+bool RenameInProgress(HWND list);
+void EndRenameInProgress(HWND list);
+// Whether the image at `offset` holds the header fields an edit writes
+// (its name field, its write-protect byte); when not, says so in a message
+// owned by `owner`.
+bool HoldsEditedFields(HWND owner, const MainWindowParams* params, uint32_t offset, bool name,
+                       bool protect);
 int ToggleWriteProtect(HWND mainWindow);
 int ShowDiskContextMenu(HWND list);
 

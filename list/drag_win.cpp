@@ -44,9 +44,9 @@ struct MoveSortInfo {
 };
 
 // Whether the image at `offset` holds its own sort key bytes (the rule of
-// OwnsSortKey, on the bytes the image has in the buffer).
+// OwnsSortKey, on the bytes the image holds of its own).
 bool HoldsSortKey(MainWindowParams* params, uint32_t offset) {
-    return OwnsSortKey(ImageExtent(*params->memory, params->buffer, params->bufferSize, offset));
+    return OwnsSortKey(HeldExtent(params, offset));
 }
 
 DragInfo* DragInfoOf(HWND list) {

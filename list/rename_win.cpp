@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdio>
 #include <new>
 #include <string>
 
@@ -67,6 +68,30 @@ void NoteReported(HWND list, const LVITEMW* item) {
 
 }  // namespace
 
+bool RenameInProgress(HWND list) {
+    return list && SendMessageW(list, LVM_GETEDITCONTROL, 0, 0) != 0;
+}
+
+void EndRenameInProgress(HWND list) {
+    HWND editor =
+        list ? reinterpret_cast<HWND>(SendMessageW(list, LVM_GETEDITCONTROL, 0, 0)) : nullptr;
+    if (editor) SendMessageW(editor, WM_KEYDOWN, VK_RETURN, 0);
+}
+
+bool HoldsEditedFields(HWND owner, const MainWindowParams* params, uint32_t offset, bool name,
+                       bool protect) {
+    uint32_t held = HeldExtent(params, offset);
+    if ((!name || OwnsNameField(held)) && (!protect || OwnsWriteProtect(held))) return true;
+    HeaderFields fields;
+    if (!ReadHeader(*params->memory, params->buffer, params->bufferSize, offset, &fields))
+        fields.name[0] = '\0';
+    char text[256];
+    std::snprintf(text, sizeof text, TXT_TOO_SHORT_TO_EDIT, fields.name,
+                  static_cast<unsigned long>(held));
+    MessageBoxW(owner, TextW(text).c_str(), TextW(TXT_APP_CAPTION).c_str(), MB_OK | MB_ICONWARNING);
+    return false;
+}
+
 int StartRename(HWND mainWindow) {
     MainWindowParams* params = GetParams(mainWindow);
     if (!params || !params->listView || ListSelectedCount(params->listView) != 1) return 0;
@@ -106,8 +131,10 @@ int OnEndLabelEdit(HWND list, const LVITEMW* item) {
     // keep what fits, never half a character.
     char name[kNameMax + 1];
     ClampName(typed.c_str(), name);
-    ListSetSubText(list, item->iItem, 0, name);
     uint32_t offset = GetItemImageOffset(list, item->iItem);
+    if (offset != kNoImage && !HoldsEditedFields(GetParent(list), params, offset, true, false))
+        return 0;
+    ListSetSubText(list, item->iItem, 0, name);
     if (offset == kNoImage) return 0;
     WriteHeaderName(*params->memory, params->buffer, params->bufferSize, offset, name);
     params->modified = 1;
@@ -119,7 +146,7 @@ int ToggleWriteProtect(HWND mainWindow) {
     if (!params || !params->listView || ListSelectedCount(params->listView) != 1) return 0;
     int index = ListNextSelected(params->listView, -1);
     uint32_t offset = GetItemImageOffset(params->listView, index);
-    if (offset == kNoImage) return 0;
+    if (offset == kNoImage || !HoldsEditedFields(mainWindow, params, offset, false, true)) return 0;
     uint8_t now = 0;
     if (!FlipWriteProtect(*params->memory, params->buffer, params->bufferSize, offset, &now))
         return 0;

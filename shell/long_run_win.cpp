@@ -1,6 +1,7 @@
 #include "shell/long_run_win.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include "shell/params_win.h"
 #include "shell/shell_win.h"
@@ -99,11 +100,14 @@ bool HoldDuringRun(HWND mainWindow, UINT message, WPARAM wParam, LPARAM lParam) 
     MainWindowParams* params = GetParams(mainWindow);
     if (!params || params->runDepth == 0) return false;
     // More than the room holds are let go: nobody sends that many at once.
+    // A drop let go is given back to the shell, which keeps it until then.
     if (params->heldCount < kHeldMessages) {
         HeldMessage& held = params->held[params->heldCount++];
         held.message = message;
         held.wParam = wParam;
         held.lParam = lParam;
+    } else if (message == WM_DROPFILES) {
+        DragFinish(reinterpret_cast<HDROP>(wParam));
     }
     return true;
 }

@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "dialogs/dialogs_win.h"
@@ -20,6 +21,7 @@
 #include "shell/settings_codec.h"
 #include "shell/shell_win.h"
 #include "shell/texts.h"
+#include "store/image_buffer.h"
 
 MainWindowParams* GetParams(HWND mainWindow) {
     if (!mainWindow) return nullptr;
@@ -75,6 +77,8 @@ LRESULT MsgCreate(HWND window, const CREATESTRUCTW* create) {
     params->htmlHelp = services ? services->htmlHelp : nullptr;
     params->winHelp = services && services->winHelp ? services->winHelp : WinHelpW;
     SetPropA(window, PROP_MAIN_PARAMS, params);
+    params->stretches = new (std::nothrow) BufferStretches();
+    if (!params->stretches) return -1;
 
     // Resizing does not activate: the window is activated once it is shown
     // and has the disk list to give the keyboard focus to.
@@ -134,6 +138,7 @@ void MsgDestroy(HWND window) {
         if (params->largeImages) ImageList_Destroy(params->largeImages);
         if (params->smallImages) ImageList_Destroy(params->smallImages);
         if (params->dropMenu) DestroyMenu(params->dropMenu);
+        delete params->stretches;
         std::free(params);
         RemovePropA(window, PROP_MAIN_PARAMS);
     }
@@ -306,6 +311,24 @@ HWND CreateMainWindowWith(HINSTANCE instance, const MainWindowServices* services
 
 HWND CreateMainWindow(HINSTANCE instance) { return CreateMainWindowWith(instance, nullptr); }
 
+bool TranslateMainAccelerator(HWND window, HACCEL accelerators, MSG* msg) {
+    // Keys for the main window and its children only: the HTML Help
+    // viewer's window runs on this thread too, and its keys (Ctrl+P, Del,
+    // Ins in its index) are its own, not the document's commands.
+    if (!accelerators || (msg->hwnd != window && !IsChild(window, msg->hwnd))) return false;
+    // The name editor keeps the keys it edits with: Delete there deletes
+    // a character, not the disk.
+    MainWindowParams* params = GetParams(window);
+    if (msg->message == WM_KEYDOWN && params && params->listView &&
+        GetParent(msg->hwnd) == params->listView &&
+        reinterpret_cast<HWND>(SendMessageW(params->listView, LVM_GETEDITCONTROL, 0, 0)) ==
+            msg->hwnd &&
+        IsEditingKey(static_cast<unsigned>(msg->wParam), GetKeyState(VK_CONTROL) < 0,
+                     GetKeyState(VK_MENU) < 0))
+        return false;
+    return TranslateAcceleratorW(window, accelerators, msg) != 0;
+}
+
 int RunOrvanel(HINSTANCE instance, const char* commandTail, int showCommand) {
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
@@ -320,11 +343,7 @@ int RunOrvanel(HINSTANCE instance, const char* commandTail, int showCommand) {
     HACCEL accelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCEL));
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        // Keys for the main window and its children only: the HTML Help
-        // viewer's window runs on this thread too, and its keys (Ctrl+P,
-        // Del, Ins in its index) are its own, not the document's commands.
-        bool ours = msg.hwnd == window || IsChild(window, msg.hwnd);
-        if (accelerators && ours && TranslateAcceleratorW(window, accelerators, &msg)) continue;
+        if (TranslateMainAccelerator(window, accelerators, &msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }

@@ -8,9 +8,11 @@
 
 #include <cstdint>
 
+#include "document/document_io.h"
 #include "document/paths.h"
 #include "shell/presentation.h"
 
+class BufferStretches;
 class FileApi;
 class MemoryApi;
 
@@ -49,6 +51,11 @@ struct MainWindowParams {
     char fileTitle[kPathBytes];
     uint8_t* buffer;
     uint32_t bufferSize;
+    // Where the stretches of the buffer end (each file read into it, each
+    // blank disk; made with the record), and the version of filePath the
+    // document last read or wrote.
+    BufferStretches* stretches;
+    FileVersion fileVersion;
 
     // Services, set at creation; tests replace them to make faults real.
     MemoryApi* memory;

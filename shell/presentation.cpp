@@ -7,6 +7,15 @@
 #include "shell/texts.h"
 #include "store/d88.h"
 
+bool IsEditingKey(unsigned key, bool ctrl, bool alt) {
+    // Backspace, End, Home, the four arrows, Insert, Delete.
+    static const unsigned kKeys[] = {0x08, 0x23, 0x24, 0x25, 0x26, 0x27, 0x28, 0x2D, 0x2E};
+    for (size_t i = 0; i < sizeof kKeys / sizeof kKeys[0]; ++i) {
+        if (key == kKeys[i]) return !alt;
+    }
+    return ctrl && !alt && (key == 'A' || key == 'C' || key == 'V' || key == 'X' || key == 'Z');
+}
+
 MenuState ComputeMenuState(const MenuInputs& in) {
     MenuState s;
     s.saveEnabled = in.modified;

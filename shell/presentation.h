@@ -31,6 +31,12 @@ MenuState ComputeMenuState(const MenuInputs& in);
 int ViewModeCommand(uint32_t viewMode);
 int CommandViewMode(int command);  // -1 for any other command
 
+// Whether a key pressed in the name editor is one the editor uses for
+// editing (Delete, Insert, Backspace, the arrows, Home, End, and Ctrl+A,
+// C, V, X and Z): it goes to the editor, not to the command table. Keys are
+// virtual-key codes.
+bool IsEditingKey(unsigned key, bool ctrl, bool alt);
+
 // What the status text of the selection is made of: the one rule of
 // UpdateStatusText, decided when a change is notified and turned into
 // text (FormatStatusText) when the burst of changes is over.

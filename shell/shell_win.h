@@ -24,6 +24,9 @@ HWND CreateMainWindowWith(HINSTANCE instance, const MainWindowServices* services
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 int LayoutChildren(HWND mainWindow);
+// The accelerators of the message loop: true when `msg` was a key of the
+// command table (and was sent as its command).
+bool TranslateMainAccelerator(HWND window, HACCEL accelerators, MSG* msg);
 int DispatchCommand(HWND mainWindow, int id);
 
 int ReadSettings(HWND mainWindow);

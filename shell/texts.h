@@ -15,6 +15,27 @@
 // and is not written by a save.
 #define TXT_WALK_STOPPED \
     "%s\nにはｻｲｽﾞが0のﾃﾞｨｽｸｲﾒｰｼﾞがあります.\nそこから後ろは一覧に表示されず,保存すると失われます."
+// A disk that holds fewer bytes than its diskSize says: its place (in its
+// file when opened, in the list when saved), its name and the two sizes;
+// the file's name or path follows the last line break.
+#define TXT_CUT_SHORT_OPEN                                                     \
+    "%lu番目のﾃﾞｨｽｸｲﾒｰｼﾞ｢%s｣は%luﾊﾞｲﾄですが,ﾌｧｲﾙにはそのうち%luﾊﾞｲﾄしか" \
+    "ありません.\nこのﾃﾞｨｽｸの後ろにほかのﾃﾞｨｽｸを置いて保存することはできません:\n"
+#define TXT_CUT_SHORT_SAVE                                                     \
+    "%lu番目のﾃﾞｨｽｸｲﾒｰｼﾞ｢%s｣は%luﾊﾞｲﾄのうち%luﾊﾞｲﾄしかないため,保存すると" \
+    "後ろのﾃﾞｨｽｸが読めなくなります.\nこのﾃﾞｨｽｸを一覧の最後に移すか削除してから" \
+    "保存してください:\n"
+// A disk too short to hold the header field an edit writes: its name and size.
+#define TXT_TOO_SHORT_TO_EDIT                                                   \
+    "ﾃﾞｨｽｸｲﾒｰｼﾞ｢%s｣は%luﾊﾞｲﾄしかないため,名前やﾗｲﾄﾌﾟﾛﾃｸﾄを書き込む場所が" \
+    "ありません.\n変更はされません."
+// Save over a file that another program wrote after it was opened or saved.
+#define TXT_CHANGED_ELSEWHERE \
+    "このﾌｧｲﾙは開いた後でほかのﾌﾟﾛｸﾞﾗﾑによって変更されています.上書きしますか?\n%s"
+// The new file could not take the name of a target that is gone already:
+// it is kept under its own name, which follows the last line break.
+#define TXT_KEPT_ASIDE \
+    "ﾌｧｲﾙの書き込みに失敗しました:\n%s\n書き込んだ内容は次のﾌｧｲﾙに残してあります:\n"
 #define TXT_NOT_D88_OPEN "%s\nはD88(88D)ﾌｧｲﾙではありません.開きますか?"
 #define TXT_NOT_D88_ADD "%s\nはD88(88D)ﾌｧｲﾙではありません.追加しますか?"
 #define TXT_FILE_CHECK "ﾌｧｲﾙの確認"

@@ -172,7 +172,8 @@ int UpdateMenuState(HWND mainWindow, HMENU menu) {
     if (!params || !menu) return 0;
     HWND list = params->listView;
     MenuInputs in = {};
-    in.modified = params->modified != 0;
+    // A name being typed will be stored by a save: Save is there for it.
+    in.modified = params->modified != 0 || RenameInProgress(list);
     in.hasBuffer = params->buffer != nullptr;
     in.selectedCount = list ? ListSelectedCount(list) : 0;
     if (in.selectedCount == 1) {

@@ -75,7 +75,7 @@ uint32_t ExtentOf(uint32_t diskSize, uint32_t bytesFromHeader) {
     return diskSize < bytesFromHeader ? diskSize : bytesFromHeader;
 }
 
-uint32_t ImageExtent(MemoryApi& mem, const uint8_t* base, uint32_t size, uint32_t off) {
+uint32_t DiskSizeAt(MemoryApi& mem, const uint8_t* base, uint32_t size, uint32_t off) {
     if (!base || off >= size) return 0;
     uint32_t len = AccessLength(size, off);
     // The lock only keeps the bytes resident: a refused one changes nothing.
@@ -84,10 +84,19 @@ uint32_t ImageExtent(MemoryApi& mem, const uint8_t* base, uint32_t size, uint32_
     for (uint32_t i = 0; i < 4 && kOffDiskSize + i < len; ++i)
         bytes[i] = base[off + kOffDiskSize + i];
     if (locked) mem.Unlock(base + off, len);
-    return ExtentOf(ReadLe32(bytes), size - off);
+    return ReadLe32(bytes);
+}
+
+uint32_t ImageExtent(MemoryApi& mem, const uint8_t* base, uint32_t size, uint32_t off) {
+    if (!base || off >= size) return 0;
+    return ExtentOf(DiskSizeAt(mem, base, size, off), size - off);
 }
 
 bool OwnsSortKey(uint32_t extent) { return extent >= kOffSortKey + 4; }
+
+bool OwnsNameField(uint32_t extent) { return extent >= kNameField; }
+
+bool OwnsWriteProtect(uint32_t extent) { return extent > kOffWriteProtect; }
 
 bool PutName(uint8_t* header, uint32_t len, const char* name) {
     char clamped[kNameMax + 1];

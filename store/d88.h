@@ -50,6 +50,9 @@ bool ReadHeader(MemoryApi& mem, const uint8_t* base, uint32_t size, uint32_t off
 // header there. The size is read whether or not the lock is given: the
 // bulk transfers that use it never depend on the locks.
 uint32_t ImageExtent(MemoryApi& mem, const uint8_t* base, uint32_t size, uint32_t off);
+// The diskSize of the header at `off` as ImageExtent reads it (0 when
+// there is no header there).
+uint32_t DiskSizeAt(MemoryApi& mem, const uint8_t* base, uint32_t size, uint32_t off);
 // The smaller of a diskSize and the bytes that follow the image's header.
 uint32_t ExtentOf(uint32_t diskSize, uint32_t bytesFromHeader);
 
@@ -57,6 +60,11 @@ uint32_t ExtentOf(uint32_t diskSize, uint32_t bytesFromHeader);
 // a shorter one would have them in the bytes of the image after it, which
 // a reorder leaves alone.
 bool OwnsSortKey(uint32_t extent);
+// The same for the whole name field and for the write-protect byte, which
+// the rename and the write protection of such an image would write into
+// the image after it.
+bool OwnsNameField(uint32_t extent);
+bool OwnsWriteProtect(uint32_t extent);
 
 // Writes a name (cut to at most 16 bytes at a character boundary) and its
 // NUL at the start of the header; the bytes after the NUL are kept.

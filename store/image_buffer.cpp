@@ -1,7 +1,9 @@
 // Growth, release and the walk over the images of the image buffer.
 #include "store/image_buffer.h"
 
+#include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "platform/memory.h"
 #include "store/d88.h"
@@ -63,6 +65,32 @@ void ReleaseBlock(MemoryApi& mem, uint8_t* block, uint32_t size) {
 void CopyPaged(MemoryApi& mem, uint8_t* dst, const uint8_t* src, uint32_t n) {
     if (!dst || !src) return;
     CopyChunks(mem, dst, n, src, n, n);
+}
+
+bool BufferStretches::Reset(uint32_t end) {
+    std::vector<uint32_t> ends;
+    try {
+        if (end) ends.push_back(end);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    ends_.swap(ends);
+    return true;
+}
+
+bool BufferStretches::Add(uint32_t end) {
+    if (!ends_.empty() && end <= ends_.back()) return true;
+    try {
+        ends_.push_back(end);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
+uint32_t BufferStretches::EndOf(uint32_t offset, uint32_t bufferEnd) const {
+    std::vector<uint32_t>::const_iterator it = std::upper_bound(ends_.begin(), ends_.end(), offset);
+    return it == ends_.end() || *it > bufferEnd ? bufferEnd : *it;
 }
 
 bool WalkImages(uint32_t start, uint32_t end, ImageStep step, void* ctx) {

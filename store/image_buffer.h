@@ -5,6 +5,7 @@
 #define ORVANEL_STORE_IMAGE_BUFFER_H
 
 #include <cstdint>
+#include <vector>
 
 class MemoryApi;
 
@@ -63,6 +64,26 @@ private:
     uint32_t page_;
     uint32_t from_;
     uint32_t to_;  // the locked range; empty when nothing is locked
+};
+
+// Where the stretches of a buffer end: the bytes of each file read into it
+// (open, add) and each blank disk are one stretch, in the order they came.
+// An image holds the bytes it came with, up to the end of its stretch: a
+// diskSize that runs past that end would take in the bytes of whatever was
+// added after it.
+class BufferStretches {
+public:
+    // One stretch of `end` bytes (none when `end` is 0) in place of all
+    // noted so far. False, with nothing changed, when memory is refused.
+    bool Reset(uint32_t end);
+    // A stretch that ends at `end`, after those noted so far.
+    bool Add(uint32_t end);
+    // The end of the stretch that holds `offset`: the first end noted past
+    // it, or `bufferEnd` when there is none.
+    uint32_t EndOf(uint32_t offset, uint32_t bufferEnd) const;
+
+private:
+    std::vector<uint32_t> ends_;
 };
 
 // Called once per image found; answers the number of bytes to advance

@@ -17,6 +17,8 @@ import time
 
 import harness
 
+CUT_SHORT = ("%d番目のﾃﾞｨｽｸｲﾒｰｼﾞ｢%s｣は%dﾊﾞｲﾄですが,ﾌｧｲﾙにはそのうち%dﾊﾞｲﾄしかありません.\n"
+             "このﾃﾞｨｽｸの後ろにほかのﾃﾞｨｽｸを置いて保存することはできません:\n")
 WALK_STOPPED = ("%s\nにはｻｲｽﾞが0のﾃﾞｨｽｸｲﾒｰｼﾞがあります.\n"
                 "そこから後ろは一覧に表示されず,保存すると失われます.")
 APP = "Orvanel"
@@ -66,7 +68,7 @@ OPENED = [
     ("cut2000", "a file shorter than its diskSize: 2000 of 5000 bytes", "CUT2000.d88",
      harness.d88_image("SHORT", 5000, fill=0x22)[:2000]),
 ]
-FAILS_TO_OPEN = {"empty": NO_MEMORY, "5gib": NO_MEMORY}
+FAILS_TO_OPEN = {"5gib": NO_MEMORY}
 
 # The order of the table.
 ROWS = [(key, text) for key, text, _, _ in OPENED] + [
@@ -230,10 +232,17 @@ class BadInputTest(harness.OrvanelTestCase):
                     continue
                 items = walk(data)
                 info = self.wait_for(lambda i: i["title"] == name + " - Orvanel", what=name + " opened")
-                if items[-1][1] == 0:
+                if items and items[-1][1] == 0:
                     # The walk ended at a zero-size image: what follows is not
                     # part of the document, and the user is told so.
                     self.expect(key, warning(WALK_STOPPED % name))
+                elif items and sum(items[-1]) > len(data):
+                    # The last image holds fewer bytes than it claims: the
+                    # user is told which (by the name the list shows) and
+                    # by how much.
+                    self.message_box()
+                    (p, size), shown = items[-1], self.info()["list"]["items"][-1]["texts"][0]
+                    self.expect(key, warning(CUT_SHORT % (len(items), shown, size, len(data) - p) + name))
                 else:
                     self.expect(key)
                 info = self.info()
@@ -403,18 +412,16 @@ class BadInputTest(harness.OrvanelTestCase):
         self.record("dbcsextract", proof="files named 表 ソ表.D88 and 表 表.D88 hold the disks byte for byte; "
                     "the old 表 ソ表.D88 survives as 表 ソ表.bak")
 
-        # Opened from the command line, the document's path ends in the
-        # file's short name when the file system has one (Wine makes one for
-        # every name that is not 8.3 ASCII), and the backup is named after it.
+        # Opened from the command line, which finds the file by its short
+        # name (Wine makes one for every name that is not 8.3 ASCII), and
+        # through File > Open: the backup is named after the long name.
         blank = harness.d88_header("BlankDisk", 688)
         self.probe("command", str(IDM_NEWDISK))
         self.wait_for(lambda i: i["list"]["count"] == 3, what="a new disk")
         self.probe("command", str(IDM_SAVE))
         self.expect("dbcssave")
-        backups = [n for n in os.listdir(folder) if n != "表.d88"]
-        self.assertEqual(len(backups), 1, backups)
-        self.assertTrue(backups[0].endswith(".bak"), backups)
-        with open(os.path.join(folder, backups[0]), "rb") as f:
+        self.assertEqual(sorted(os.listdir(folder)), ["表.bak", "表.d88"])
+        with open(os.path.join(folder, "表.bak"), "rb") as f:
             self.assertEqual(f.read(), first + second)
         with open(source, "rb") as f:
             self.assertEqual(f.read(), first + second + blank)
@@ -425,14 +432,13 @@ class BadInputTest(harness.OrvanelTestCase):
         self.wait_for(lambda i: i["list"]["count"] == 4, what="a new disk")
         self.probe("command", str(IDM_SAVE))
         self.expect("dbcssave")
-        self.assertEqual(sorted(os.listdir(folder)), sorted(backups + ["表.bak", "表.d88"]))
+        self.assertEqual(sorted(os.listdir(folder)), ["表.bak", "表.d88"])
         with open(os.path.join(folder, "表.bak"), "rb") as f:
             self.assertEqual(f.read(), first + second + blank)
         with open(source, "rb") as f:
             self.assertEqual(f.read(), first + second + blank + blank)
-        self.record("dbcssave", proof="each save leaves the old 表.d88 in a backup in 表ソ: named 表.bak when the "
-                    "document came through File > Open, but %s when it came from the command line, "
-                    "which opens a file by its short name" % backups[0])
+        self.record("dbcssave", proof="each save leaves the old 表.d88 in 表ソ\\表.bak, whether the document "
+                    "came from the command line (found by its short name) or through File > Open")
         self.close_quietly("dbcssave")
 
     def test_disk_names_that_cannot_be_file_names(self):

@@ -283,13 +283,28 @@ class DiskTest(harness.OrvanelTestCase):
         self.xdotool("key", "Return")
         info = self.wait_for(lambda i: i["list"]["editing"] is None, what="the editor closed")
         self.assertEqual(self.names(info), ["SAME"])
-        with open(self.file, "wb"):
-            pass
-        self.keys("ctrl+s")
-        self.handled()
+        self.save_with_ctrl_s(self.file, b"".join(images))
+
+    def test_a_name_being_typed_keeps_its_keys_and_is_stored_before_the_close(self):
+        images = [image("OLD", 1000), image("KEEP", 700)]
+        self.open_file(images)
+        self.select(0)
+        self.keys("ctrl+r")
+        self.wait_for(lambda i: i["list"]["editing"] == "OLD", what="the editor on OLD")
+        # Delete and the arrows edit the name: no question about deleting a disk.
+        self.xdotool("type", "--delay", "50", "NEWX")
+        self.xdotool("key", "--delay", "60", "Left", "Delete")
+        self.wait_for(lambda i: i["list"]["editing"] == "NEW" and not i["dialogs"], what="NEW typed")
+        # Alt+F4 before Enter: the name is stored, so the close asks.
+        self.keys("alt+F4")
+        box = self.message_box()
+        self.assertEqual((box["caption"], box["text"]),
+                         ("ﾌｧｲﾙ保存の確認", "disks.d88\nは更新されています.保存しますか?"))
+        self.click_dialog_button(6)
+        if not self.wait_exit():
+            self.fail("Yes did not let the program end")
         with open(self.file, "rb") as f:
-            data = f.read()
-        self.assertEqual(data, b"".join(images), "Enter on an unchanged name left the document unmodified")
+            self.assertEqual(f.read(), with_name(images[0], b"NEW") + images[1])
 
     def test_write_protect_toggle(self):
         images = [image("OPEN", 900), image("ODD", 1500, protect=0x01, media=0x20), image("SHUT", 2048, protect=0x10)]

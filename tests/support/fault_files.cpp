@@ -183,7 +183,8 @@ bool FaultFiles::Copy(const char* from, const char* to) {
 
 bool FaultFiles::Replace(const char* from, const char* to, bool replace) {
     faulted_ = false;
-    if (failReplace || ++renames == failRenameAt) return Faulted();
+    if (replaceLosesTarget) inner_.Delete(to);
+    if (failReplace || replaceLosesTarget || ++renames == failRenameAt) return Faulted();
     Look(to);
     return inner_.Replace(from, to, replace);
 }

@@ -69,6 +69,7 @@ public:
     bool failClose = false;
     bool failReplace = false;
     int failRenameAt = 0;  // that Replace or Rename (counted from 1) fails
+    bool replaceLosesTarget = false;  // Replace deletes its target, then fails
     bool failCopy = false;
     bool kernelCopy = false;
     int64_t kernelCopyFailAfter = -1;

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -22,6 +23,7 @@
 #include "resources/resource.h"
 #include "shell/params_win.h"
 #include "shell/settings_codec.h"
+#include "shell/shell_win.h"
 #include "shell/texts.h"
 #include "store/d88.h"
 #include "window_fixture_win.h"
@@ -396,6 +398,74 @@ TEST_F(Dialogs, StartRenameOpensTheEditorLimitedTo16AndItsEndsReachTheHeader) {
     Bytes h = Header(1);
     EXPECT_EQ("あいうえおかきく", std::string(reinterpret_cast<char*>(&h[0])));
     EXPECT_EQ(1, params()->modified);
+}
+
+// A name typed but not confirmed is stored, as Enter stores it, before a
+// save and before the save question; the editor keeps its editing keys
+// while the other accelerators act.
+TEST_F(Dialogs, ARenameInProgressIsStoredBeforeASaveOrTheSaveQuestion) {
+    std::string path = Open(FourDisks());
+    SelectOnly(list(), {1});
+    SetForegroundWindow(main());
+    ASSERT_EQ(1, StartRename(main()));
+    HWND editor = reinterpret_cast<HWND>(SendMessageA(list(), LVM_GETEDITCONTROL, 0, 0));
+    ASSERT_NE(static_cast<HWND>(NULL), editor);
+    SetWindowTextA(editor, "NEW");
+    HACCEL keys = LoadAcceleratorsW(instance(), MAKEINTRESOURCEW(IDR_ACCEL));
+    MSG key = {editor, WM_KEYDOWN, VK_DELETE, 0, 0, {0, 0}};
+    EXPECT_FALSE(TranslateMainAccelerator(main(), keys, &key));
+    BYTE state[256];
+    GetKeyboardState(state);
+    state[VK_CONTROL] = 0x80;
+    SetKeyboardState(state);
+    key.wParam = 'S';
+    bool saved = TranslateMainAccelerator(main(), keys, &key);
+    state[VK_CONTROL] = 0;
+    SetKeyboardState(state);
+    EXPECT_TRUE(saved) << "Ctrl+S is grayed while the name is typed";
+    Bytes file;
+    ASSERT_TRUE(ReadAll(path, &file));
+    EXPECT_EQ("NEW", std::string(reinterpret_cast<char*>(&file[700])));
+    ASSERT_EQ(1, StartRename(main()));
+    editor = reinterpret_cast<HWND>(SendMessageA(list(), LVM_GETEDITCONTROL, 0, 0));
+    SetWindowTextA(editor, "LAST");
+    ModalWatcher watcher;
+    watcher.Expect(TXT_SAVE_CAPTION, IDCANCEL);
+    watcher.Start();
+    EXPECT_EQ(FALSE, SendMessageA(main(), WM_QUERYENDSESSION, 0, 0));
+    ASSERT_TRUE(watcher.Finish()) << watcher.Report();
+    EXPECT_EQ("LAST", names()[1]);
+}
+
+// An image too short to hold a header field does not get it written into
+// the image after it: from the list or the dialog, the edit is refused.
+TEST_F(Dialogs, EditsOfAnImageTooShortForTheirFieldAreRefused) {
+    Bytes next = MakeImage("NEXT", 688);
+    next[18] = 10;  // the tiny image's diskSize, bytes 28-31 from its start
+    Bytes tiny(10, 0);
+    std::memcpy(&tiny[0], "TINY", 4);
+    Open({tiny, next});
+    Bytes before(params()->buffer, params()->buffer + params()->bufferSize);
+    SelectOnly(list(), {0});
+    char text[256];
+    std::snprintf(text, sizeof text, TXT_TOO_SHORT_TO_EDIT, "TINY", 10ul);
+    ModalWatcher watcher;
+    watcher.Expect(text, IDOK);
+    watcher.Expect(text, IDOK);
+    watcher.Expect(ModalStep::Calling([](HWND d) {
+        Send(GetDlgItem(d, IDC_DISKNAME), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("AB"));
+        Answer(d, IDOK);
+    }));
+    watcher.Expect(text, IDOK);
+    watcher.Start();
+    LVITEMW item = Edited(0, L"0123456789ABCDEF");
+    OnEndLabelEdit(list(), &item);
+    EXPECT_EQ(0, ToggleWriteProtect(main()));
+    ShowDiskProperties(main());
+    ASSERT_TRUE(watcher.Finish()) << watcher.Report();
+    EXPECT_TRUE(Bytes(params()->buffer, params()->buffer + params()->bufferSize) == before);
+    EXPECT_EQ("TINY", names()[0]);
+    EXPECT_EQ(0, params()->modified);
 }
 
 // ---------------------------------------------------------------------------

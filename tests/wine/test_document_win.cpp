@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <string>
 
 #include "doc_helpers_win.h"
 #include "document/document_win.h"
@@ -23,6 +24,12 @@
 #include "window_fixture_win.h"
 
 namespace {
+
+std::string Format(const char* format, const std::string& text) {
+    char out[1024];
+    wsprintfA(out, format, text.c_str());
+    return out;
+}
 
 class Document : public MainWindowTest {
 protected:
@@ -100,19 +107,29 @@ TEST_F(Document, CommandLineAsksAboutOtherExtensions) {
 TEST_F(Document, OpenFailuresKeepTheDocument) {
     std::string good = folder_.Write("GOOD.D88", TwoImages());
     ASSERT_TRUE(LoadDocumentFile(main(), good.c_str(), "GOOD.D88", folder_.path().size() + 1));
-    std::string empty = folder_.Write("EMPTY.D88", Bytes());
+    FaultFiles files;  // a read that delivers 100 bytes of the 1688 asked for
+    files.shortReadAt = 1;
+    files.shortReadBytes = 100;
     ModalWatcher watcher;
-    watcher.Expect(TXT_NO_MEMORY, IDOK);
+    watcher.Expect("SHORT.D88", IDOK);
     watcher.Expect("MISSING.D88", IDOK);
     watcher.Start();
-    EXPECT_FALSE(LoadDocumentFile(main(), empty.c_str(), "EMPTY.D88", folder_.path().size() + 1));
+    params()->files = &files;
+    EXPECT_FALSE(LoadDocumentFile(main(), good.c_str(), "SHORT.D88", folder_.path().size() + 1));
+    params()->files = &SystemFiles();
     std::string missing = folder_.File("MISSING.D88");
     EXPECT_FALSE(LoadDocumentFile(main(), missing.c_str(), "MISSING.D88", folder_.path().size() + 1));
     ASSERT_TRUE(watcher.Finish()) << watcher.Report();
     EXPECT_EQ(std::string(TXT_APP_CAPTION), watcher.seen()[0].caption);
+    EXPECT_EQ(Format(TXT_READ_FAILED, "SHORT.D88"), watcher.seen()[0].text);
     EXPECT_EQ((std::vector<std::string>{"GAME A", "GAME B"}), names());
     EXPECT_EQ("GOOD.D88 - Orvanel", WindowText(main()));
     EXPECT_EQ(1688u, params()->bufferSize);
+    // A file of 0 bytes (a container without disks) opens as an empty document.
+    std::string empty = folder_.Write("EMPTY.D88", Bytes());
+    EXPECT_TRUE(LoadDocumentFile(main(), empty.c_str(), "EMPTY.D88", folder_.path().size() + 1));
+    EXPECT_TRUE(names().empty());
+    EXPECT_EQ("EMPTY.D88 - Orvanel", WindowText(main()));
 }
 
 TEST_F(Document, ContainerOfFourGigabytesOrMoreIsRefused) {
@@ -180,6 +197,34 @@ TEST_F(Document, AZeroSizeImageIsReportedOnOpenAndAdd) {
     ASSERT_TRUE(OpenFromCommandLine(main(), good.c_str()));
 }
 
+// A disk whose size runs past the end of its file holds the bytes it came
+// with. The open says so; a save that would put another disk after it,
+// which it would take in, is refused naming it; at the end it is saved as
+// it came.
+TEST_F(Document, ADiskCutShortIsToldOfAndNeverHidesTheDisksAfterIt) {
+    Bytes cut = MakeImage("GAME B", 5000);
+    cut.resize(1000);
+    std::string path = folder_.Write("CUT.D88", Join({MakeImage("GAME A", 688), cut}));
+    char opened[512], refused[512];
+    std::snprintf(opened, sizeof opened, TXT_CUT_SHORT_OPEN, 2ul, "GAME B", 5000ul, 1000ul);
+    std::snprintf(refused, sizeof refused, TXT_CUT_SHORT_SAVE, 2ul, "GAME B", 5000ul, 1000ul);
+    ModalWatcher watcher;
+    watcher.Expect(opened + std::string("CUT.D88"), IDOK);
+    watcher.Expect(refused + path, IDOK);
+    watcher.Start();
+    ASSERT_TRUE(OpenFromCommandLine(main(), path.c_str()));
+    AppendBlankDisk(main());
+    EXPECT_FALSE(SaveDocument(main()));
+    SelectOnly(list(), {2});
+    ASSERT_TRUE(MoveSelectedDisks(list(), 1));
+    EXPECT_TRUE(SaveDocument(main()));
+    ASSERT_TRUE(watcher.Finish()) << watcher.Report();
+    EXPECT_EQ(std::string(TXT_APP_CAPTION), watcher.seen()[1].caption);
+    Bytes saved;
+    ASSERT_TRUE(ReadAll(path, &saved));
+    EXPECT_TRUE(saved == Join({MakeImage("GAME A", 688), MakeImage("BlankDisk", 688), cut}));
+}
+
 TEST_F(Document, AddFailuresLeaveEverythingAsItWas) {
     AppendBlankDisk(main());
     FaultMemory memory;
@@ -230,7 +275,7 @@ TEST_F(Document, SaveAsWritesTheListedImagesAndTakesTheNewName) {
     EXPECT_EQ(target, std::string(params()->filePath));
 }
 
-TEST_F(Document, SaveWritesListOrderAndMakesTheBackupFirst) {
+TEST_F(Document, SaveWritesListOrderAndKeepsTheOldFileAsTheBackup) {
     std::string path = folder_.Write("GAME.D88", TwoImages());
     ASSERT_TRUE(OpenFromCommandLine(main(), path.c_str()));
     AppendBlankDisk(main());
@@ -254,8 +299,11 @@ TEST_F(Document, SaveWritesListOrderAndMakesTheBackupFirst) {
 
 TEST_F(Document, FailedSavesLeaveTheTargetAsItWas) {
     std::string path = folder_.Write("GAME.D88", TwoImages());
+    Bytes older = MakeImage("OLDER", 700);
+    std::string backup = folder_.Write("GAME.bak", older);
     ASSERT_TRUE(OpenFromCommandLine(main(), path.c_str()));
     AppendBlankDisk(main());
+    params()->flags |= FLAG_MAKE_BACKUP;  // the older backup copy stays as it is too
     FaultFiles files;
     params()->files = &files;
     ModalWatcher watcher;
@@ -275,11 +323,66 @@ TEST_F(Document, FailedSavesLeaveTheTargetAsItWas) {
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(std::string(TXT_WRITE_FAILED).substr(0, 12), watcher.seen()[0].text.substr(0, 12));
     EXPECT_EQ(std::string(TXT_CANNOT_OPEN).substr(0, 12), watcher.seen()[2].text.substr(0, 12));
-    Bytes now;
+    Bytes now, kept;
     ASSERT_TRUE(ReadAll(path, &now));
     EXPECT_TRUE(now == TwoImages());
     EXPECT_EQ(1, params()->modified);
+    // A backup copy that cannot be made (the disk fills while the old file
+    // is copied) is passed over without a word, and costs the older none.
+    files.failWriteAfter = static_cast<int64_t>(files.bytesWritten) + 2376 + 1000;
+    EXPECT_TRUE(SaveDocument(main()));
+    ASSERT_TRUE(ReadAll(backup, &kept));
+    EXPECT_TRUE(kept == older);
     for (const std::string& temp : files.tempsCreated) EXPECT_FALSE(Exists(temp)) << temp;
+}
+
+// Another program (an emulator saving into its disk) wrote the file since
+// it was opened: the save asks first, and No leaves that program's file.
+TEST_F(Document, SavingOverAFileChangedSinceItWasOpenedAsksFirst) {
+    std::string path = folder_.Write("GAME.D88", TwoImages());
+    ASSERT_TRUE(OpenFromCommandLine(main(), path.c_str()));
+    Bytes theirs = Join({TwoImages(), MakeImage("THEIRS", 700)});
+    folder_.Write("GAME.D88", theirs);
+    AppendBlankDisk(main());
+    ModalWatcher watcher;
+    watcher.Expect(Format(TXT_CHANGED_ELSEWHERE, path), IDNO);
+    watcher.Expect(Format(TXT_CHANGED_ELSEWHERE, path), IDYES);
+    watcher.Start();
+    EXPECT_FALSE(SaveDocument(main()));
+    Bytes now;
+    ASSERT_TRUE(ReadAll(path, &now));
+    EXPECT_TRUE(now == theirs);
+    EXPECT_TRUE(SaveDocument(main()));
+    AppendBlankDisk(main());
+    EXPECT_TRUE(SaveDocument(main()));  // over its own save: no question
+    ASSERT_TRUE(watcher.Finish()) << watcher.Report();
+    EXPECT_EQ(std::string(TXT_OVERWRITE_CAPTION), watcher.seen()[0].caption);
+    ASSERT_TRUE(ReadAll(path, &now));
+    Bytes blank = MakeImage("BlankDisk", 688);
+    EXPECT_TRUE(now == Join({TwoImages(), blank, blank}));
+}
+
+// A replace that took the old file away and then failed: the new file is
+// all that is left, and stays under its own name, which the message gives.
+TEST_F(Document, AReplaceThatLosesTheOldFileKeepsTheNewOne) {
+    std::string path = folder_.Write("GAME.D88", TwoImages());
+    ASSERT_TRUE(OpenFromCommandLine(main(), path.c_str()));
+    AppendBlankDisk(main());
+    FaultFiles files;
+    files.replaceLosesTarget = true;
+    params()->files = &files;
+    ModalWatcher watcher;
+    watcher.Expect(TXT_APP_CAPTION, IDOK);
+    watcher.Start();
+    EXPECT_FALSE(SaveDocument(main()));
+    params()->files = &SystemFiles();
+    ASSERT_TRUE(watcher.Finish()) << watcher.Report();
+    ASSERT_EQ(1u, files.tempsCreated.size());
+    EXPECT_EQ(Format(TXT_KEPT_ASIDE, path) + files.tempsCreated[0], watcher.seen()[0].text);
+    Bytes kept;
+    ASSERT_TRUE(ReadAll(files.tempsCreated[0], &kept));
+    EXPECT_TRUE(kept == Join({TwoImages(), MakeImage("BlankDisk", 688)}));
+    EXPECT_EQ(1, params()->modified);
 }
 
 TEST_F(Document, SaveIntoAFolderOf250Bytes) {

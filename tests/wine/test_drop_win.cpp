@@ -16,6 +16,7 @@
 #include "document/document_win.h"
 #include "modal_watcher_win.h"
 #include "resources/resource.h"
+#include "shell/long_run_win.h"
 #include "shell/params_win.h"
 #include "shell/settings_codec.h"
 #include "shell/texts.h"
@@ -242,7 +243,7 @@ TEST_F(Drop, AFolderIsAskedAboutAndThenFailsToOpen) {
     EXPECT_TRUE(Released(drop));
 }
 
-TEST_F(Drop, ALongNameIsOpenedThroughItsShortNameAndShownLong) {
+TEST_F(Drop, ALongNameIsFoundByItsShortNameAndKeptLong) {
     std::string path = folder_.Write("My Game Disk.d88", MakeImage("LONG", 700));
     WIN32_FIND_DATAA found;
     HANDLE find = FindFirstFileA(path.c_str(), &found);
@@ -253,7 +254,7 @@ TEST_F(Drop, ALongNameIsOpenedThroughItsShortNameAndShownLong) {
     HGLOBAL drop = MakeDrop({path});
     Send(drop);
     EXPECT_EQ((std::vector<std::string>{"LONG"}), names());
-    EXPECT_EQ(opened, std::string(params()->filePath));
+    EXPECT_EQ(path, std::string(params()->filePath));  // so the backup is "My Game Disk.bak"
     EXPECT_EQ("My Game Disk.d88", std::string(params()->fileTitle));
     EXPECT_EQ("My Game Disk.d88 - Orvanel", WindowText(main()));
 
@@ -432,6 +433,19 @@ TEST_F(Drop, ADropThatArrivesWhileAnotherAsksIsRefused) {
     EXPECT_EQ("notes.txt - Orvanel", WindowText(main()));
     EXPECT_TRUE(Released(first));
     EXPECT_TRUE(Released(second));
+}
+
+// A long command holds the drops that come meanwhile; one it has no room
+// for is given back at once.
+TEST_F(Drop, ADropALongRunHasNoRoomToHoldIsReleased) {
+    HGLOBAL drop = MakeDrop({folder_.File("ANY.D88")});
+    {
+        LongRun run(main());
+        for (int i = 0; i < kHeldMessages; ++i) SendMessageA(main(), WM_COMMAND, 0, 0);
+        Send(drop);
+        EXPECT_TRUE(Released(drop));
+    }
+    Pump();
 }
 
 TEST_F(Drop, APendingDropIsReleasedWhenTheWindowCloses) {
