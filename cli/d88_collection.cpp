@@ -168,15 +168,15 @@ private:
         for (source_ = 0; source_ < sources_.size(); ++source_) {
             const Source& s = sources_[source_];
             FileWalk walk;
+            size_t n = 0;
             IoStatus status =
                 scanner.ScanFile(s.path.c_str(), s.hasIndex ? s.index : ImageScanner::kEveryImage,
-                                 &walk, &Collection::Each, this);
+                                 &walk, &n, &Collection::Each, this);
             if (status.result != kIoOk) {
                 status.path = s.path;
                 Fail(s.path, Describe(files_, status));
                 ok = false;
-            } else if (s.hasIndex && s.index >= walk.images.size()) {
-                size_t n = walk.images.size();
+            } else if (s.hasIndex && s.index >= n) {
                 Fail(s.path, "no image " + Number(s.index) +
                                  (n ? ": the images are numbered 0 to " + Number(n - 1)
                                     : ": the file holds no images"));
@@ -212,19 +212,18 @@ private:
 
     const Source& source() const { return sources_[source_]; }
     std::string Label(size_t index) const { return source().path + "@" + Number(index); }
-    static std::string Cp932Name(const FileWalk& walk, size_t index) {
+    static std::string Cp932Name(const ImageReport& report) {
         HeaderFields fields;
-        FieldsFromBytes(walk.images[index].header, &fields);
+        FieldsFromBytes(report.image.header, &fields);
         return fields.name;
     }
-    std::string Place(const FileWalk& walk, size_t index) const {
+    std::string Place(const ImageReport& report, size_t index) const {
         size_t columns = 0;
-        return Label(index) + "  " + NameForTerminal(Cp932Name(walk, index), &columns);
+        return Label(index) + "  " + NameForTerminal(Cp932Name(report), &columns);
     }
-    std::string JsonPlace(const FileWalk& walk, size_t index) const {
-        return "\"file\": " + JsonString((source().path)) +
-               ", \"index\": " + Number(index) +
-               ", \"name\": " + JsonString(Cp932ToUtf8(Cp932Name(walk, index), nullptr));
+    std::string JsonPlace(const ImageReport& report, size_t index) const {
+        return "\"file\": " + JsonString((source().path)) + ", \"index\": " + Number(index) +
+               ", \"name\": " + JsonString(Cp932ToUtf8(Cp932Name(report), nullptr));
     }
 
     // check
@@ -281,15 +280,15 @@ private:
     }
 
     void HashOne(const FileWalk& walk, size_t index, const ImageReport& report) {
-        uint32_t size = WalkedExtent(walk.images[index], walk.fileSize);
+        uint32_t size = WalkedExtent(report.image, walk.fileSize);
         if (o_.json) {
-            json_.Item("{" + JsonPlace(walk, index) +
-                       ", \"offset\": " + Number(walk.images[index].offset) +
+            json_.Item("{" + JsonPlace(report, index) +
+                       ", \"offset\": " + Number(report.image.offset) +
                        ", \"size\": " + Number(size) + ", \"raw\": " + Digests(report.raw, true) +
                        ", \"normalised\": " + Digests(report.normalised, true) + "}");
             return;
         }
-        Out() << Place(walk, index) << "  (" << size << " bytes)\n"
+        Out() << Place(report, index) << "  (" << size << " bytes)\n"
               << "  raw         " << Digests(report.raw, false) << "\n"
               << "  normalised  " << Digests(report.normalised, false) << "\n";
     }
@@ -328,7 +327,7 @@ private:
     }
 
     void IdentifyOne(const FileWalk& walk, size_t index, const ImageReport& report) {
-        uint32_t size = WalkedExtent(walk.images[index], walk.fileSize);
+        uint32_t size = WalkedExtent(report.image, walk.fileSize);
         std::vector<DatMatch> matches = index_->Find(report.raw, report.normalised, size);
         if (matches.empty()) ++unknown_;
         if (o_.json) {
@@ -340,14 +339,14 @@ private:
                         ", \"form\": \"" + (matches[m].normalised ? "normalised" : "raw") +
                         "\", \"digest\": \"" + MatchByText(matches[m].by) + "\"}";
             }
-            json_.Item("{" + JsonPlace(walk, index) + ", \"matches\": [" + list + "]}");
+            json_.Item("{" + JsonPlace(report, index) + ", \"matches\": [" + list + "]}");
             return;
         }
         std::ostream& out = Out();
-        if (matches.empty()) out << Place(walk, index) << ": unknown\n";
+        if (matches.empty()) out << Place(report, index) << ": unknown\n";
         for (size_t m = 0; m < matches.size(); ++m) {
             const DatGame& game = dat_.games[matches[m].game];
-            out << Place(walk, index) << ": " << TextForTerminal(game.name) << " ["
+            out << Place(report, index) << ": " << TextForTerminal(game.name) << " ["
                 << TextForTerminal(game.roms[matches[m].rom].name) << "] ("
                 << (matches[m].normalised ? "normalised" : "raw") << ", "
                 << MatchByText(matches[m].by) << ")\n";
@@ -407,11 +406,11 @@ private:
         for (int n = 2; !gameNames_.insert(game.name).second; ++n)
             game.name =
                 (source().relative) + "@" + Number(index) + " (" + Number(n) + ")";
-        game.description = Cp932ToUtf8(Cp932Name(walk, index), nullptr);
+        game.description = Cp932ToUtf8(Cp932Name(report), nullptr);
         // The name 'd88 extract' gives the image: the file's name with its
         // extension dot turned into a blank, the disk's name, ".D88".
         HeaderFields fields;
-        FieldsFromBytes(walk.images[index].header, &fields);
+        FieldsFromBytes(report.image.header, &fields);
         char part[kNameMax + 1];
         ExtractNamePart(fields, part);
         std::string title = (source().path.substr(FolderPartLength(source().path.c_str(), kSystemPaths)));
@@ -422,7 +421,7 @@ private:
         std::replace(rom.name.begin(), rom.name.end(), '/', '_');
         std::replace(rom.name.begin(), rom.name.end(), '\\', '_');
         rom.hasSize = true;
-        rom.size = WalkedExtent(walk.images[index], walk.fileSize);
+        rom.size = WalkedExtent(report.image, walk.fileSize);
         rom.crc32 = HexOf(report.raw.crc32, 4);
         rom.md5 = HexOf(report.raw.md5, 16);
         rom.sha1 = HexOf(report.raw.sha1, 20);
@@ -489,7 +488,7 @@ private:
 
     void DupesOne(const FileWalk& walk, size_t index, const ImageReport& report) {
         const DigestSet& d = o_.raw ? report.raw : report.normalised;
-        Seen s = {HexOf(d.sha1, 20), source_, index, Cp932Name(walk, index)};
+        Seen s = {HexOf(d.sha1, 20), source_, index, Cp932Name(report)};
         seen_.push_back(s);
     }
 

@@ -19,13 +19,15 @@ namespace {
 
 struct Seen {
     std::vector<size_t> indexes;
+    std::vector<uint32_t> offsets;
     bool findingOutside = false;
 };
 
 void Each(void* context, const FileWalk& walk, size_t index, const ImageReport& report) {
     Seen* seen = static_cast<Seen*>(context);
     seen->indexes.push_back(index);
-    ImagePlace place = PlaceOf(walk, index);
+    seen->offsets.push_back(report.image.offset);
+    ImagePlace place = PlaceOf(walk, report.image);
     uint64_t end = place.offset + (place.extent > kHeaderSize ? place.extent : kHeaderSize);
     for (size_t k = 0; k < report.findings.size(); ++k) {
         if (report.findings[k].offset < place.offset || report.findings[k].offset > end)
@@ -48,13 +50,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static ImageScanner scanner(SystemFiles(), SystemMemory(), wants);
     Seen seen;
     FileWalk walk;
-    if (scanner.ScanFile(path.c_str(), ImageScanner::kEveryImage, &walk, Each, &seen).result !=
-        kIoOk)
+    size_t count = 0;
+    if (scanner.ScanFile(path.c_str(), ImageScanner::kEveryImage, &walk, &count, Each, &seen)
+            .result != kIoOk)
         std::abort();
-    if (seen.findingOutside || seen.indexes.size() != reference.images.size()) std::abort();
+    if (seen.findingOutside || seen.indexes.size() != reference.images.size() ||
+        count != seen.indexes.size() || !walk.images.empty())
+        std::abort();
     for (size_t i = 0; i < seen.indexes.size(); ++i) {
-        if (seen.indexes[i] != i || walk.images[i].offset != reference.images[i].offset)
-            std::abort();
+        if (seen.indexes[i] != i || seen.offsets[i] != reference.images[i].offset) std::abort();
     }
     return 0;
 }
