@@ -154,6 +154,7 @@ void LogiqxBuilder::Start(const std::string& element, const XmlAttributes& attri
     text_ = nullptr;
     if (IsOneOf(element, kGameElements) && !inGame_) {
         inGame_ = true;
+        gameDepth_ = open_.size();
         out_->games.push_back(DatGame());
         for (size_t i = 0; i < attributes.size(); ++i) {
             if (attributes[i].first == "name") out_->games.back().name = attributes[i].second;
@@ -175,13 +176,8 @@ void LogiqxBuilder::Start(const std::string& element, const XmlAttributes& attri
 void LogiqxBuilder::End(const std::string& element) {
     text_ = nullptr;
     if (!open_.empty()) open_.pop_back();
-    if (IsOneOf(element, kGameElements)) {
-        bool outer = true;
-        for (size_t i = 0; i < open_.size(); ++i) {
-            if (IsOneOf(open_[i], kGameElements)) outer = false;
-        }
-        if (outer) inGame_ = false;
-    }
+    // The entry ends with its own element, whatever is nested in it.
+    if (inGame_ && open_.size() == gameDepth_) inGame_ = false;
 }
 
 void LogiqxBuilder::Text(const char* text, size_t n) {

@@ -80,6 +80,7 @@ private:
     Dat* out_;
     std::vector<std::string> open_;  // the elements open, outermost first
     bool inGame_ = false;
+    size_t gameDepth_ = 0;  // the elements open outside the entry, while in one
     bool datafile_ = false;
     std::string* text_ = nullptr;  // where the current element's text goes
 };
