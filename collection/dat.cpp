@@ -93,7 +93,11 @@ std::string Escape(const std::string& text) {
 void SetRomField(DatRom* rom, const std::string& key, const std::string& value) {
     if (key == "name") rom->name = value;
     if (key == "size") SetSize(rom, value);
-    if (key == "crc") rom->crc32 = HexDigest(value, 8);
+    // A CRC written without its leading zeros.
+    if (key == "crc")
+        rom->crc32 = HexDigest(
+            !value.empty() && value.size() < 8 ? std::string(8 - value.size(), '0') + value : value,
+            8);
     if (key == "md5") rom->md5 = HexDigest(value, 32);
     if (key == "sha1") rom->sha1 = HexDigest(value, 40);
 }

@@ -28,10 +28,10 @@ const char kXml[] =
     "    <rom name=\"one.d88\" size=\"1000\" crc=\"DEADBEEF\" "
     "sha1=\"0123456789ABCDEF0123456789abcdef01234567\"/>\n"
     "  </game>\n"
-    "  <machine name=\"By MD5\"><rom name=\"two.d88\" "
+    "  <machine name=\"By MD5\"><rom name=\"two(J).d88\" "
     "md5=\"00112233445566778899aabbccddeeff\"/></machine>\n"
     "  <game name=\"By CRC\"><rom name=\"three.d88\" size=\"688\" crc=\"cafef00d\"/>\n"
-    "    <rom name=\"no size\" crc=\"12345678\"/></game>\n"
+    "    <rom name=\"no size\" crc=\"2345678\"/></game>\n"
     "</datafile>\n";
 
 const char kText[] =
@@ -39,10 +39,10 @@ const char kText[] =
     "game (\n\tname \"By SHA-1\"\n\tdescription \"One\"\n"
     "\trom ( name one.d88 size 1000 crc DEADBEEF sha1 0123456789ABCDEF0123456789abcdef01234567 "
     ")\n)\n"
-    "machine ( name \"By MD5\" rom ( name two.d88 md5 00112233445566778899aabbccddeeff ) )\n"
+    "machine ( name \"By MD5\" rom ( name two(J).d88 md5 00112233445566778899aabbccddeeff ) )\n"
     "emulator ( name x ( nested ) )\n"
-    "game ( name \"By CRC\" rom ( name three.d88 size 688 crc cafef00d ) rom ( name \"no size\" "
-    "crc 12345678 ) )\n";
+    "game ( name \"By CRC\" rom ( name three.d88 size 688 crc cafef00d) rom ( name \"no size\" "
+    "crc 2345678 ))\n";
 
 DigestSet Digests(const char* sha1, const char* md5, uint32_t crc) {
     DigestSet d = {kDigestAll,
@@ -82,7 +82,10 @@ TEST_F(DatFiles, BothFormatsReadAsTheSameEntriesAndMatch) {
         EXPECT_EQ(kSha1, dat.games[0].roms[0].sha1);  // lower case
         EXPECT_EQ("deadbeef", dat.games[0].roms[0].crc32);
         EXPECT_EQ("By MD5", dat.games[1].name);
-        EXPECT_EQ(2u, dat.games[2].roms.size());
+        EXPECT_EQ("two(J).d88", dat.games[1].roms[0].name);
+        ASSERT_EQ(2u, dat.games[2].roms.size());
+        EXPECT_EQ("cafef00d", dat.games[2].roms[0].crc32) << "a block closed right after it";
+        EXPECT_EQ("02345678", dat.games[2].roms[1].crc32) << "a CRC without its leading zero";
 
         DatIndex index(dat);
         EXPECT_EQ(kDigestAll, index.Algorithms());
@@ -111,7 +114,7 @@ TEST_F(DatFiles, BothFormatsReadAsTheSameEntriesAndMatch) {
         EXPECT_EQ(kByCrc32, m[0].by);
         EXPECT_TRUE(index
                         .Find(Digests("ff23456789abcdef0123456789abcdef01234567",
-                                      "ff112233445566778899aabbccddeeff", 0x12345678),
+                                      "ff112233445566778899aabbccddeeff", 0x02345678),
                               none, 688)
                         .empty())
             << "a CRC32 without a size matches nothing";
