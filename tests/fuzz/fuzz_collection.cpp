@@ -2,7 +2,8 @@
 // every image checked and hashed in both forms. Besides no crash and no
 // hang: the images scanned are exactly the walk's, in its order, and every
 // finding is about a byte of its image, of its header's 688 bytes, or the
-// end of the file where its bytes stop.
+// end of the file where its bytes stop. The same bytes are read as a DAT
+// of both formats.
 #include <unistd.h>
 
 #include <cstdio>
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "collection/dat.h"
 #include "collection/image_scan.h"
 #include "document/container_io.h"
 #include "platform/file_api.h"
@@ -60,5 +62,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (size_t i = 0; i < seen.indexes.size(); ++i) {
         if (seen.indexes[i] != i || seen.offsets[i] != reference.images[i].offset) std::abort();
     }
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    Dat dat;
+    uint32_t line = 0;
+    std::string why;
+    ParseLogiqx(text, &dat, &line, &why);
+    ParseClrMamePro(text, &dat, &line, &why);
     return 0;
 }

@@ -160,8 +160,25 @@ TEST_F(DatFiles, DeepNestingReadsInTimeLinearInIt) {
     }
 }
 
+// Shift_JIS as Windows reads it: 0x5C is a second byte (of 表 and ソ) and
+// the backslash, 0xBF a half-width katakana.
+const char kShiftJis[] = "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\n<datafile>";
+
+TEST_F(DatFiles, ShiftJisReads) {
+    Dat dat = Read(std::string(kShiftJis) +
+                       "<game name=\"\x95\x5C\xBF\\\"><description>\x83\x5C</description>"
+                       "</game></datafile>",
+                   kDatLogiqx);
+    ASSERT_EQ(1u, dat.games.size());
+    EXPECT_EQ("\xE8\xA1\xA8\xEF\xBD\xBF\\", dat.games[0].name);
+    EXPECT_EQ("\xE3\x82\xBD", dat.games[0].description);
+}
+
 TEST_F(DatFiles, FailuresSayWhy) {
+    const std::string undecodable = kShiftJis + std::string("<game name=\"\xFD\"/></datafile>");
     const char* broken[] = {"<datafile><game name=\"a\"></datafile>\n",
+                            undecodable.c_str(),
+                            "<?xml version=\"1.0\" encoding=\"x-none\"?>\n<datafile/>",
                             "<html><body/></html>",
                             "game ( name \"a\"\n rom ( name b )\n",
                             "game ( name \"a )",
