@@ -1,5 +1,7 @@
-// The d88 command-line tool: list, extract, join, rename, protect, move,
-// delete and new, on the same portable core as the window.
+// The d88 command-line tool: its commands over container files (list,
+// extract, join, rename, protect, move, delete, new) and over whole
+// collections (check, hash, identify, dat, dupes), on the same portable
+// core as the window.
 #ifndef ORVANEL_CLI_D88_CLI_H
 #define ORVANEL_CLI_D88_CLI_H
 
@@ -7,15 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "cli/d88_command.h"
+
 class FileApi;
 class MemoryApi;
 
 namespace d88cli {
-
-// Exit statuses.
-const int kExitOk = 0;
-const int kExitFailed = 1;  // a file could not be read or written, or a request was refused
-const int kExitUsage = 2;   // the command line itself is wrong
 
 // Runs one command. `args` are the arguments after the program's name.
 // Results go to `out`, messages to `err`.

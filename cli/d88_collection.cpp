@@ -12,7 +12,7 @@
 #include <map>
 #include <set>
 
-#include "cli/d88_cli.h"
+#include "cli/d88_json.h"
 #include "cli/d88_sources.h"
 #include "cli/d88_text.h"
 #include "cli/d88_words.h"
@@ -27,13 +27,6 @@
 namespace d88cli {
 
 namespace {
-
-struct Options {
-    std::vector<std::string> paths;
-    bool json = false, quiet = false, raw = false, force = false, help = false;
-    bool hasDat = false, hasOutput = false;
-    std::string dat, output;
-};
 
 // "1 image", "2 images".
 std::string Count(uint64_t n, const char* thing) {
@@ -57,22 +50,6 @@ std::string TextForTerminal(const std::string& utf8) {
     return text;
 }
 
-// A JSON array printed element by element.
-class JsonArray {
-public:
-    explicit JsonArray(std::ostream& out) : out_(out) {}
-    void Begin() { out_ << "["; }
-    void Item(const std::string& object) {
-        out_ << (any_ ? ",\n  " : "\n  ") << object;
-        any_ = true;
-    }
-    void End() { out_ << (any_ ? "\n]\n" : "]\n"); }
-
-private:
-    std::ostream& out_;
-    bool any_ = false;
-};
-
 // One image as dupes keeps it.
 struct Seen {
     std::string sha1;
@@ -83,83 +60,30 @@ struct Seen {
 
 class Collection {
 public:
-    Collection(std::ostream& out, std::ostream& err, FileApi& files, MemoryApi& memory)
-        : out_(out), err_(err), files_(files), memory_(memory), json_(out) {}
+    Collection(Tool& tool, const Options& o)
+        : out_(tool.out),
+          err_(tool.err),
+          files_(tool.files),
+          memory_(tool.memory),
+          o_(o),
+          json_(tool.out) {}
 
-    int Main(const std::vector<std::string>& args) {
-        const std::string& command = args[0];
-        if (!Parse(command, args)) return kExitUsage;
-        if (o_.help) {
-            out_ << CollectionHelp(command);
-            return kExitOk;
-        }
-        if (o_.paths.empty()) return Usage(command, "'" + command + "' needs at least one PATH");
-        if (command == "check") return Check();
-        if (command == "hash") return Hash();
-        if (command == "identify") return Identify();
-        if (command == "dat") return MakeDat();
-        return Dupes();
-    }
-
-private:
     typedef void (Collection::*OnImage)(const FileWalk& walk, size_t index,
                                         const ImageReport& report);
-
-    int Usage(const std::string& command, const std::string& message) {
-        err_ << "d88: " << message << "\nTry 'd88 " << command << " --help'.\n";
-        return kExitUsage;
-    }
-
-    bool Parse(const std::string& command, const std::vector<std::string>& args) {
-        bool options = true;
-        for (size_t i = 1; i < args.size(); ++i) {
-            const std::string& a = args[i];
-            bool takesDat = command == "identify", takesOutput = command == "dat";
-            std::string* value = nullptr;
-            if (!options || a.size() < 2 || a[0] != '-') {
-                o_.paths.push_back(a);
-            } else if (a == "--") {
-                options = false;
-            } else if (a == "-h" || a == "--help") {
-                o_.help = true;
-            } else if (a == "--quiet") {
-                o_.quiet = true;
-            } else if (a == "--json" && command != "dat") {
-                o_.json = true;
-            } else if (a == "--raw" && command == "dupes") {
-                o_.raw = true;
-            } else if (a == "--force" && command == "dat") {
-                o_.force = true;
-            } else if (takesDat && (a == "--dat" || a.compare(0, 6, "--dat=") == 0)) {
-                value = &o_.dat;
-                o_.hasDat = true;
-            } else if (takesOutput &&
-                       (a == "-o" || a == "--output" || a.compare(0, 9, "--output=") == 0)) {
-                value = &o_.output;
-                o_.hasOutput = true;
-            } else {
-                Usage(command, "unknown option " + a + " for '" + command + "'");
-                return false;
-            }
-            if (!value) continue;
-            size_t eq = a.find('=');
-            if (eq != std::string::npos) {
-                *value = a.substr(eq + 1);
-            } else if (i + 1 < args.size()) {
-                *value = args[++i];
-            } else {
-                Usage(command, "option " + a + " needs a file");
-                return false;
-            }
-        }
-        return true;
-    }
 
     // Expands the PATHs and reads every image with `wants`, handing each
     // one's report to `onImage`. False when a PATH named nothing or a file
     // could not be read (reported; the other files are still read).
     bool ScanAll(const ScanWants& wants, OnImage onImage) {
-        bool ok = ExpandPaths(files_, o_.paths, &sources_, err_);
+        bool expanded = Expand();
+        return Scan(wants, onImage) && expanded;
+    }
+
+    bool Expand() { return ExpandPaths(files_, o_.args, &sources_, err_); }
+
+    // Reads the files Expand found.
+    bool Scan(const ScanWants& wants, OnImage onImage) {
+        bool ok = true;
         Progress progress(err_, !o_.quiet && IsTerminalErr(err_), sources_);
         progress_ = &progress;
         ImageScanner scanner(files_, memory_, wants);
@@ -181,6 +105,8 @@ private:
                                  (n ? ": the images are numbered 0 to " + Number(n - 1)
                                     : ": the file holds no images"));
                 ok = false;
+            } else {
+                ++filesRead_;
             }
             progress.FileDone(s.size);
         }
@@ -221,9 +147,19 @@ private:
         size_t columns = 0;
         return Label(index) + "  " + NameForTerminal(Cp932Name(report), &columns);
     }
-    std::string JsonPlace(const ImageReport& report, size_t index) const {
-        return "\"file\": " + JsonString((source().path)) + ", \"index\": " + Number(index) +
-               ", \"name\": " + JsonString(Cp932ToUtf8(Cp932Name(report), nullptr));
+    Json JsonPlace(const ImageReport& report, size_t index) const {
+        Json place;
+        place["file"] = source().path;
+        place["index"] = index;
+        place["name"] = Cp932ToUtf8(Cp932Name(report), nullptr);
+        return place;
+    }
+
+    // The last line when no file was read: there is nothing to sum up.
+    bool NothingRead(const char* what) {
+        if (filesRead_ > 0) return false;
+        Out() << "no file was read, so nothing was " << what << "\n";
+        return true;
     }
 
     // check
@@ -233,8 +169,8 @@ private:
         bool read = ScanAll(wants, &Collection::CheckOne);
         if (o_.json) {
             json_.End();
-        } else {
-            Out() << Count(images_, "image") << " in " << Count(sources_.size(), "file") << ": "
+        } else if (!NothingRead("checked")) {
+            Out() << Count(images_, "image") << " in " << Count(filesRead_, "file") << ": "
                   << (errors_ + warnings_ == 0
                           ? std::string("no findings")
                           : Count(errors_, "error") + ", " + Count(warnings_, "warning"))
@@ -250,10 +186,14 @@ private:
             const char* severity = f.severity == kError ? "error" : "warning";
             (f.severity == kError ? errors_ : warnings_)++;
             if (o_.json) {
-                json_.Item("{\"file\": " + JsonString((source().path)) +
-                           ", \"index\": " + Number(index) + ", \"offset\": " + Number(f.offset) +
-                           ", \"severity\": \"" + severity + "\", \"code\": \"" + f.code +
-                           "\", \"message\": " + JsonString(f.text) + "}");
+                Json finding;
+                finding["file"] = source().path;
+                finding["index"] = index;
+                finding["offset"] = f.offset;
+                finding["severity"] = severity;
+                finding["code"] = f.code;
+                finding["message"] = f.text;
+                json_.Item(finding);
             } else {
                 Out() << Label(index) << ": " << severity << " " << f.code << " at offset "
                       << f.offset << ": " << f.text << "\n";
@@ -271,46 +211,52 @@ private:
         return read ? kExitOk : kExitFailed;
     }
 
-    static std::string Digests(const DigestSet& d, bool json) {
-        std::string crc = HexOf(d.crc32, 4), md5 = HexOf(d.md5, 16), sha1 = HexOf(d.sha1, 20);
-        if (json)
-            return "{\"crc32\": \"" + crc + "\", \"md5\": \"" + md5 + "\", \"sha1\": \"" + sha1 +
-                   "\"}";
-        return "crc32 " + crc + "  md5 " + md5 + "  sha1 " + sha1;
+    static std::string Digests(const DigestSet& d) {
+        return "crc32 " + HexOf(d.crc32, 4) + "  md5 " + HexOf(d.md5, 16) + "  sha1 " +
+               HexOf(d.sha1, 20);
+    }
+    static Json JsonDigests(const DigestSet& d) {
+        Json digests;
+        digests["crc32"] = HexOf(d.crc32, 4);
+        digests["md5"] = HexOf(d.md5, 16);
+        digests["sha1"] = HexOf(d.sha1, 20);
+        return digests;
     }
 
     void HashOne(const FileWalk& walk, size_t index, const ImageReport& report) {
         uint32_t size = WalkedExtent(report.image, walk.fileSize);
         if (o_.json) {
-            json_.Item("{" + JsonPlace(report, index) +
-                       ", \"offset\": " + Number(report.image.offset) +
-                       ", \"size\": " + Number(size) + ", \"raw\": " + Digests(report.raw, true) +
-                       ", \"normalised\": " + Digests(report.normalised, true) + "}");
+            Json image = JsonPlace(report, index);
+            image["offset"] = report.image.offset;
+            image["size"] = size;
+            image["raw"] = JsonDigests(report.raw);
+            image["normalised"] = JsonDigests(report.normalised);
+            json_.Item(image);
             return;
         }
         Out() << Place(report, index) << "  (" << size << " bytes)\n"
-              << "  raw         " << Digests(report.raw, false) << "\n"
-              << "  normalised  " << Digests(report.normalised, false) << "\n";
+              << "  raw         " << Digests(report.raw) << "\n"
+              << "  normalised  " << Digests(report.normalised) << "\n";
     }
 
     // identify
     int Identify() {
-        if (!o_.hasDat) return Usage("identify", "'identify' needs --dat DATFILE");
+        const std::string& datFile = o_.dat.text;
         DatFormat format;
-        DatStatus status = ReadDatFile(files_, o_.dat.c_str(), &dat_, &format);
+        DatStatus status = ReadDatFile(files_, datFile.c_str(), &dat_, &format);
         if (status.io.result != kIoOk) {
-            status.io.path = o_.dat;
-            Fail(o_.dat, Describe(files_, status.io));
+            status.io.path = datFile;
+            Fail(datFile, Describe(files_, status.io));
             return kExitFailed;
         }
         if (!status.why.empty()) {
-            Fail(o_.dat,
+            Fail(datFile,
                  (status.line ? "line " + Number(status.line) + ": " : std::string()) + status.why);
             return kExitFailed;
         }
         DatIndex index(dat_);
         if (!index.Algorithms()) {
-            Fail(o_.dat, "no file of the DAT gives a SHA-1, an MD5 or a CRC32 with a size");
+            Fail(datFile, "no file of the DAT gives a SHA-1, an MD5 or a CRC32 with a size");
             return kExitFailed;
         }
         index_ = &index;
@@ -319,7 +265,7 @@ private:
         bool read = ScanAll(wants, &Collection::IdentifyOne);
         if (o_.json) {
             json_.End();
-        } else {
+        } else if (!NothingRead("identified")) {
             Out() << Count(images_, "image") << ": " << Number(images_ - unknown_) << " known, "
                   << Number(unknown_) << " unknown\n";
         }
@@ -331,15 +277,18 @@ private:
         std::vector<DatMatch> matches = index_->Find(report.raw, report.normalised, size);
         if (matches.empty()) ++unknown_;
         if (o_.json) {
-            std::string list;
+            Json image = JsonPlace(report, index), list = Json::array();
             for (size_t m = 0; m < matches.size(); ++m) {
                 const DatGame& game = dat_.games[matches[m].game];
-                list += std::string(m ? ", " : "") + "{\"entry\": " + JsonString(game.name) +
-                        ", \"file\": " + JsonString(game.roms[matches[m].rom].name) +
-                        ", \"form\": \"" + (matches[m].normalised ? "normalised" : "raw") +
-                        "\", \"digest\": \"" + MatchByText(matches[m].by) + "\"}";
+                Json match;
+                match["entry"] = game.name;
+                match["file"] = game.roms[matches[m].rom].name;
+                match["form"] = matches[m].normalised ? "normalised" : "raw";
+                match["digest"] = MatchByText(matches[m].by);
+                list.push_back(match);
             }
-            json_.Item("{" + JsonPlace(report, index) + ", \"matches\": [" + list + "]}");
+            image["matches"] = list;
+            json_.Item(image);
             return;
         }
         std::ostream& out = Out();
@@ -355,22 +304,32 @@ private:
 
     // dat
     int MakeDat() {
-        if (!o_.hasOutput || o_.output.empty()) return Usage("dat", "'dat' needs -o DATFILE");
-        if (files_.IsFolder(o_.output.c_str())) {
-            Fail(o_.output, "a folder of that name exists");
+        const std::string& output = o_.output.text;
+        if (files_.IsFolder(output.c_str())) {
+            Fail(output, "a folder of that name exists");
             return kExitFailed;
         }
-        if (!o_.force && files_.Exists(o_.output.c_str())) {
-            Fail(o_.output, "the file exists; give --force to replace it");
+        if (!o_.force && files_.Exists(output.c_str())) {
+            Fail(output, "the file exists; give --force to replace it");
             return kExitFailed;
         }
-        std::string title = o_.output.substr(FolderPartLength(o_.output.c_str(), kSystemPaths));
+        bool read = Expand();
+        PathFacts facts;
+        for (size_t i = 0; i < sources_.size() && files_.Inspect(output.c_str(), &facts); ++i) {
+            if (!SameFile(facts, sources_[i].volume, sources_[i].fileIndex)) continue;
+            Fail(output,
+                 "it is one of the files read, which are never written over; nothing "
+                 "was written");
+            return kExitFailed;
+        }
+        std::string title = output.substr(FolderPartLength(output.c_str(), kSystemPaths));
         int dot = ExtensionDot(title.c_str(), kSystemPaths);
         datText_.clear();
-        datText_ += LogiqxHead(dot >= 0 ? title.substr(0, static_cast<size_t>(dot)) : title,
-                           "Disk images listed by d88 dat");
+        datText_ +=
+            LogiqxHead(PathText(dot >= 0 ? title.substr(0, static_cast<size_t>(dot)) : title),
+                       "Disk images listed by d88 dat");
         ScanWants wants = {false, kDigestAll, 0};
-        bool read = ScanAll(wants, &Collection::DatOne);
+        read = Scan(wants, &Collection::DatOne) && read;
         datText_ += LogiqxTail();
         if (!read) {
             err_ << "d88: nothing was written\n";
@@ -380,12 +339,12 @@ private:
         uint32_t n = static_cast<uint32_t>(datText_.size());
         uint8_t* block = memory_.Allocate(n);
         if (!block) {
-            Fail(o_.output, "not enough memory; nothing was written");
+            Fail(output, "not enough memory; nothing was written");
             return kExitFailed;
         }
         std::memcpy(block, datText_.data(), n);
         WriteJob job;
-        job.target = o_.output;
+        job.target = output;
         job.pieces.push_back(MemoryPiece(block, n, 0, n));
         job.backup = kNoBackup;
         job.replace = o_.force;
@@ -395,17 +354,18 @@ private:
             Fail(status.path, Describe(files_, status) + "; nothing was written");
             return kExitFailed;
         }
-        Out() << o_.output << ": " << Number(entries_) << (entries_ == 1 ? " entry" : " entries")
+        Out() << output << ": " << Number(entries_) << (entries_ == 1 ? " entry" : " entries")
               << "\n";
         return kExitOk;
     }
 
     void DatOne(const FileWalk& walk, size_t index, const ImageReport& report) {
         DatGame game;
-        game.name = (source().relative) + "@" + Number(index);
+        // DATs are UTF-8; the names of files need not be.
+        std::string relative = PathText(source().relative);
+        game.name = relative + "@" + Number(index);
         for (int n = 2; !gameNames_.insert(game.name).second; ++n)
-            game.name =
-                (source().relative) + "@" + Number(index) + " (" + Number(n) + ")";
+            game.name = relative + "@" + Number(index) + " (" + Number(n) + ")";
         game.description = Cp932ToUtf8(Cp932Name(report), nullptr);
         // The name 'd88 extract' gives the image: the file's name with its
         // extension dot turned into a blank, the disk's name, ".D88".
@@ -413,7 +373,8 @@ private:
         FieldsFromBytes(report.image.header, &fields);
         char part[kNameMax + 1];
         ExtractNamePart(fields, part);
-        std::string title = (source().path.substr(FolderPartLength(source().path.c_str(), kSystemPaths)));
+        std::string title =
+            PathText(source().path.substr(FolderPartLength(source().path.c_str(), kSystemPaths)));
         int dot = ExtensionDot(title.c_str(), kPosixPaths);
         if (dot >= 0) title = title.substr(0, static_cast<size_t>(dot)) + " ";
         DatRom rom;
@@ -452,7 +413,7 @@ private:
         const char* form = o_.raw ? "raw" : "normalised";
         if (o_.json) json_.Begin();
         for (size_t g = 0; g < groups.size(); ++g) {
-            std::string images;
+            Json images = Json::array();
             if (!o_.json) {
                 Out() << (g ? "\n" : "") << groups[g].size() << " identical images (" << form
                       << " SHA-1 " << seen_[groups[g][0]].sha1 << "):\n";
@@ -461,23 +422,28 @@ private:
                 const Seen& s = seen_[groups[g][k]];
                 const std::string& path = sources_[s.source].path;
                 if (o_.json) {
-                    images += std::string(k ? ", " : "") +
-                              "{\"file\": " + JsonString((path)) +
-                              ", \"index\": " + Number(s.index) +
-                              ", \"name\": " + JsonString(Cp932ToUtf8(s.name, nullptr)) + "}";
+                    Json image;
+                    image["file"] = path;
+                    image["index"] = s.index;
+                    image["name"] = Cp932ToUtf8(s.name, nullptr);
+                    images.push_back(image);
                 } else {
                     size_t columns = 0;
                     Out() << "  " << path << "@" << s.index << "  "
                           << NameForTerminal(s.name, &columns) << "\n";
                 }
             }
-            if (o_.json)
-                json_.Item("{\"sha1\": \"" + seen_[groups[g][0]].sha1 + "\", \"form\": \"" + form +
-                           "\", \"images\": [" + images + "]}");
+            if (o_.json) {
+                Json group;
+                group["sha1"] = seen_[groups[g][0]].sha1;
+                group["form"] = form;
+                group["images"] = images;
+                json_.Item(group);
+            }
         }
         if (o_.json) {
             json_.End();
-        } else {
+        } else if (!NothingRead("compared")) {
             Out() << (groups.empty() ? "" : "\n") << Count(images_, "image") << ": "
                   << (groups.empty() ? std::string("no two are the same disk")
                                      : Count(groups.size(), "group") + " of identical images")
@@ -487,22 +453,25 @@ private:
     }
 
     void DupesOne(const FileWalk& walk, size_t index, const ImageReport& report) {
+        // Every image without bytes has the digest of nothing: no disk.
+        if (WalkedExtent(report.image, walk.fileSize) == 0) return;
         const DigestSet& d = o_.raw ? report.raw : report.normalised;
         Seen s = {HexOf(d.sha1, 20), source_, index, Cp932Name(report)};
         seen_.push_back(s);
     }
 
+private:
     std::ostream& out_;
     std::ostream& err_;
     FileApi& files_;
     MemoryApi& memory_;
-    Options o_;
-    JsonArray json_;
+    const Options& o_;
+    JsonLines json_;
     std::vector<Source> sources_;
     size_t source_ = 0;
     Progress* progress_ = nullptr;
     OnImage onImage_ = nullptr;
-    uint64_t images_ = 0, errors_ = 0, warnings_ = 0, unknown_ = 0, entries_ = 0;
+    uint64_t filesRead_ = 0, images_ = 0, errors_ = 0, warnings_ = 0, unknown_ = 0, entries_ = 0;
     Dat dat_;
     const DatIndex* index_ = nullptr;
     std::string datText_;  // the DAT that dat writes
@@ -512,10 +481,32 @@ private:
 
 }  // namespace
 
-int RunCollection(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-                  FileApi& files, MemoryApi& memory) {
-    Collection collection(out, err, files, memory);
-    return collection.Main(args);
+namespace {
+
+// Each collection command needs a PATH.
+int Run(Tool& t, const Options& o, const char* command, int (Collection::*run)()) {
+    if (o.args.empty())
+        return t.Usage(command, "'" + std::string(command) + "' needs at least one PATH");
+    Collection collection(t, o);
+    return (collection.*run)();
+}
+
+}  // namespace
+
+int Check(Tool& t, const Options& o) { return Run(t, o, "check", &Collection::Check); }
+int Hash(Tool& t, const Options& o) { return Run(t, o, "hash", &Collection::Hash); }
+int Dupes(Tool& t, const Options& o) { return Run(t, o, "dupes", &Collection::Dupes); }
+
+int Identify(Tool& t, const Options& o) {
+    if (!o.args.empty() && !o.dat.given)
+        return t.Usage("identify", "'identify' needs --dat DATFILE");
+    return Run(t, o, "identify", &Collection::Identify);
+}
+
+int MakeDat(Tool& t, const Options& o) {
+    if (!o.args.empty() && (!o.output.given || o.output.text.empty()))
+        return t.Usage("dat", "'dat' needs -o DATFILE");
+    return Run(t, o, "dat", &Collection::MakeDat);
 }
 
 }  // namespace d88cli

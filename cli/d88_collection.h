@@ -1,28 +1,21 @@
-// The commands of the d88 tool for whole collections: check, hash,
-// identify, dat and dupes, over files (FILE@N for one image) and folders.
+// The commands of d88 for whole collections: check, hash, identify, dat and
+// dupes, over files (FILE@N for one image) and folders. Statuses: check 0
+// clean, 1 warnings only, 2 errors (a file that cannot be read counts as
+// one); the others 0 done, 1 a file could not be read or written; all of
+// them 2 for a wrong command line. Their help and options are in
+// d88_collection_help.cpp.
 #ifndef ORVANEL_CLI_D88_COLLECTION_H
 #define ORVANEL_CLI_D88_COLLECTION_H
 
-#include <ostream>
-#include <string>
-#include <vector>
-
-class FileApi;
-class MemoryApi;
+#include "cli/d88_command.h"
 
 namespace d88cli {
 
-bool IsCollectionCommand(const std::string& command);
-
-// Runs one of them; `args` begin with the command's name. Statuses: check
-// 0 clean, 1 warnings only, 2 errors (a file that cannot be read counts as
-// one); the others 0 done, 1 a file could not be read or written; all of
-// them 2 for a wrong command line.
-int RunCollection(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-                  FileApi& files, MemoryApi& memory);
-
-// The help of a collection command; null for any other name.
-const char* CollectionHelp(const std::string& command);
+int Check(Tool& t, const Options& o);
+int Hash(Tool& t, const Options& o);
+int Identify(Tool& t, const Options& o);
+int MakeDat(Tool& t, const Options& o);
+int Dupes(Tool& t, const Options& o);
 
 }  // namespace d88cli
 

@@ -2,6 +2,7 @@
 #include "cli/d88_sources.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <iostream>
 #include <set>
@@ -39,6 +40,15 @@ std::string Join(const std::string& folder, const std::string& name) {
     return folder + kSeparator + name;
 }
 
+// Whether a name that was just listed in its folder leads nowhere: a link
+// to nothing, or a file removed meanwhile.
+bool LeadsNowhere(const SystemError& error) {
+    return (error.kind == kErrnoCode && error.code == ENOENT) ||
+           (error.kind == kWindowsCode && (error.code == 2 || error.code == 3));
+}
+
+const char kNotData[] = "not opened: it is no file of data (a named pipe, a device or a socket)";
+
 class Expander {
 public:
     Expander(FileApi& files, std::vector<Source>* out, std::ostream& err)
@@ -56,6 +66,7 @@ public:
             if (ref.hasIndex) return Fail(arg, "a folder holds no images of its own");
             return Folder(ref.path, std::string(), facts, 0);
         }
+        if (!facts.regular) return Fail(ref.path, kNotData);
         size_t title = FolderPartLength(ref.path.c_str(), kSystemPaths);
         Take(ref.path, ref.path.substr(title), ref, facts);
     }
@@ -70,14 +81,25 @@ private:
 
     void Take(const std::string& path, const std::string& relative, const ImageRef& ref,
               const PathFacts& facts) {
-        // The same file reached twice (a folder and a file in it, a link).
-        std::string key = path;
+        // The same file reached twice (a folder and a file in it, a link) is
+        // read once, and so is an image of a file that is read whole.
+        std::string file = path;
         if (facts.index != 0)
-            key = std::to_string(facts.volume) + ":" + std::to_string(facts.index);
-        if (ref.hasIndex) key += "@" + std::to_string(ref.index);
-        if (!seen_.insert(key).second) return;
-        Source s = {path, relative, ref.hasIndex, ref.index, facts.size};
+            file = std::to_string(facts.volume) + ":" + std::to_string(facts.index);
+        if (whole_.count(file)) return;
+        if (!ref.hasIndex) {
+            whole_.insert(file);
+            for (size_t i = out_->size(); i-- > 0;) {
+                if (fileOf_[i] != file) continue;
+                out_->erase(out_->begin() + i);
+                fileOf_.erase(fileOf_.begin() + i);
+            }
+        } else if (!seen_.insert(file + "@" + std::to_string(ref.index)).second) {
+            return;
+        }
+        Source s = {path, relative, ref.hasIndex, ref.index, facts.size, facts.volume, facts.index};
         out_->push_back(s);
+        fileOf_.push_back(file);
     }
 
     void Folder(const std::string& path, const std::string& relative, const PathFacts& facts,
@@ -98,11 +120,22 @@ private:
             std::string child = Join(path, names[i]);
             std::string rel = relative.empty() ? names[i] : relative + "/" + names[i];
             PathFacts cf;
-            if (!files_.Inspect(child.c_str(), &cf)) continue;  // a dangling link
-            if (cf.folder) {
+            bool named = HasD88FamilyExtension(names[i].c_str());
+            if (!files_.Inspect(child.c_str(), &cf)) {
+                // What cannot be looked at might be a folder or a D88 file;
+                // a link to nothing is one only by its name.
+                SystemError error = files_.LastError();
+                if (!LeadsNowhere(error))
+                    Fail(child, "cannot look at it: " + SystemErrorText(error));
+                else if (named)
+                    Fail(child, "a link to nothing (what it named is gone)");
+            } else if (cf.folder) {
                 Folder(child, rel, cf, depth + 1);
-            } else if (HasContainerExtension(names[i].c_str())) {
-                Take(child, rel, whole, cf);
+            } else if (named) {
+                if (cf.regular)
+                    Take(child, rel, whole, cf);
+                else
+                    Fail(child, kNotData);
             }
         }
         open_.erase(id);
@@ -111,7 +144,9 @@ private:
     FileApi& files_;
     std::vector<Source>* out_;
     std::ostream& err_;
-    std::set<std::string> seen_;
+    std::set<std::string> seen_;       // file@index of the images taken alone
+    std::set<std::string> whole_;      // the files read whole
+    std::vector<std::string> fileOf_;  // the file of each source taken
     std::set<std::pair<uint64_t, uint64_t> > open_;
 };
 

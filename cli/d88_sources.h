@@ -32,12 +32,16 @@ struct Source {
     bool hasIndex;         // only image `index` of it
     uint32_t index;
     uint64_t size;  // its length when it was found
+    uint64_t volume, fileIndex;  // which file it is (PathFacts)
 };
 
 // The files the arguments name: a file as it is (whatever its extension,
-// with @N), a folder as every .d88 and .88d file below it, in name order,
-// subfolders included. A file named twice is read once. Arguments that
-// name nothing readable are reported on `err`; false when there was one.
+// with @N), a folder as every file below it with an extension of the D88
+// family (HasD88FamilyExtension), in name order, subfolders included. A
+// file named twice is read once, and FILE@N not at all beside FILE. Only
+// files of data are taken. What names nothing readable (an argument, or an
+// entry of a folder that cannot be looked at, or a link to nothing named
+// like a D88 file) is reported on `err`; false when there was one.
 bool ExpandPaths(FileApi& files, const std::vector<std::string>& args, std::vector<Source>* out,
                  std::ostream& err);
 

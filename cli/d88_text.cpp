@@ -1,4 +1,4 @@
-// Disk names between CP932 and the user's text, and JSON strings. The
+// Disk names between CP932 and the user's text, and paths as text. The
 // header's names are walked character by character with the CP932 lead-byte
 // rule, so that the second byte of a double-byte character (0x5C in 表 and
 // ソ) is never taken for a character of its own.
@@ -31,7 +31,15 @@ std::string Escaped(unsigned char c) {
     return text;
 }
 
-bool Cp932CharToUtf8(const std::string& ch, std::string* out) { return ::Cp932ToUtf8(ch, out); }
+bool Cp932CharToUtf8(const std::string& ch, std::string* out) {
+    // The printable ASCII bytes are themselves in CP932: most names are
+    // made of them, and so are shown without a call of the converter.
+    if (ch.size() == 1 && ch[0] >= 0x20 && ch[0] < 0x7F) {
+        *out = ch;
+        return true;
+    }
+    return ::Cp932ToUtf8(ch, out);
+}
 
 // The length of the valid UTF-8 sequence at s[i], or 0 when there is none.
 size_t Utf8Length(const std::string& s, size_t i) {
@@ -162,38 +170,35 @@ bool NameForFileName(const std::string& cp932, std::string* out, std::string* wh
     return true;
 }
 
-std::string JsonString(const std::string& utf8) {
-    std::string out = "\"";
-    for (size_t i = 0; i < utf8.size();) {
-        unsigned char c = static_cast<unsigned char>(utf8[i]);
-        size_t n = Utf8Length(utf8, i);
-        if (n == 0) {
-            out += kReplacement;
-            i += 1;
-            continue;
+std::string PathText(const std::string& path) {
+    std::string out;
+    for (size_t start = 0; start <= path.size();) {
+        size_t end = path.find('/', start);
+        if (end == std::string::npos) end = path.size();
+        std::string part = path.substr(start, end - start);
+        size_t valid = 0;
+        while (valid < part.size() && Utf8Length(part, valid) != 0)
+            valid += Utf8Length(part, valid);
+        bool utf8 = valid == part.size();
+        for (size_t i = 0; i < part.size() && !utf8;) {
+            size_t w = CharWidth(part, i);
+            std::string ch;
+            if (Cp932CharToUtf8(part.substr(i, w), &ch) && !ch.empty()) {
+                out += ch;
+            } else {
+                for (size_t k = 0; k < w; ++k) {
+                    char hex[4];
+                    std::snprintf(hex, sizeof hex, "%%%02X",
+                                  static_cast<unsigned char>(part[i + k]));
+                    out += hex;
+                }
+            }
+            i += w;
         }
-        if (n > 1) {
-            out.append(utf8, i, n);
-        } else if (c == '"') {
-            out += "\\\"";
-        } else if (c == '\\') {
-            out += "\\\\";
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (c == '\t') {
-            out += "\\t";
-        } else if (c < 0x20) {
-            char text[8];
-            std::snprintf(text, sizeof text, "\\u%04x", c);
-            out += text;
-        } else {
-            out += static_cast<char>(c);
-        }
-        i += n;
+        if (utf8) out += part;
+        if (end < path.size()) out += '/';
+        start = end + 1;
     }
-    out += "\"";
     return out;
 }
 

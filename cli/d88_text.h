@@ -1,5 +1,5 @@
 // Text work of the d88 command-line tool: disk names between the CP932 of
-// the header and the user's text, names for file names, and JSON strings.
+// the header and the user's text, names for file names, and paths as text.
 // The user's text is UTF-8 on every system (on Windows d88 takes its
 // arguments from the wide-character command line and writes UTF-8), and
 // is converted by the core's text codec.
@@ -28,9 +28,11 @@ bool NameFromArgument(const std::string& arg, std::string* cp932, std::string* w
 // reason when it does not convert or holds a folder separator.
 bool NameForFileName(const std::string& cp932, std::string* out, std::string* why);
 
-// A JSON string literal, quotes included, of UTF-8 text. Invalid sequences
-// become U+FFFD.
-std::string JsonString(const std::string& utf8);
+// A path as UTF-8 text, each of its parts between '/' as it is when it is
+// UTF-8, else read as CP932, a byte that is no CP932 character becoming
+// %XX (its value in hexadecimal; a backslash would be a separator in a
+// DAT's file name): the names of files on a POSIX system are any bytes.
+std::string PathText(const std::string& path);
 
 // Bytes as lower-case hexadecimal, two digits each, no separators.
 std::string HexBytes(const std::string& bytes);

@@ -37,10 +37,14 @@ std::string Describe(FileApi& files, const IoStatus& status) {
     switch (status.result) {
         case kIoOk:
             return "done";
-        case kIoOpenFailed:
+        case kIoOpenFailed: {
             // Windows refuses to open a folder as "access denied".
+            PathFacts facts;
             if (files.IsFolder(path)) return "cannot open: it is a folder, not a file";
+            if (files.Inspect(path, &facts) && !facts.regular)
+                return "not opened: it is no file of data (a named pipe, a device or a socket)";
             return Say("cannot open", status);
+        }
         case kIoCreateFailed:
             if (files.IsFolder(path)) return "cannot create the file: a folder of that name exists";
             return Say("cannot create the file", status);
@@ -81,13 +85,22 @@ std::string Describe(FileApi& files, const IoStatus& status) {
     return "failed";
 }
 
-std::string DescribeEarlyEnd(const Container& c, bool warning) {
-    const WalkReport& report = c.reports().back();
-    return "image " + Number(report.imageCount - 1) + " at offset " +
-           Number(c.images().back().offset) +
+std::string DescribeEarlyEnd(size_t index, uint32_t offset, uint32_t unlisted, bool warning) {
+    return "image " + Number(index) + " at offset " + Number(offset) +
            (warning ? " has a disk size of 0; the list ends there, and the last "
                     : " has a disk size of 0, so the list of images ends there and the last ") +
-           Number(report.unlisted) + " bytes of the file belong to no image";
+           Number(unlisted) + " bytes of the file belong to no image";
+}
+
+std::string DescribeEarlyEnd(const Container& c, bool warning) {
+    const WalkReport& report = c.reports().back();
+    return DescribeEarlyEnd(report.imageCount - 1, c.images().back().offset, report.unlisted,
+                            warning);
+}
+
+std::string DescribeShort(const std::string& label, uint32_t diskSize, uint32_t extent) {
+    return label + " claims " + Number(diskSize) + " bytes, but only " + Number(extent) +
+           " of them are in the file";
 }
 
 std::string DescribeRefusal(const Container& c, const PlanRefusal& refusal) {
@@ -125,12 +138,18 @@ std::string DescribeClash(const Container& c, const TargetClash& clash,
             return "a folder of that name exists";
         case TargetClash::kExists:
             return "the file exists; give --force to replace it";
+        case TargetClash::kReadFrom:
+            return ImageLabel(c, order[clash.index]) +
+                   " would be written over the file the images are read from (by this name or "
+                   "its backup copy's), which is never done";
+        case TargetClash::kTooLong:
+            return "the file name would be longer than 259 bytes";
         case TargetClash::kSameName:
             break;
     }
     return ImageLabel(c, order[clash.sameAs]) + " and " + ImageLabel(c, order[clash.index]) +
-           " would both be written to this name (as this folder compares names); give --force "
-           "to keep the later one";
+           " would both be written to this name (as this folder compares names); give --unique "
+           "to number the later one";
 }
 
 }  // namespace d88cli

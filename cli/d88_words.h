@@ -27,6 +27,11 @@ std::string Describe(FileApi& files, const IoStatus& status);
 // the bytes after it that belong to no image: as a warning, or as the
 // reason of a refusal.
 std::string DescribeEarlyEnd(const Container& c, bool warning);
+// The same for image `index` of a walk, at `offset`, `unlisted` bytes.
+std::string DescribeEarlyEnd(size_t index, uint32_t offset, uint32_t unlisted, bool warning);
+
+// An image that holds fewer bytes than its disk size claims.
+std::string DescribeShort(const std::string& label, uint32_t diskSize, uint32_t extent);
 
 // Why a write was refused before anything was written.
 std::string DescribeRefusal(const Container& c, const PlanRefusal& refusal);

@@ -288,7 +288,10 @@ std::vector<DatMatch> DatIndex::Find(const DigestSet& raw, const DigestSet& norm
     std::vector<DatMatch> found;
     const unsigned bits[] = {kDigestSha1, kDigestMd5, kDigestCrc32};
     const DigestSet* forms[] = {&raw, &normalised};
-    for (int by = 0; by < 3 && found.empty(); ++by) {
+    // Every file is keyed by one digest, so none is found twice but by both
+    // forms, and then only the raw one counts.
+    for (int by = 0; by < 3; ++by) {
+        size_t ofThisDigest = found.size();
         for (int f = 0; f < 2; ++f) {
             const DigestSet& d = *forms[f];
             if (!(d.algorithms & bits[by])) continue;
@@ -301,10 +304,12 @@ std::vector<DatMatch> DatIndex::Find(const DigestSet& raw, const DigestSet& norm
             for (std::vector<Key>::const_iterator k = range.first; k != range.second; ++k) {
                 const DatRom& rom = dat_.games[k->game].roms[k->rom];
                 if (rom.hasSize && rom.size != size) continue;
+                bool twice = false;
+                for (size_t i = ofThisDigest; i < found.size() && !twice; ++i)
+                    twice = found[i].game == k->game && found[i].rom == k->rom;
                 DatMatch m = {k->game, k->rom, static_cast<MatchBy>(by), f == 1};
-                found.push_back(m);
+                if (!twice) found.push_back(m);
             }
-            if (!found.empty()) break;
         }
     }
     return found;

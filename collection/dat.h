@@ -118,8 +118,10 @@ public:
     explicit DatIndex(const Dat& dat);
     // The digests an image needs for every file of the DAT (kDigest* bits).
     unsigned Algorithms() const { return algorithms_; }
-    // The files that an image of `size` bytes matches, with the strongest
-    // digest that matches any, the raw form before the normalised one.
+    // Every file that an image of `size` bytes matches, each by the digest
+    // it is keyed by: those by SHA-1 first, then by MD5, then by CRC32,
+    // each time the raw form's before the normalised form's (a file that
+    // both match is the raw form's).
     std::vector<DatMatch> Find(const DigestSet& raw, const DigestSet& normalised,
                                uint64_t size) const;
 

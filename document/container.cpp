@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <string>
 
 #include "document/container_io.h"
 #include "document/paths.h"
@@ -93,6 +94,34 @@ uint32_t ReadBackOne(void* ctx, uint32_t offset) {
     back->offsets.push_back(offset);
     back->sizes.push_back(size);
     return size;
+}
+
+// The target of an extracted disk whose name, from n = 2 on, is numbered.
+bool NumberedTarget(const std::string& folder, const std::string& title, const std::string& name,
+                    unsigned n, std::string* target) {
+    std::string part = n < 2 ? name : name + " (" + std::to_string(n) + ")";
+    std::vector<char> out(folder.size() + title.size() + part.size() + 16);
+    bool fits = BuildExtractTarget(folder.c_str(), title.c_str(), part.c_str(), &out[0], out.size(),
+                                   kSystemPaths);
+    *target = &out[0];
+    return fits;
+}
+
+// Why an extract may not write `target`, if it may not.
+bool Refused(FileApi& files, const Container& c, const std::string& target, bool replace,
+             bool backup, TargetClash::Kind* kind) {
+    std::vector<char> backupName(target.size() + 8);
+    BackupName(target.c_str(), &backupName[0], backupName.size(), kSystemPaths);
+    if (files.IsFolder(target.c_str())) {
+        *kind = TargetClash::kFolder;  // not even when asked to replace it
+    } else if (c.Reads(target) || (backup && c.Reads(&backupName[0]))) {
+        *kind = TargetClash::kReadFrom;
+    } else if (!replace && files.Exists(target.c_str())) {
+        *kind = TargetClash::kExists;
+    } else {
+        return false;
+    }
+    return true;
 }
 
 PlanRefusal NoRefusal() {
@@ -251,48 +280,55 @@ IoStatus Container::Write(const std::vector<size_t>& order, const std::string& t
     return WriteOneFile(files_, memory_, sources_, job);
 }
 
+bool Container::Reads(const std::string& path) const {
+    PathFacts facts;
+    if (!files_.Inspect(path.c_str(), &facts)) return false;
+    for (size_t i = 0; i < sources_.size(); ++i) {
+        if (sources_[i].stamped &&
+            SameFile(facts, sources_[i].stamp.volume, sources_[i].stamp.index))
+            return true;
+    }
+    return false;
+}
+
 ExtractPlan Container::PlanExtract(const std::vector<size_t>& order,
-                                   const std::vector<std::string>& targets, bool replace,
-                                   bool backup) {
+                                   const std::vector<std::string>& names, const std::string& folder,
+                                   const std::string& title, bool replace, bool backup,
+                                   bool unique) {
     ExtractPlan plan;
-    bool folds = !targets.empty() && files_.FoldsCase(targets[0].c_str());
-    // The images that get each name, in order.
-    std::map<std::string, std::vector<size_t> > byName;
-    std::vector<std::string> keys(targets.size());
-    for (size_t k = 0; k < targets.size(); ++k) {
-        keys[k] = folds ? files_.FoldCase(targets[k]) : targets[k];
-        std::vector<size_t>& same = byName[keys[k]];
-        TargetClash clash = {k, TargetClash::kSameName, same.empty() ? 0 : same[0]};
-        same.push_back(k);
-        if (same.size() > 1) {
-            if (!replace) plan.clashes.push_back(clash);
+    std::map<std::string, size_t> taken;  // the names so far as the folder compares them
+    int folds = -1;
+    for (size_t k = 0; k < order.size(); ++k) {
+        if (images_[order[k]].extent == 0) {
+            plan.sizeZero.push_back(k);
             continue;
         }
-        // A folder of the name cannot be replaced, not even when asked.
-        if (files_.IsFolder(targets[k].c_str())) {
-            clash.kind = TargetClash::kFolder;
-        } else if (replace || !files_.Exists(targets[k].c_str())) {
-            continue;
-        } else {
-            clash.kind = TargetClash::kExists;
+        TargetClash clash = {k, TargetClash::kSameName, 0, std::string()};
+        std::string key;
+        bool fits = true, met = false;
+        for (unsigned n = 1;; ++n) {
+            fits = NumberedTarget(folder, title, names[k], n, &clash.target);
+            if (!fits) break;
+            if (folds < 0) folds = files_.FoldsCase(clash.target.c_str()) ? 1 : 0;
+            key = folds ? files_.FoldCase(clash.target) : clash.target;
+            std::map<std::string, size_t>::const_iterator it = taken.find(key);
+            met = it != taken.end();
+            if (met) clash.sameAs = it->second;
+            if (!met || !unique) break;
+        }
+        if (!fits) {
+            clash.kind = TargetClash::kTooLong;
+        } else if (!met) {
+            taken[key] = k;
+            if (!Refused(files_, *this, clash.target, replace, backup, &clash.kind)) {
+                ExtractFile file = {order[k], clash.target, backup};
+                plan.files.push_back(file);
+                continue;
+            }
         }
         plan.clashes.push_back(clash);
     }
-    if (!plan.clashes.empty()) return plan;
-    for (size_t k = 0; k < targets.size(); ++k) {
-        const std::vector<size_t>& same = byName[keys[k]];
-        size_t rank = static_cast<size_t>(std::find(same.begin(), same.end(), k) - same.begin());
-        ExtractFile file = {order[k], targets[k], backup && same.size() == 1};
-        if (rank + 2 == same.size() && backup) {
-            std::vector<char> name(targets[k].size() + 8);
-            BackupName(targets[k].c_str(), &name[0], name.size(), kSystemPaths);
-            file.target = &name[0];
-        } else if (rank + 1 < same.size()) {
-            plan.leftOut.push_back(k);
-            continue;
-        }
-        plan.files.push_back(file);
-    }
+    if (!plan.clashes.empty()) plan.files.clear();
     return plan;
 }
 

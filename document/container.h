@@ -51,10 +51,11 @@ struct PlanRefusal {
 
 // Why one of the targets of an extract cannot be written.
 struct TargetClash {
-    enum Kind { kFolder, kExists, kSameName };
-    size_t index;  // into the targets
+    enum Kind { kFolder, kExists, kSameName, kReadFrom, kTooLong };
+    size_t index;  // into the order
     Kind kind;
-    size_t sameAs;  // kSameName: the earlier target it meets
+    size_t sameAs;       // kSameName: the earlier one it meets
+    std::string target;  // its name (kTooLong: cut to fit)
 };
 
 // One file an extract writes: an image, its target, and whether the
@@ -69,7 +70,7 @@ struct ExtractFile {
 struct ExtractPlan {
     std::vector<TargetClash> clashes;  // not empty: nothing is written
     std::vector<ExtractFile> files;
-    std::vector<size_t> leftOut;  // indexes into the order: a later image takes the name
+    std::vector<size_t> sizeZero;  // indexes into the order: images of size 0, not written
 };
 
 class Container {
@@ -107,16 +108,23 @@ public:
     IoStatus Write(const std::vector<size_t>& order, const std::string& target, bool backup,
                    bool replace, PlanRefusal* refusal);
 
-    // The files an extract of the images `order` to `targets` (one each,
-    // all in one folder) writes. Refused for a folder of a target's name,
-    // an existing file (unless `replace`), and a name that meets an earlier
-    // one as the folder compares names (letter case counts only where the
-    // file system says). With `replace`, of images that get one name the
-    // last is written, as it would replace the others, and with `backup`
-    // the one before it takes the backup name, as All yes leaves them in
-    // the window.
-    ExtractPlan PlanExtract(const std::vector<size_t>& order,
-                            const std::vector<std::string>& targets, bool replace, bool backup);
+    // Whether `path` is one of the files appended, by whatever name it is
+    // reached: the same file on the same volume.
+    bool Reads(const std::string& path) const;
+
+    // The files an extract of the images `order` writes into `folder`,
+    // each named by BuildExtractTarget after `title` and its disk's name
+    // as a part of a file name (`names`, UTF-8, one for each). An image of
+    // size 0 is not written. Refused (clashes) for a name that is too long,
+    // a folder of a target's name, an existing file unless `replace`, a
+    // target that is one of the files read (or its backup name, with
+    // `backup`), and a name that meets an earlier one as the folder
+    // compares names (letter case counts only where the file system says),
+    // which `unique` numbers instead: the disk's name gets " (2)", " (3)"
+    // and so on, the first number that meets no earlier name.
+    ExtractPlan PlanExtract(const std::vector<size_t>& order, const std::vector<std::string>& names,
+                            const std::string& folder, const std::string& title, bool replace,
+                            bool backup, bool unique);
 
     // Writes each file of an extract: all written and flushed, then named.
     // *placed gets how many took their names.

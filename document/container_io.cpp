@@ -9,6 +9,11 @@
 
 namespace {
 
+// Each header is read alone (its first 36 bytes), but after an image that
+// is shorter than a header a page at a time: the headers of the images
+// that follow such a one come from the same read.
+const uint32_t kReadAhead = 4096;
+
 struct WalkState {
     FileApi* files;
     const char* path;
@@ -19,6 +24,10 @@ struct WalkState {
     size_t count;
     bool stopped;
     IoStatus failure;
+    uint32_t lastSize;  // the diskSize of the image before
+    uint64_t aheadAt;   // the bytes read last: from here
+    uint32_t aheadLength;
+    uint8_t ahead[kReadAhead];
 };
 
 // The step of WalkContainerFile: every image kept.
@@ -56,10 +65,16 @@ uint32_t WalkOne(void* ctx, uint32_t offset) {
     WalkedImage image;
     image.offset = offset;
     uint32_t left = walk->walk->fileSize - offset;
+    uint32_t n = left < kHeaderAccess ? left : kHeaderAccess;
+    if (offset < walk->aheadAt || offset + n > walk->aheadAt + walk->aheadLength) {
+        uint32_t page = walk->lastSize >= kHeaderSize ? n : left < kReadAhead ? left : kReadAhead;
+        walk->failure = ReadFully(*walk->files, walk->h, walk->path, offset, walk->ahead, page);
+        if (!walk->failure.ok()) return 0;
+        walk->aheadAt = offset;
+        walk->aheadLength = page;
+    }
+    std::memcpy(image.header, walk->ahead + (offset - walk->aheadAt), n);
     if (left < kHeaderAccess) std::memset(image.header + left, 0, kHeaderAccess - left);
-    walk->failure = ReadFully(*walk->files, walk->h, walk->path, offset, image.header,
-                              left < kHeaderAccess ? left : kHeaderAccess);
-    if (!walk->failure.ok()) return 0;
     try {
         if (!walk->each(walk->context, *walk->walk, walk->count++, image)) {
             walk->stopped = true;
@@ -69,7 +84,8 @@ uint32_t WalkOne(void* ctx, uint32_t offset) {
         walk->failure = IoFailure(kIoNoMemory, walk->path);
         return 0;
     }
-    return WalkedDiskSize(image);
+    walk->lastSize = WalkedDiskSize(image);
+    return walk->lastSize;
 }
 
 }  // namespace
@@ -109,7 +125,8 @@ IoStatus StreamOpenContainer(FileApi& files, FileApi::Handle h, const char* path
         return IoFailure(kIoSizeFailed, files, path);
     if (length >= kFourGiB) return IoFailure(kIoTooLarge, path);
     out->fileSize = static_cast<uint32_t>(length);
-    WalkState walk = {&files, path, h, out, each, context, 0, false, IoSuccess()};
+    WalkState walk = {&files, path,        h,           out, each, context, 0,
+                      false,  IoSuccess(), kHeaderSize, 0,   0,    {0}};
     out->complete = WalkImages(0, out->fileSize, WalkOne, &walk);
     *count = walk.count;
     if (stopped) *stopped = walk.stopped;

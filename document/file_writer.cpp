@@ -475,7 +475,8 @@ IoStatus WriteOneFile(FileApi& files, MemoryApi& mem, const std::vector<SourceFi
 }
 
 IoStatus WriteFiles(FileApi& files, MemoryApi& mem, const std::vector<SourceFile>& sources,
-                    const std::vector<WriteJob>& jobs, size_t* placed, ByteProgress* progress) {
+                    const std::vector<WriteJob>& jobs, size_t* placed, ByteProgress* progress,
+                    JobPieces* make) {
     *placed = 0;
     // One file is flushed before it is closed and replaces its target
     // written through. Several are written first and then flushed one after
@@ -506,10 +507,13 @@ IoStatus WriteFiles(FileApi& files, MemoryApi& mem, const std::vector<SourceFile
         const WriteJob& job = jobs[k];
         if (job.backup == kBackupFirst) MakeBackupCopy(files, job.target.c_str());
         made.push_back(std::unique_ptr<NewFile>(new NewFile(files)));
-        IoStatus status = made.back()->Create(job.target, job.replace ? std::string() : job.folder);
+        std::vector<Piece> madePieces;
+        IoStatus status = make ? make->Make(k, &madePieces) : IoSuccess();
         if (status.ok())
-            status = WritePieces(files, mem, sources, job.pieces, made.back().get(), one, progress,
-                                 &told);
+            status = made.back()->Create(job.target, job.replace ? std::string() : job.folder);
+        if (status.ok())
+            status = WritePieces(files, mem, sources, make ? madePieces : job.pieces,
+                                 made.back().get(), one, progress, &told);
         if (!status.ok()) return status;
     }
     for (size_t k = 0; !one && k < made.size(); ++k) {

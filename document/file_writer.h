@@ -90,14 +90,24 @@ struct WriteJob {
 IoStatus WriteOneFile(FileApi& files, MemoryApi& mem, const std::vector<SourceFile>& sources,
                       const WriteJob& job, ByteProgress* progress = nullptr);
 
+// Makes the pieces of a job just before the job is written, so that only
+// the bytes of one file at a time need to be in memory (the files of a
+// conversion); its failure stops the write as a piece's would.
+class JobPieces {
+public:
+    virtual ~JobPieces() {}
+    virtual IoStatus Make(size_t job, std::vector<Piece>* pieces) = 0;
+};
+
 // Writes several files, each beside its target (or in its job's folder),
 // and gives them their names only when all are complete and flushed (and
 // their backup copies made).
 // *placed gets how many took their names; none did when a failure comes
-// before that step.
+// before that step. With `make`, each job's pieces are the ones it makes
+// (and a progress is told of those as they are made).
 IoStatus WriteFiles(FileApi& files, MemoryApi& mem, const std::vector<SourceFile>& sources,
                     const std::vector<WriteJob>& jobs, size_t* placed,
-                    ByteProgress* progress = nullptr);
+                    ByteProgress* progress = nullptr, JobPieces* make = nullptr);
 
 // Copies `path` to its backup name, replacing an older backup, before the
 // file is overwritten. Failures (nothing to copy, no room) are silent.

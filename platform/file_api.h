@@ -34,22 +34,30 @@ inline bool SameStamp(const FileStamp& a, const FileStamp& b) {
            a.modified == b.modified && a.changed == b.changed;
 }
 
-// What a name is, asked without reading it: a folder or not, its length,
+// What a name is, asked without reading it: a folder or not, a file of
+// data or not (a named pipe, a device or a socket is neither), its length,
 // and which file or folder it is (volume and index, both 0 where the
 // system does not tell).
 struct PathFacts {
     bool folder;
+    bool regular;
     uint64_t size;
     uint64_t volume;
     uint64_t index;
 };
+// Whether a name looked at is the file of a stamp or of other facts: the
+// same index on the same volume (never where the system gave no index).
+inline bool SameFile(const PathFacts& facts, uint64_t volume, uint64_t index) {
+    return facts.index != 0 && facts.index == index && facts.volume == volume;
+}
 
 class FileApi {
 public:
     typedef void* Handle;  // null means failure
 
     virtual ~FileApi() {}
-    // An existing file for reading, not shared.
+    // An existing file of data for reading, not shared; never a named pipe
+    // or a device (opening one could wait for a writer).
     virtual Handle OpenRead(const char* path) = 0;
     virtual bool Size(Handle h, uint64_t* size) = 0;
     virtual bool Stamp(Handle h, FileStamp* stamp) = 0;

@@ -190,12 +190,26 @@ void SyncFolderOf(const char* path) {
 class PosixFiles : public FileApi {
 public:
     Handle OpenRead(const char* path) override {
-        int fd = open(path, O_RDONLY | O_CLOEXEC);
-        if (fd < 0) return nullptr;
+        // A named pipe or a device is never opened (a pipe would wait for a
+        // writer); one put in the file's place meanwhile opens at once,
+        // without waiting, and is refused.
         struct stat st;
-        if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        if (stat(path, &st) == 0 && !S_ISREG(st.st_mode)) {
+            errno = S_ISDIR(st.st_mode) ? EISDIR : ENODEV;
+            return nullptr;
+        }
+        int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0) return nullptr;
+        int error = 0;
+        if (fstat(fd, &st) != 0)
+            error = errno;
+        else if (!S_ISREG(st.st_mode))
+            error = S_ISDIR(st.st_mode) ? EISDIR : ENODEV;
+        else if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
+            error = errno;
+        if (error) {
             close(fd);
-            errno = EISDIR;
+            errno = error;
             return nullptr;
         }
         return Wrap(fd);
@@ -386,6 +400,7 @@ public:
         struct stat st;
         if (stat(path, &st) != 0) return false;
         facts->folder = S_ISDIR(st.st_mode);
+        facts->regular = S_ISREG(st.st_mode);
         facts->size = static_cast<uint64_t>(st.st_size);
         facts->volume = static_cast<uint64_t>(st.st_dev);
         facts->index = static_cast<uint64_t>(st.st_ino);

@@ -245,6 +245,7 @@ public:
         WIN32_FILE_ATTRIBUTE_DATA data;
         if (!GetFileAttributesExW(W(path).c_str(), GetFileExInfoStandard, &data)) return false;
         facts->folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        facts->regular = !facts->folder;
         facts->size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
         facts->volume = 0;
         facts->index = 0;
@@ -255,6 +256,7 @@ public:
                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
         if (h == INVALID_HANDLE_VALUE) return true;
         BY_HANDLE_FILE_INFORMATION info;
+        if (!facts->folder && GetFileType(h) != FILE_TYPE_DISK) facts->regular = false;
         if (GetFileInformationByHandle(h, &info)) {
             facts->volume = info.dwVolumeSerialNumber;
             facts->index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;

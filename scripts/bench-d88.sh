@@ -5,6 +5,7 @@
 #
 #   bash scripts/bench-d88.sh            # 5 runs of each pair
 #   RUNS=9 bash scripts/bench-d88.sh
+#   ONLY=convert bash scripts/bench-d88.sh   # the rows whose name holds ONLY
 #
 # Containers: one of 512 images of 1 MiB, and 100 of 2 MiB (two images of
 # 1 MiB each), made in build/bench-d88/data. Each image is a formatted 2HD
@@ -14,7 +15,9 @@
 # is removed and the disk settled with `sync` (not timed); the d88 command
 # and its yardstick take turns, so both meet the same machine. An edit
 # rewrites an existing file; its yardstick copies over an existing file of
-# the same size, so both pay for freeing the old blocks.
+# the same size, so both pay for freeing the old blocks. Where d88 has
+# convert, a PC-98 2HD disk (1.25 MB) goes to raw, FDI, IMD and HFE and
+# back, beside cp of the file read and sync of the file written.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 cd "$ROOT"
@@ -32,8 +35,9 @@ cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVANEL_SANITIZE=OF
 cmake --build "$BUILD" --target d88 >/dev/null
 D88=$ROOT/$BUILD/cli/d88
 
+ONLY=${ONLY:-}
 mkdir -p "$DATA"
-if [ ! -f "$DATA/.formatted-2hd" ]; then
+if [ ! -f "$DATA/.formatted-2hd" ] && [ "$ONLY" != convert ]; then
     echo "bench-d88.sh: making the containers in $DATA" >&2
     python3 - "$DATA" <<'PY'
 import os, struct, sys
@@ -61,9 +65,28 @@ for c in range(100):
 PY
     touch "$DATA/.formatted-2hd"
 fi
+# The disk that convert takes to each format and back: PC-98 2HD, 77
+# cylinders of 8 sectors of 1 KiB, its data no two sectors alike.
+if [ ! -f "$DATA/disk2hd.d88" ]; then
+    python3 - "$DATA/disk2hd.d88" <<'PY'
+import random, struct, sys
+random.seed(26)
+h = bytearray(688)
+body = bytearray()
+for t in range(154):
+    struct.pack_into('<I', h, 32 + 4 * t, 688 + len(body))
+    for s in range(8):
+        body += struct.pack('<4BH3B5xH', t // 2, t % 2, s + 1, 3, 8, 0, 0, 0, 1024)
+        body += bytes(random.getrandbits(8) for _ in range(1024))
+h[27] = 0x20
+struct.pack_into('<I', h, 28, 688 + len(body))
+open(sys.argv[1], 'wb').write(bytes(h) + bytes(body))
+PY
+fi
+DISK=$DATA/disk2hd.d88
 BIG=$DATA/big.d88
 SMALL=("$DATA"/small/c*.d88)
-cat "$BIG" "${SMALL[@]}" >/dev/null
+[ "$ONLY" = convert ] || cat "$BIG" "${SMALL[@]}" >/dev/null
 
 # run_timed CMD...: runs the command (its output to /dev/null), sets MS to
 # the wall time in milliseconds (three decimals) and KIB to its peak memory.
@@ -83,6 +106,7 @@ median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 ROWS=()
 pair() {
     local name=$1 prep=$2 d88cmd=$3 yname=$4 ycmd=$5
+    [[ -z "$ONLY" || "$name" == *"$ONLY"* ]] || return 0
     local dt=() yt=() mem=() r
     for ((r = 0; r < RUNS; r++)); do
         eval "$prep"; sync
@@ -137,6 +161,25 @@ pair "move FILE 3 4 --to 0" "$edit" '"$D88" move "$COPY" 3 4 --to 0' \
     "cp FILE over OUT + sync OUT" 'cp "$COPY" "$OUT" && sync "$OUT"'
 pair "delete FILE 0" "$edit" '"$D88" delete "$COPY" 0' \
     "cp FILE over OUT + sync OUT" 'cp "$COPY" "$OUT" && sync "$OUT"'
+# convert: the 2HD disk to each format and back, each beside cp of the
+# file it reads (and sync of what it writes, as the one writer flushes).
+if "$D88" convert --help >/dev/null 2>&1; then
+    CONV=$DATA/conv
+    export DISK CONV
+    for fmt in hdm fdi imd hfe; do
+        "$D88" convert --force "$DISK" "$CONV.$fmt" >/dev/null
+        cp "$CONV.$fmt" "$CONV-in.$fmt"
+        pair "convert 2HD D88 to .$fmt" "$clean; rm -f \"\$CONV.$fmt\"" \
+            "\"\$D88\" convert \"\$DISK\" \"\$CONV.$fmt\"" \
+            "cp FILE OUT + sync OUT" 'cp "$DISK" "$COPY" && sync "$COPY"'
+        pair "convert .$fmt to D88" "$clean" \
+            "\"\$D88\" convert \"\$CONV-in.$fmt\" \"\$OUT\"" \
+            "cp FILE OUT + sync OUT" "cp \"\$CONV-in.$fmt\" \"\$COPY\" && sync \"\$COPY\""
+    done
+    rm -f "$CONV".* "$CONV"-in.*
+else
+    echo "bench-d88.sh: this d88 has no convert command: its rows are left out" >&2
+fi
 eval "$clean"
 
 echo

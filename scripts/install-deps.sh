@@ -18,6 +18,7 @@ need_pkgs=(
   locales fonts-ipafont-gothic mame-tools
   python3 x11-utils util-linux fp-utils
   libgcrypt20-dev libexpat1-dev libgcrypt-mingw-w64-dev libgpg-error-mingw-w64-dev
+  libcli11-dev nlohmann-json3-dev
 )
 host_i386=0
 orvanel_host_runs_i386 || host_i386=$?

@@ -204,7 +204,11 @@ void FormatSizeColumn(uint32_t diskSize, char out[24]) {
     }
 }
 
-bool HasContainerExtension(const char* path) {
+namespace {
+
+// The extension of the path's last component, a '.' and three bytes, in
+// lower case; false when it has none of that length.
+bool ShortExtension(const char* path, char ext[4]) {
     if (!path) return false;
     const uint8_t* s = reinterpret_cast<const uint8_t*>(path);
     int dot = -1;
@@ -216,10 +220,27 @@ bool HasContainerExtension(const char* path) {
         ++i;
     }
     if (dot < 0 || i - dot != 4) return false;
-    char ext[4];
     for (int k = 0; k < 4; ++k) {
         char c = static_cast<char>(s[dot + k]);
         ext[k] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
     }
-    return std::memcmp(ext, ".d88", 4) == 0 || std::memcmp(ext, ".88d", 4) == 0;
+    return true;
+}
+
+}  // namespace
+
+bool HasContainerExtension(const char* path) {
+    char ext[4];
+    return ShortExtension(path, ext) &&
+           (std::memcmp(ext, ".d88", 4) == 0 || std::memcmp(ext, ".88d", 4) == 0);
+}
+
+bool HasD88FamilyExtension(const char* path) {
+    static const char kFamily[][5] = {".d88", ".88d", ".d77", ".d68", ".d98", ".98d", ".1dd"};
+    char ext[4];
+    if (!ShortExtension(path, ext)) return false;
+    for (size_t k = 0; k < sizeof kFamily / sizeof kFamily[0]; ++k) {
+        if (std::memcmp(ext, kFamily[k], 4) == 0) return true;
+    }
+    return false;
 }

@@ -97,5 +97,9 @@ void FormatSizeColumn(uint32_t diskSize, char out[24]);
 // True when the text from the path's last '.' (in its last component) to
 // its end is ".d88" or ".88d", case-insensitively.
 bool HasContainerExtension(const char* path);
+// The extensions D88 files go by, in any letter case: .d88 and .88d, and
+// .d77 (FM-7), .d68 (X68000), .d98 and .98d (PC-98) and .1dd. d88 takes
+// these from folders; the window recognises the first two alone.
+bool HasD88FamilyExtension(const char* path);
 
 #endif

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 #include <pty.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include "tests/cli/cli_test_support.h"
 #include "tests/support/fault_files.h"
 #include "tests/support/fault_memory.h"
@@ -113,6 +116,65 @@ TEST_F(D88Collection, DupesGroupsTheSameDiskUnderOtherHeaders) {
     EXPECT_NE(std::string::npos, o.out.find("3 images: 1 group of identical images\n"));
     o = D88({"dupes", "--raw", dir.path()});
     EXPECT_EQ("3 images: no two are the same disk\n", o.out);
+    // An image reached twice is one image: FILE@0 beside FILE, a file in
+    // a folder given too.
+    std::string a = dir.File("a.d88");
+    EXPECT_EQ(o.out, D88({"dupes", "--raw", a + "@0", a, dir.path()}).out);
+    // Images without bytes (the walk ends at a size of 0) are no disks.
+    Bytes zero = MakeImage(688, "Z");
+    WriteLe32(&zero[kOffDiskSize], 0);
+    PutFile(dir.File("z1.d88"), Cat({first, zero}));
+    PutFile(dir.File("z2.d88"), zero);
+    EXPECT_EQ("3 images: no two are the same disk\n",
+              D88({"dupes", "--raw", dir.File("z1.d88"), dir.File("z2.d88")}).out);
+}
+
+// Only files of data are opened; what cannot be looked at is reported and
+// makes the status say so, and dat then writes nothing.
+TEST_F(D88Collection, WhatCannotBeReadIsReportedAndNothingElseIsOpened) {
+    std::string pipe = dir.File("pipe.d88");
+    ASSERT_EQ(0, mkfifo(pipe.c_str(), 0600));
+    symlink("gone", dir.File("gone.d77").c_str());
+    symlink("gone", dir.File("gone.txt").c_str());  // would be passed over anyway
+    FaultFiles files;
+    FaultMemory memory;
+    bool opened = false;
+    files.beforeOpen = [&](const std::string& p) { opened = opened || p == pipe; };
+    files.failInspectOf = "sub/b.88d";
+    files.systemError = EACCES;
+    Outcome o = D88({"check", dir.path(), pipe}, files, memory);
+    EXPECT_EQ(2, o.status);
+    std::string notData =
+        ": not opened: it is no file of data (a named pipe, a device or a socket)\n";
+    EXPECT_EQ("d88: " + dir.File("gone.d77") +
+                  ": a link to nothing (what it named is gone)\nd88: " + pipe + notData +
+                  "d88: " + dir.File("sub/b.88d") +
+                  ": cannot look at it: " + std::strerror(EACCES) + "\nd88: " + pipe + notData,
+              o.err);
+    EXPECT_EQ("2 images in 1 file: no findings\n", o.out);
+    EXPECT_FALSE(opened);
+    o = D88({"dat", dir.path(), "-o", dir.File("x.dat")}, files, memory);
+    EXPECT_EQ(1, o.status);
+    EXPECT_FALSE(Exists(dir.File("x.dat")));
+    EXPECT_NE(std::string::npos, D88({"list", pipe}).err.find(notData));
+}
+
+// File names of Shift-JIS bytes (ゲーム), and with a byte that is no CP932
+// character, give a DAT of UTF-8 that identify reads back.
+TEST_F(D88Collection, DatIsUtf8WhateverTheFileNames) {
+    std::string sjis = dir.File("sub/\x83\x51\x81\x5B\x83\x80.d88"),
+                odd = dir.File("sub/x\xFF.d88");
+    PutFile(sjis, MakeDisk(0x00, 2, 2, 4, 1, "J"));
+    PutFile(odd, MakeDisk(0x00, 3, 2, 4, 1, "K"));
+    ASSERT_EQ(0, D88({"dat", dir.File("sub"), "-o", dir.File("j.dat")}).status);
+    Outcome o = D88({"identify", "--dat", dir.File("j.dat"), sjis, odd});
+    EXPECT_EQ(0, o.status) << o.err;
+    EXPECT_EQ(sjis +
+                  "@0  J: \xE3\x82\xB2\xE3\x83\xBC\xE3\x83\xA0.d88@0 [\xE3\x82\xB2\xE3\x83\xBC"
+                  "\xE3\x83\xA0 J.D88] (raw, SHA-1)\n" +
+                  odd +
+                  "@0  K: x%FF.d88@0 [x%FF K.D88] (raw, SHA-1)\n2 images: 2 known, 0 unknown\n",
+              o.out);
 }
 
 TEST_F(D88Collection, ReadFailuresAreReportedAndTheRestIsRead) {
@@ -121,6 +183,8 @@ TEST_F(D88Collection, ReadFailuresAreReportedAndTheRestIsRead) {
     EXPECT_EQ(1, o.status);
     EXPECT_EQ("d88: " + dir.File("none.d88") + ": no such file or folder\n", o.err);
     EXPECT_EQ(6u, Lines(o.out, "\n"));
+    EXPECT_EQ("no file was read, so nothing was checked\n",
+              D88({"check", dir.File("none.d88")}).out);
     {
         FaultFiles files;  // the walk reads two headers, the scan the rest
         files.emptyReadAt = 3;
@@ -178,6 +242,14 @@ TEST_F(D88Collection, DatWritesAllOrNothing) {
               o.err);
     o = D88({"dat", dir.path(), dir.File("none.d88"), "-o", out, "--force"});
     EXPECT_EQ(1, o.status);
+    // Never over one of its own inputs.
+    Bytes a = GetFile(dir.File("a.d88"));
+    o = D88({"dat", dir.path(), "-o", dir.File("a.d88"), "--force"});
+    EXPECT_EQ(
+        "d88: " + dir.File("a.d88") +
+            ": it is one of the files read, which are never written over; nothing was written\n",
+        o.err);
+    EXPECT_EQ(a, GetFile(dir.File("a.d88")));
     EXPECT_EQ(Bytes(3, 'x'), GetFile(out));
     EXPECT_EQ((std::vector<std::string>{"a.d88", "all.dat", "notes.txt", "sub"}), dir.Names());
 }

@@ -128,6 +128,10 @@ TEST_F(D88Edit, EmptyNamesAndNamesStartingWithADash) {
     EXPECT_EQ(GetFile(file)[1], 'A');
     ASSERT_EQ(D88({"rename", "--", file, "0", "-X-"}).status, 0);
     EXPECT_EQ(Header(file, 0, 4), std::string("-X-\0", 4));
+    ASSERT_EQ(D88({"rename", file, "0", "--", "-Y-"}).status, 0);
+    EXPECT_EQ(Header(file, 0, 4), std::string("-Y-\0", 4));
+    ASSERT_EQ(D88({"rename", file, "0", "list"}).status, 0);  // a command's name is a NAME here
+    EXPECT_EQ(Header(file, 0, 5), std::string("list\0", 5));
 }
 
 TEST_F(D88Edit, BadIndexesChangeNothing) {
@@ -457,8 +461,9 @@ TEST_F(D88Edit, TheReplacedFileKeepsWhatTheUserSetOnIt) {
 // message, the file as it was and nothing left beside it.
 TEST_F(D88Edit, RunningOutOfMemoryAnywhereChangesNothing) {
     const Bytes old = Five();
+    const std::string all = dir.File("ALL.D88");
     for (auto command : {std::vector<std::string>{"move", "--backup", file, "0", "--to", "3"},
-                         {"join", "--force", file, file, file}}) {
+                         {"join", all, file, file}}) {
         bool done = false;
         for (int n = 1; !done && n < 100000; ++n) {
             PutFile(file, old);
@@ -475,7 +480,7 @@ TEST_F(D88Edit, RunningOutOfMemoryAnywhereChangesNothing) {
             ASSERT_EQ(dir.Names(), std::vector<std::string>{"GAME.D88"}) << n;
         }
         EXPECT_TRUE(done) << command[0];
-        EXPECT_NE(GetFile(file), old) << command[0];
+        EXPECT_NE(GetFile(command[0] == "join" ? all : file), old) << command[0];
         unlink(dir.File("GAME.bak").c_str());
     }
 }

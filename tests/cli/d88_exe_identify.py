@@ -29,7 +29,9 @@ def main():
         container, dat = os.path.join(folder, "c.d88"), os.path.join(folder, "x.dat")
         with open(container, "wb") as f:
             f.write(known + other)
-        c = windows_path(container)
+        # The container is named as Wine takes a path of the host too: one
+        # that starts with '/', which is never an option.
+        c = container
         for encoding, declared in (("utf-8", "UTF-8"), ("cp932", "Shift_JIS")):
             with open(dat, "w", encoding=encoding) as f:
                 f.write('<?xml version="1.0" encoding="%s"?>\n'

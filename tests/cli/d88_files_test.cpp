@@ -83,20 +83,25 @@ TEST_F(D88Files, ExtractRefusesBeforeWritingAnythingWhenATargetExists) {
 
 TEST_F(D88Files, ExtractOfTwoDisksOfOneName) {
     std::string twins = dir.File("TWINS.D88");
-    Bytes one = MakeImage(688, "SAME", 1), two = MakeImage(700, "SAME", 2);
+    Bytes one = MakeImage(688, "SAME", 1), two = MakeImage(700, "SAME", 2), old(9, 'o');
     PutFile(twins, Cat({one, two}));
-    Outcome o = D88({"extract", twins, "-o", dir.File("out")});
-    EXPECT_EQ(o.status, 1);
-    EXPECT_NE(o.err.find("image 0 and image 1 would both be written to this name"),
-              std::string::npos)
-        << o.err;
-    EXPECT_TRUE(dir.Names("out").empty());
-    // With --force the later one is kept, and with --backup the earlier one
-    // survives in the backup copy, as with All yes in the window.
-    o = D88({"extract", twins, "-o", dir.File("out"), "--force", "--backup"});
+    PutFile(dir.File("out/TWINS SAME.D88"), old);
+    // Refused before anything is written, --force or not, naming both.
+    for (const char* force : {"--backup", "--force"}) {
+        Outcome o = D88({"extract", twins, "-o", dir.File("out"), "--backup", force});
+        EXPECT_EQ(o.status, 1);
+        EXPECT_NE(o.err.find("image 0 and image 1 would both be written to this name"),
+                  std::string::npos)
+            << o.err;
+        EXPECT_EQ(dir.Names("out"), std::vector<std::string>{"TWINS SAME.D88"});
+    }
+    // --unique numbers the later one; what was there before goes to .bak.
+    Outcome o = D88({"extract", twins, "-o", dir.File("out"), "--force", "--backup", "--unique"});
     ASSERT_EQ(o.status, 0) << o.err;
-    EXPECT_EQ(GetFile(dir.File("out/TWINS SAME.D88")), two);
-    EXPECT_EQ(GetFile(dir.File("out/TWINS SAME.bak")), one);
+    EXPECT_EQ(GetFile(dir.File("out/TWINS SAME.D88")), one);
+    EXPECT_EQ(GetFile(dir.File("out/TWINS SAME (2).D88")), two);
+    EXPECT_EQ(GetFile(dir.File("out/TWINS SAME.bak")), old);
+    EXPECT_EQ(dir.Names("out").size(), 3u);
 
     // In a folder that takes names in either case for one, names that
     // differ only in letter case (Greek ones too) meet as well.
@@ -111,6 +116,14 @@ TEST_F(D88Files, ExtractOfTwoDisksOfOneName) {
     EXPECT_NE(o.err.find("image 2 and image 3 would both be written"), std::string::npos) << o.err;
     folding.foldsCase = 0;
     EXPECT_EQ(D88({"extract", twins, "-o", dir.File("out")}, folding, memory).status, 0);
+
+    // Never over the container itself, whatever name reaches it.
+    unlink(dir.File("out/TWINS Disk1.D88").c_str());
+    ASSERT_EQ(link(twins.c_str(), dir.File("out/TWINS Disk1.D88").c_str()), 0);
+    o = D88({"extract", twins, "-o", dir.File("out"), "--force", "0"});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.err.find("over the file the images are read from"), std::string::npos) << o.err;
+    EXPECT_EQ(GetFile(twins).size(), 4 * 688u);
 }
 
 TEST_F(D88Files, ExtractRefusesNamesThatAreNoFileNames) {
@@ -179,15 +192,18 @@ TEST_F(D88Files, AFailedExtractWritesNothing) {
     EXPECT_EQ(memory.liveBlocks(), 0u);
 }
 
-TEST_F(D88Files, ExtractOfAZeroSizeDiskGivesAnEmptyFile) {
+TEST_F(D88Files, ExtractWarnsOfTheBytesAfterAZeroSizeDisk) {
     std::string z = dir.File("Z.D88");
     Bytes zero = MakeImage(688, "NIL");
     WriteLe32(&zero[kOffDiskSize], 0);
-    PutFile(z, Cat({a, zero}));
+    PutFile(z, Cat({a, zero, b}));
     Outcome o = D88({"extract", z, "-o", dir.File("out")});
-    ASSERT_EQ(o.status, 0) << o.err;
-    EXPECT_NE(o.err.find("image 1 has a disk size of 0; its file is empty"), std::string::npos);
-    EXPECT_EQ(GetFile(dir.File("out/Z NIL.D88")).size(), 0u);
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.err.find("warning: image 1 at offset 1000 has a disk size of 0; the list ends "
+                         "there, and the last 1376 bytes of the file belong to no image\n"),
+              std::string::npos)
+        << o.err;
+    EXPECT_EQ(dir.Names("out"), std::vector<std::string>{"Z DISK A.D88"});
     EXPECT_EQ(GetFile(dir.File("out/Z DISK A.D88")), a);
 }
 
@@ -279,9 +295,18 @@ TEST_F(D88Files, JoinAndNewNeverReplaceWithoutForce) {
     ASSERT_EQ(D88({"join", "--force", "--backup", out, game, game}).status, 0);
     EXPECT_EQ(GetFile(out), Cat({a, b, c, a, b, c}));
     EXPECT_EQ(GetFile(dir.File("OUT.bak")), Bytes(7, 'k'));
-    // OUT may be one of its own inputs.
-    ASSERT_EQ(D88({"join", "--force", game, game, out}).status, 0);
-    EXPECT_EQ(GetFile(game), Cat({a, b, c, a, b, c, a, b, c}));
+    // OUT is never one of its own inputs, by whatever name, nor its backup.
+    ASSERT_EQ(link(game.c_str(), dir.File("HARD.D88").c_str()), 0);
+    PutFile(dir.File("OUT.bak"), a);
+    for (auto join : {std::vector<std::string>{"join", "--force", game, game, out},
+                      {"join", "--force", dir.File("HARD.D88"), out, game},
+                      {"join", "--force", "--backup", dir.File("OUT.D88"), dir.File("OUT.bak")}}) {
+        Outcome o = D88(join);
+        EXPECT_EQ(o.status, 1);
+        EXPECT_NE(o.err.find("it is one of the FILEs joined"), std::string::npos) << o.err;
+    }
+    EXPECT_EQ(GetFile(game), Cat({a, b, c}));
+    EXPECT_EQ(GetFile(dir.File("OUT.bak")), a);
     EXPECT_EQ(D88({"join", dir.File("out"), game}).status, 1);  // a folder
 }
 

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "orvanel_version.h"
 #include "tests/cli/cli_test_support.h"
 
 namespace {
@@ -18,6 +19,7 @@ TEST(D88Help, GeneralHelpNamesEveryCommand) {
     EXPECT_NE(o.out.find("Exit status"), std::string::npos);
     EXPECT_EQ(D88({"help"}).out, o.out);
     EXPECT_EQ(D88({"-h"}).out, o.out);
+    EXPECT_EQ("d88 " ORVANEL_VERSION_TEXT "\n", D88({"--version"}).out);
 }
 
 TEST(D88Help, EachCommandHasItsOwnHelp) {
@@ -230,7 +232,8 @@ TEST_F(D88List, RandomChainsEitherWorkOrChangeNothing) {
             EXPECT_EQ(after, commands[k][0] == "delete" ? n - 1 : n) << commands[k][0];
         }
         Outcome x = D88({"extract", f, "-o", dir.path(), "--force"});
-        EXPECT_TRUE(x.status == 0 || x.err.find("nothing was written") != std::string::npos)
+        EXPECT_TRUE(x.status == 0 || x.err.find("nothing was written") != std::string::npos ||
+                    (lost && x.err.find("belong to no image") != std::string::npos))
             << x.err;
     }
     EXPECT_GT(worked, 0);

@@ -210,7 +210,12 @@ bool FaultFiles::IsFolder(const char* path) {
 }
 
 bool FaultFiles::Inspect(const char* path, PathFacts* facts) {
+    faulted_ = false;
     Look(path);
+    std::string p = path, end = failInspectOf;
+    if (!end.empty() && p.size() >= end.size() &&
+        p.compare(p.size() - end.size(), end.size(), end) == 0)
+        return Faulted();
     return inner_.Inspect(path, facts);
 }
 

@@ -75,6 +75,7 @@ public:
     int foldsCase = -1;         // 0 or 1: what FoldsCase says instead of the folder
     bool frozenStamps = false;  // Stamp reports each file's first stamp ever after
     bool failListFolder = false;
+    std::string failInspectOf;  // Inspect fails for a path that ends so
     bool failMakeFolder = false;
     std::function<void(const std::string&)> beforeOpen;    // called with the path
     std::function<void(const std::string&)> beforeCreate;  // with the path a new file is made for

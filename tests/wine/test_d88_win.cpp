@@ -1,7 +1,7 @@
 // d88 on Windows in process: the system's own words for its error codes,
 // and extract targets compared as the file system compares names.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <sstream>
 
@@ -35,6 +35,19 @@ TEST(D88OnWindows, SaysWhatTheSystemSaysAndComparesNamesAsItDoes) {
     EXPECT_EQ(1, status);
     EXPECT_NE(std::string::npos, err.find("image 0 and image 1 would both be written")) << err;
     EXPECT_FALSE(Exists(folder.File("GAME Disk1.D88")));
+}
+
+// The files that convert opens it opens one at a time: the system's are
+// not shared.
+TEST(D88OnWindows, ConvertsWithTheFilesUnshared) {
+    TempFolder folder;
+    std::string game = folder.Write("GAME.D88", Join({MakeImage("A", 688), MakeImage("B", 700)}));
+    int status = 0;
+    std::string err = D88Here({"convert", "--lossy", game + "@1", folder.File("B.imd")}, &status);
+    EXPECT_EQ(0, status) << err;
+    err = D88Here({"convert", folder.File("B.imd"), folder.File("B.d88")}, &status);
+    EXPECT_EQ(0, status) << err;
+    EXPECT_TRUE(Exists(folder.File("B.d88")));
 }
 
 }  // namespace

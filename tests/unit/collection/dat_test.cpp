@@ -102,11 +102,14 @@ TEST_F(DatFiles, BothFormatsReadAsTheSameEntriesAndMatch) {
         EXPECT_TRUE(index.Find(crcOnly, none, 1000).size() == 1 &&
                     index.Find(crcOnly, none, 1000)[0].game == 1)
             << "the entry with a SHA-1 is not matched by its CRC";
+        // Every entry that matches, by whichever digest: SHA-1 first.
         m = index.Find(none, Digests(kSha1, kMd5, 0xCAFEF00D), 1000);
-        ASSERT_EQ(1u, m.size());
-        EXPECT_TRUE(m[0].normalised);
+        ASSERT_EQ(2u, m.size());
+        EXPECT_TRUE(m[0].normalised && m[1].normalised);
         EXPECT_EQ(0u, m[0].game);
         EXPECT_EQ(kBySha1, m[0].by) << "SHA-1 before MD5 and CRC32";
+        EXPECT_EQ(1u, m[1].game);
+        EXPECT_EQ(kByMd5, m[1].by);
         m = index.Find(Digests("ff23456789abcdef0123456789abcdef01234567",
                                "ff112233445566778899aabbccddeeff", 0xCAFEF00D),
                        none, 688);

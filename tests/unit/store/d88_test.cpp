@@ -233,6 +233,12 @@ TEST(ContainerExtension, OnlyTheLastExtensionCounts) {
     EXPECT_FALSE(HasContainerExtension("game.d88.bak"));
     EXPECT_FALSE(HasContainerExtension("C:\\OLD.D88\\GAME"));
     EXPECT_FALSE(HasContainerExtension("GAME"));
+    // d88's folders take the other names of D88 files too; the window does not.
+    for (const char* name : {"a.D77", "b/c.d68", "d.D98", "e.98D", "f.1dd", "g.d88", "h.88D"})
+        EXPECT_TRUE(HasD88FamilyExtension(name)) << name;
+    for (const char* name : {"a.d77.bak", "b.d7", "c.d777", "d77", "x.D77/y"})
+        EXPECT_FALSE(HasD88FamilyExtension(name)) << name;
+    EXPECT_FALSE(HasContainerExtension("a.d77"));
 }
 
 }  // namespace
