@@ -12,7 +12,6 @@
 #include <map>
 #include <set>
 
-#include "cli/d88_disk.h"
 #include "cli/d88_json.h"
 #include "cli/d88_sources.h"
 #include "cli/d88_text.h"
@@ -93,21 +92,19 @@ public:
         for (source_ = 0; source_ < sources_.size(); ++source_) {
             const Source& s = sources_[source_];
             FileWalk walk;
+            size_t n = 0;
             IoStatus status =
                 scanner.ScanFile(s.path.c_str(), s.hasIndex ? s.index : ImageScanner::kEveryImage,
-                                 &walk, &Collection::Each, this);
+                                 &walk, &n, &Collection::Each, this);
             if (status.result != kIoOk) {
-                FlushPending();  // what was found before the failure
                 status.path = s.path;
                 Fail(s.path, Describe(files_, status));
                 ok = false;
-            } else if (s.hasIndex && s.index >= walk.images.size()) {
-                size_t n = walk.images.size();
+            } else if (s.hasIndex && s.index >= n) {
                 Fail(s.path, DescribeNoImage(s.index, n));
                 ok = false;
             } else {
                 ++filesRead_;
-                if (afterFile_ && !(this->*afterFile_)(walk)) ok = false;
             }
             progress.FileDone(s.size);
         }
@@ -139,20 +136,20 @@ public:
 
     const Source& source() const { return sources_[source_]; }
     std::string Label(size_t index) const { return source().path + "@" + Number(index); }
-    static std::string Cp932Name(const FileWalk& walk, size_t index) {
+    static std::string Cp932Name(const ImageReport& report) {
         HeaderFields fields;
-        FieldsFromBytes(walk.images[index].header, &fields);
+        FieldsFromBytes(report.image.header, &fields);
         return fields.name;
     }
-    std::string Place(const FileWalk& walk, size_t index) const {
+    std::string Place(const ImageReport& report, size_t index) const {
         size_t columns = 0;
-        return Label(index) + "  " + NameForTerminal(Cp932Name(walk, index), &columns);
+        return Label(index) + "  " + NameForTerminal(Cp932Name(report), &columns);
     }
-    Json JsonPlace(const FileWalk& walk, size_t index) const {
+    Json JsonPlace(const ImageReport& report, size_t index) const {
         Json place;
         place["file"] = source().path;
         place["index"] = index;
-        place["name"] = Cp932ToUtf8(Cp932Name(walk, index), nullptr);
+        place["name"] = Cp932ToUtf8(Cp932Name(report), nullptr);
         return place;
     }
 
@@ -166,7 +163,6 @@ public:
     // check
     int Check() {
         ScanWants wants = {true, 0, 0};
-        afterFile_ = &Collection::CheckFiles;
         if (o_.json) json_.Begin();
         bool read = ScanAll(wants, &Collection::CheckOne);
         if (o_.json) {
@@ -182,64 +178,28 @@ public:
         return warnings_ ? 1 : 0;
     }
 
-    // A file's images' findings wait until the scan has closed it: then the
-    // file systems inside its images are checked too, and each image's
-    // findings are said in the order of their offsets.
-    struct Said {
-        uint64_t offset;
-        bool error;
-        std::string code, text;  // the text in UTF-8
-        bool operator<(const Said& b) const { return offset < b.offset; }
-    };
+    // The findings of the image and of the file system inside it, in the
+    // order of their offsets.
     void CheckOne(const FileWalk& walk, size_t index, const ImageReport& report) {
-        std::vector<Said>& said = pending_[index];
-        for (const Finding& f : report.findings)
-            said.push_back(Said{f.offset, f.severity == kError, f.code, f.text});
+        for (const Finding& f : report.findings) {
+            const char* severity = f.severity == kError ? "error" : "warning";
+            (f.severity == kError ? errors_ : warnings_)++;
+            std::string text = Cp932ToUtf8(f.text, nullptr);
+            if (o_.json) {
+                Json finding;
+                finding["file"] = source().path;
+                finding["index"] = index;
+                finding["offset"] = f.offset;
+                finding["severity"] = severity;
+                finding["code"] = f.code;
+                finding["message"] = text;
+                json_.Item(finding);
+            } else {
+                Out() << Label(index) << ": " << severity << " " << f.code << " at offset "
+                      << f.offset << ": " << text << "\n";
+            }
+        }
         (void)walk;
-    }
-
-    bool CheckFiles(const FileWalk& walk) {
-        const Source& s = source();
-        std::vector<ImageFsFindings> found;
-        IoStatus failure;
-        bool read = FileSystemFindings(files_, s.path, walk, s.hasIndex ? s.index : kEveryImage,
-                                       &found, &failure);
-        for (const ImageFsFindings& image : found)
-            for (const FsFinding& f : image.findings)
-                pending_[image.index].push_back(
-                    Said{image.offset + f.pos, f.error, f.code, Cp932ToUtf8(f.text, nullptr)});
-        FlushPending();
-        if (!read) {
-            failure.path = s.path;
-            Fail(s.path, Describe(files_, failure) + " (its file systems were not checked)");
-        }
-        return read;
-    }
-
-    void FlushPending() {
-        for (auto& image : pending_) {
-            std::stable_sort(image.second.begin(), image.second.end());
-            for (const Said& f : image.second) Say(image.first, f);
-        }
-        pending_.clear();
-    }
-
-    void Say(size_t index, const Said& f) {
-        const char* severity = f.error ? "error" : "warning";
-        (f.error ? errors_ : warnings_)++;
-        if (o_.json) {
-            Json finding;
-            finding["file"] = source().path;
-            finding["index"] = index;
-            finding["offset"] = f.offset;
-            finding["severity"] = severity;
-            finding["code"] = f.code;
-            finding["message"] = f.text;
-            json_.Item(finding);
-        } else {
-            Out() << Label(index) << ": " << severity << " " << f.code << " at offset " << f.offset
-                  << ": " << f.text << "\n";
-        }
     }
 
     // hash
@@ -264,17 +224,17 @@ public:
     }
 
     void HashOne(const FileWalk& walk, size_t index, const ImageReport& report) {
-        uint32_t size = WalkedExtent(walk.images[index], walk.fileSize);
+        uint32_t size = WalkedExtent(report.image, walk.fileSize);
         if (o_.json) {
-            Json image = JsonPlace(walk, index);
-            image["offset"] = walk.images[index].offset;
+            Json image = JsonPlace(report, index);
+            image["offset"] = report.image.offset;
             image["size"] = size;
             image["raw"] = JsonDigests(report.raw);
             image["normalised"] = JsonDigests(report.normalised);
             json_.Item(image);
             return;
         }
-        Out() << Place(walk, index) << "  (" << size << " bytes)\n"
+        Out() << Place(report, index) << "  (" << size << " bytes)\n"
               << "  raw         " << Digests(report.raw) << "\n"
               << "  normalised  " << Digests(report.normalised) << "\n";
     }
@@ -313,11 +273,11 @@ public:
     }
 
     void IdentifyOne(const FileWalk& walk, size_t index, const ImageReport& report) {
-        uint32_t size = WalkedExtent(walk.images[index], walk.fileSize);
+        uint32_t size = WalkedExtent(report.image, walk.fileSize);
         std::vector<DatMatch> matches = index_->Find(report.raw, report.normalised, size);
         if (matches.empty()) ++unknown_;
         if (o_.json) {
-            Json image = JsonPlace(walk, index), list = Json::array();
+            Json image = JsonPlace(report, index), list = Json::array();
             for (size_t m = 0; m < matches.size(); ++m) {
                 const DatGame& game = dat_.games[matches[m].game];
                 Json match;
@@ -332,10 +292,10 @@ public:
             return;
         }
         std::ostream& out = Out();
-        if (matches.empty()) out << Place(walk, index) << ": unknown\n";
+        if (matches.empty()) out << Place(report, index) << ": unknown\n";
         for (size_t m = 0; m < matches.size(); ++m) {
             const DatGame& game = dat_.games[matches[m].game];
-            out << Place(walk, index) << ": " << TextForTerminal(game.name) << " ["
+            out << Place(report, index) << ": " << TextForTerminal(game.name) << " ["
                 << TextForTerminal(game.roms[matches[m].rom].name) << "] ("
                 << (matches[m].normalised ? "normalised" : "raw") << ", "
                 << MatchByText(matches[m].by) << ")\n";
@@ -406,11 +366,11 @@ public:
         game.name = relative + "@" + Number(index);
         for (int n = 2; !gameNames_.insert(game.name).second; ++n)
             game.name = relative + "@" + Number(index) + " (" + Number(n) + ")";
-        game.description = Cp932ToUtf8(Cp932Name(walk, index), nullptr);
+        game.description = Cp932ToUtf8(Cp932Name(report), nullptr);
         // The name 'd88 extract' gives the image: the file's name with its
         // extension dot turned into a blank, the disk's name, ".D88".
         HeaderFields fields;
-        FieldsFromBytes(walk.images[index].header, &fields);
+        FieldsFromBytes(report.image.header, &fields);
         char part[kNameMax + 1];
         ExtractNamePart(fields, part);
         std::string title =
@@ -422,7 +382,7 @@ public:
         std::replace(rom.name.begin(), rom.name.end(), '/', '_');
         std::replace(rom.name.begin(), rom.name.end(), '\\', '_');
         rom.hasSize = true;
-        rom.size = WalkedExtent(walk.images[index], walk.fileSize);
+        rom.size = WalkedExtent(report.image, walk.fileSize);
         rom.crc32 = HexOf(report.raw.crc32, 4);
         rom.md5 = HexOf(report.raw.md5, 16);
         rom.sha1 = HexOf(report.raw.sha1, 20);
@@ -494,9 +454,9 @@ public:
 
     void DupesOne(const FileWalk& walk, size_t index, const ImageReport& report) {
         // Every image without bytes has the digest of nothing: no disk.
-        if (WalkedExtent(walk.images[index], walk.fileSize) == 0) return;
+        if (WalkedExtent(report.image, walk.fileSize) == 0) return;
         const DigestSet& d = o_.raw ? report.raw : report.normalised;
-        Seen s = {HexOf(d.sha1, 20), source_, index, Cp932Name(walk, index)};
+        Seen s = {HexOf(d.sha1, 20), source_, index, Cp932Name(report)};
         seen_.push_back(s);
     }
 
@@ -511,8 +471,6 @@ private:
     size_t source_ = 0;
     Progress* progress_ = nullptr;
     OnImage onImage_ = nullptr;
-    bool (Collection::*afterFile_)(const FileWalk& walk) = nullptr;
-    std::map<size_t, std::vector<Said> > pending_;  // check: findings by image, of the file read
     uint64_t filesRead_ = 0, images_ = 0, errors_ = 0, warnings_ = 0, unknown_ = 0, entries_ = 0;
     Dat dat_;
     const DatIndex* index_ = nullptr;

@@ -254,33 +254,4 @@ int Get(Tool& t, const Options& o) {
     return result;
 }
 
-bool FileSystemFindings(FileApi& files, const std::string& path, const FileWalk& walk, size_t only,
-                        std::vector<ImageFsFindings>* out, IoStatus* failure) {
-    out->clear();
-    FileApi::Handle h = files.OpenRead(path.c_str());
-    FileStamp now;
-    if (!h || !files.Stamp(h, &now)) {
-        *failure = IoFailure(h ? kIoSizeFailed : kIoOpenFailed, files, path);
-        if (h) files.Close(h);
-        return false;
-    }
-    bool ok = SameStamp(now, walk.stamp);
-    if (!ok) *failure = IoFailure(kIoSourceChanged, path);
-    for (size_t i = 0; i < walk.images.size() && ok; ++i) {
-        if (only != kEveryImage && i != only) continue;
-        const WalkedImage& w = walk.images[i];
-        Disk disk(files, h, w.offset, WalkedExtent(w, walk.fileSize));
-        ok = disk.view.Open() && OpenDiskFiles(disk.view, &disk.volume, false) == kFsOk;
-        if (!ok) {
-            *failure = disk.ReadFailure(path);
-            break;
-        }
-        ImageFsFindings found = {i, w.offset, std::vector<FsFinding>()};
-        CheckDiskFiles(disk.volume, &found.findings);
-        out->push_back(found);
-    }
-    files.Close(h);
-    return ok;
-}
-
 }  // namespace d88cli

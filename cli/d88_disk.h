@@ -19,19 +19,6 @@ namespace d88cli {
 int Files(Tool& t, const Options& o);
 int Get(Tool& t, const Options& o);
 
-// The file-system findings of image `only` (kEveryImage: every image) of
-// the file at `path` as `walk` found it, each image's with its offset in
-// the file; for check. False (with *failure) when the file cannot be read
-// or changed since the walk.
-const size_t kEveryImage = static_cast<size_t>(-1);
-struct ImageFsFindings {
-    size_t index;
-    uint64_t offset;  // of the image in the file
-    std::vector<FsFinding> findings;
-};
-bool FileSystemFindings(FileApi& files, const std::string& path, const FileWalk& walk, size_t only,
-                        std::vector<ImageFsFindings>* out, IoStatus* failure);
-
 }  // namespace d88cli
 
 #endif

@@ -76,6 +76,11 @@ std::string Describe(FileApi& files, const IoStatus& status) {
         case kIoSourceChanged:
             return "the file changed while d88 was reading it (another program wrote to it)";
         case kIoBackupFailed:
+            if (status.other == status.path)
+                return "its backup copy would take the file's own name, so none can be kept";
+            if (files.IsFolder(status.other.c_str()))
+                return "its backup copy " + status.other +
+                       " could not be made: a folder of that name exists";
             return Say(("its backup copy " + status.other + " could not be made").c_str(), status);
         case kIoBackupNotNamed:
             return Say("the old contents could not take this name", status) +

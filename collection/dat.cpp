@@ -8,6 +8,7 @@
 #include <new>
 
 #include "platform/file_api.h"
+#include "platform/text_codec.h"
 
 namespace {
 
@@ -90,10 +91,45 @@ std::string Escape(const std::string& text) {
 
 }  // namespace
 
+bool IsShiftJisName(const std::string& name) {
+    const char* const kNames[] = {"shift_jis",  "shift-jis",   "sjis",         "x-sjis", "ms_kanji",
+                                  "csshiftjis", "windows-31j", "cswindows31j", "cp932",  nullptr};
+    std::string lower = name;
+    for (size_t i = 0; i < lower.size(); ++i) {
+        if (lower[i] >= 'A' && lower[i] <= 'Z') lower[i] = static_cast<char>(lower[i] - 'A' + 'a');
+    }
+    return IsOneOf(lower, kNames);
+}
+
+bool ShiftJisXmlToUtf8(const std::string& text, std::string* utf8, bool* undecodable) {
+    *undecodable = false;
+    // <?xml version="1.0" encoding="Shift_JIS"?>, at the very start.
+    size_t end = text.compare(0, 5, "<?xml") == 0 ? text.find("?>") : std::string::npos;
+    size_t key = end == std::string::npos ? end : text.find("encoding", 5);
+    if (key == std::string::npos || key > end) return false;
+    size_t eq = text.find_first_not_of(" \t\r\n", key + 8);
+    size_t quote =
+        eq < end && text[eq] == '=' ? text.find_first_not_of(" \t\r\n", eq + 1) : std::string::npos;
+    if (quote >= end || (text[quote] != '"' && text[quote] != '\'')) return false;
+    size_t close = text.find(text[quote], quote + 1);
+    if (close >= end || !IsShiftJisName(text.substr(quote + 1, close - quote - 1))) return false;
+    if (!Cp932ToUtf8(text, utf8)) {
+        *undecodable = true;
+        return false;
+    }
+    // The declaration is ASCII, at the same place in both.
+    utf8->replace(quote + 1, close - quote - 1, "UTF-8");
+    return true;
+}
+
 void SetRomField(DatRom* rom, const std::string& key, const std::string& value) {
     if (key == "name") rom->name = value;
     if (key == "size") SetSize(rom, value);
-    if (key == "crc") rom->crc32 = HexDigest(value, 8);
+    // A CRC written without its leading zeros.
+    if (key == "crc")
+        rom->crc32 = HexDigest(
+            !value.empty() && value.size() < 8 ? std::string(8 - value.size(), '0') + value : value,
+            8);
     if (key == "md5") rom->md5 = HexDigest(value, 32);
     if (key == "sha1") rom->sha1 = HexDigest(value, 40);
 }
@@ -154,6 +190,7 @@ void LogiqxBuilder::Start(const std::string& element, const XmlAttributes& attri
     text_ = nullptr;
     if (IsOneOf(element, kGameElements) && !inGame_) {
         inGame_ = true;
+        gameDepth_ = open_.size();
         out_->games.push_back(DatGame());
         for (size_t i = 0; i < attributes.size(); ++i) {
             if (attributes[i].first == "name") out_->games.back().name = attributes[i].second;
@@ -175,13 +212,8 @@ void LogiqxBuilder::Start(const std::string& element, const XmlAttributes& attri
 void LogiqxBuilder::End(const std::string& element) {
     text_ = nullptr;
     if (!open_.empty()) open_.pop_back();
-    if (IsOneOf(element, kGameElements)) {
-        bool outer = true;
-        for (size_t i = 0; i < open_.size(); ++i) {
-            if (IsOneOf(open_[i], kGameElements)) outer = false;
-        }
-        if (outer) inGame_ = false;
-    }
+    // The entry ends with its own element, whatever is nested in it.
+    if (inGame_ && open_.size() == gameDepth_) inGame_ = false;
 }
 
 void LogiqxBuilder::Text(const char* text, size_t n) {

@@ -62,6 +62,16 @@ bool ParseLogiqx(const std::string& text, Dat* out, uint32_t* line, std::string*
 // (others are left out).
 void SetRomField(DatRom* rom, const std::string& key, const std::string& value);
 
+// Shift_JIS by any of its names. Both XML readers take it as CP932, the
+// form Windows reads (0x5C the backslash, not the yen sign).
+bool IsShiftJisName(const std::string& name);
+// The Logiqx text as UTF-8 (*utf8) when its XML declaration names
+// Shift_JIS: the declaration then says UTF-8, for a reader that knows only
+// the Unicode encodings. False when it names none, or another; false with
+// *undecodable set when it holds bytes of no character. The conversion is
+// the system's (platform/text_codec.h).
+bool ShiftJisXmlToUtf8(const std::string& text, std::string* utf8, bool* undecodable);
+
 typedef std::vector<std::pair<std::string, std::string> > XmlAttributes;
 
 // What either XML reader reports, made into a Dat: the header's name and
@@ -80,6 +90,7 @@ private:
     Dat* out_;
     std::vector<std::string> open_;  // the elements open, outermost first
     bool inGame_ = false;
+    size_t gameDepth_ = 0;  // the elements open outside the entry, while in one
     bool datafile_ = false;
     std::string* text_ = nullptr;  // where the current element's text goes
 };

@@ -2,7 +2,9 @@
 // value is a word or a "quoted string", or a block of its own (a game's
 // `rom ( ... )`). Words are separated by blanks; "(" and ")" are words of
 // their own. The header block is `clrmamepro`; entries are `game`,
-// `machine` or `resource` blocks; other blocks and keys are passed over.
+// `machine` or `resource` blocks; other blocks and keys are passed over. A
+// word that ends in a ')' it did not open ends before it, as some DATs
+// close a block right after a value.
 #include <string>
 
 #include "collection/dat.h"
@@ -34,7 +36,14 @@ public:
             return true;
         }
         size_t start = pos_;
-        while (pos_ < text_.size() && !IsBlank(text_[pos_])) ++pos_;
+        int open = 0;
+        while (pos_ < text_.size() && !IsBlank(text_[pos_])) open += Paren(text_[pos_++]);
+        // A block closed without a blank before it ("crc 82831b5e)"): the
+        // ')' that the word does not open itself are words of their own.
+        while (open < 0 && pos_ - start > 1 && text_[pos_ - 1] == ')') {
+            --pos_;
+            ++open;
+        }
         token->assign(text_, start, pos_ - start);
         return true;
     }
@@ -44,6 +53,7 @@ public:
 
 private:
     static bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+    static int Paren(char c) { return c == '(' ? 1 : c == ')' ? -1 : 0; }
     const std::string& text_;
     size_t pos_ = 0;
     uint32_t line_ = 1;

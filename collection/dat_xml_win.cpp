@@ -98,9 +98,17 @@ bool ParseLogiqx(const std::string& text, Dat* out, uint32_t* line, std::string*
         *why = "the system's XML reader (CreateXmlReader of xmllite.dll) is not there";
         return false;
     }
+    // Wine's XmlLite knows only the Unicode encodings and US-ASCII.
+    std::string utf8;
+    bool undecodable = false;
+    bool converted = ShiftJisXmlToUtf8(text, &utf8, &undecodable);
+    if (undecodable) {
+        *why = "it is declared Shift_JIS, but holds bytes that are no Shift_JIS characters";
+        return false;
+    }
     Held<IStream> stream;
     Held<IXmlReader> reader;
-    stream.p = StreamOf(text);
+    stream.p = StreamOf(converted ? utf8 : text);
     if (!stream.p) throw std::bad_alloc();
     if (FAILED(create(kIidXmlReader, reinterpret_cast<void**>(&reader.p), nullptr)) || !reader.p)
         throw std::bad_alloc();

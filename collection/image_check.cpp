@@ -23,6 +23,7 @@ enum Code {
     kReservedNonzero,
     kProtectUnusual,
     kMediaUnknown,
+    kMediaGeometry,
     kUnformatted,
     kTrackFfffffff,
     kTrackInHeader,
@@ -52,6 +53,7 @@ const FindingCode kCodes[kCodeCount] = {
     {"reserved-nonzero", kWarning, "header bytes 0x11-0x19 are not all zero"},
     {"protect-unusual", kWarning, "the write-protect byte is neither 0x00 nor 0x10"},
     {"media-unknown", kWarning, "the media byte is none of 0x00, 0x10, 0x20, 0x30 and 0x40"},
+    {"media-geometry", kWarning, "the tracks are those of another medium than the media byte's"},
     {"unformatted", kWarning, "the disk has no tracks: a header only"},
     {"track-ffffffff", kWarning, "a track offset is 0xFFFFFFFF, which some readers follow"},
     {"track-in-header", kError, "a track offset points inside the header"},
@@ -77,6 +79,10 @@ const uint32_t kShortHeader = 0x2A0;  // a header of 160 entries
 const uint32_t kShortEntries = 160;
 const uint32_t kNoTrackMark = 0xFFFFFFFFu;
 const uint32_t kSectorHeader = 16;
+// More data than a track of a 2D or 2DD disk holds (300 rpm at 250 kbit/s:
+// about 6,250 bytes with the gaps), and the last cylinder a 2D drive reaches.
+const uint32_t kDoubleDensityTrack = 6500;
+const uint32_t kLast2DCylinder = 42;
 
 std::string Say(const char* format, ...) {
     char text[320];
@@ -92,6 +98,10 @@ unsigned U(uint32_t v) { return static_cast<unsigned>(v); }
 uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 
 bool KnownMedia(uint8_t m) { return m == 0x00 || m == 0x10 || m == 0x20 || m == 0x30 || m == 0x40; }
+
+const char* MediaName(uint8_t m) {
+    return m == 0x00 ? "2D" : m == 0x10 ? "2DD" : m == 0x20 ? "2HD" : m == 0x30 ? "1D" : "1DD";
+}
 
 bool KnownStatus(uint8_t s) {
     return s == 0x00 || s == 0x10 || s == 0xA0 || s == 0xB0 || s == 0xE0 || s == 0xF0;
@@ -116,6 +126,13 @@ struct Track {
     uint32_t start;  // its offset in the image
 };
 
+// What one walked track holds.
+struct TrackData {
+    uint32_t entry = 0;
+    uint32_t bytes = 0;  // of its sectors' data
+    uint32_t sectors = 0;
+};
+
 class Checker {
 public:
     Checker(const ImagePlace& place, ImageBytes& bytes, std::vector<Finding>* out)
@@ -136,9 +153,22 @@ public:
         std::vector<Track> tracks;
         if (place_.diskSize >= kHeaderSize) tracks = TrackTable();  // else no table of its own
         if (place_.diskSize > place_.extent) {
+            // Tracks named by more than one entry count once; entries the
+            // file does not hold are no tracks it can count.
+            std::sort(beyondFile_.begin(), beyondFile_.end());
+            const unsigned beyond = U(static_cast<uint32_t>(
+                std::unique(beyondFile_.begin(), beyondFile_.end()) - beyondFile_.begin()));
+            const uint32_t table = headerSize_ == kShortHeader ? kShortEntries : kTableEntries;
             std::string lost;
-            if (beyondFile_)
-                lost = Say("; %u of its tracks lie wholly past the end", U(beyondFile_));
+            if (tableRead_ < table)
+                lost = Say(
+                    "; the file ends inside its track table, after %u of its %u entries%s",
+                    U(tableRead_), U(table),
+                    beyond ? Say(", and %u of the tracks they name lie wholly past the end", beyond)
+                                 .c_str()
+                           : "");
+            else if (beyond)
+                lost = Say("; %u of its tracks lie wholly past the end", beyond);
             Add(kSizePastFile, kOffDiskSize,
                 Say("the disk size is %u bytes, but the file holds only %u of them: the image is "
                     "cut short",
@@ -156,6 +186,7 @@ public:
         if (tracks.empty() && !badEntries_)
             Add(kUnformatted, kTableStart,
                 "the disk has no tracks: it is unformatted (a header only)");
+        MediaGeometry();
         if (place_.diskSize <= place_.extent && end < place_.diskSize) {
             Add(kSizeSlack, end,
                 Say("the disk size is %u, but the last track ends at %u: the %u bytes after it "
@@ -226,6 +257,7 @@ private:
             headerSize_ = kShortHeader;
             entries = std::min(entries, kShortEntries);
         }
+        tableRead_ = entries;
         std::vector<Track> tracks;
         bool ordered = true;
         uint32_t previous = 0, previousEntry = 0;
@@ -252,7 +284,7 @@ private:
                     Say("track %u's offset %u lies past the end of the image (%u bytes)", U(t),
                         U(v), U(place_.diskSize)));
             } else if (v >= place_.extent) {
-                ++beyondFile_;  // said with size-past-file
+                beyondFile_.push_back(v);  // said with size-past-file
             } else {
                 --badEntries_;
                 if (ordered && !tracks.empty() && v < previous) {
@@ -316,6 +348,8 @@ private:
         }
         for (int c = kSectorCountMismatch; c <= kSectorStatus; ++c) tallies_[c] = Tally();
         ids_.clear();
+        TrackData data;
+        data.entry = track.entry;
         bool whole = true;
         for (uint32_t k = 0; k < count && whole; ++k) {
             if (pos + kSectorHeader > limit_) {
@@ -327,7 +361,9 @@ private:
             uint16_t size = Le16(h + 14);
             whole = static_cast<uint64_t>(pos) + kSectorHeader + size <= limit_;
             if (whole) pos += kSectorHeader + size;
+            if (whole) data.bytes += size, ++data.sectors;
         }
+        Measure(data);
         Duplicates(t);
         for (int c = kSectorCountMismatch; c <= kSectorStatus; ++c) {
             const Tally& tally = tallies_[c];
@@ -412,6 +448,44 @@ private:
                 U(id >> 24), U(original->sector));
     }
 
+    void Measure(const TrackData& data) {
+        if (data.sectors == 0) return;
+        ++formatted_;
+        lastEntry_ = std::max(lastEntry_, data.entry);
+        if (data.bytes > kDoubleDensityTrack && bigTracks_++ == 0) firstBig_ = data;
+        if (data.bytes > largest_.bytes) largest_ = data;
+    }
+
+    // The media byte against the tracks: most of them holding more than a
+    // 2D or 2DD track can is a 2HD disk; a 2D disk whose tracks reach past
+    // the cylinders of a 2D drive is a 2DD one; a 2HD disk of ten tracks or
+    // more none of which holds more than a 2DD track is a 2D or 2DD one. A
+    // few long tracks (copy protection does that) are no medium.
+    void MediaGeometry() {
+        if (headerLength_ <= kOffMediaType || formatted_ == 0) return;
+        const uint8_t m = header_[kOffMediaType];
+        const unsigned cylinders = U(lastEntry_ / 2 + 1);
+        std::string says = Say("the media byte 0x%02X says %s, but ", U(m), MediaName(m));
+        if (m != 0x20 && KnownMedia(m) && 2 * bigTracks_ > formatted_) {
+            Add(kMediaGeometry, kOffMediaType,
+                says + Say("%u of its %u tracks hold more data than a %s track can (track %u: %u "
+                           "bytes in %u sectors): the tracks suggest a 2HD disk",
+                           U(bigTracks_), U(formatted_), MediaName(m), U(firstBig_.entry),
+                           U(firstBig_.bytes), U(firstBig_.sectors)));
+        } else if (m == 0x00 && bigTracks_ == 0 && cylinders > kLast2DCylinder + 1) {
+            Add(kMediaGeometry, kOffMediaType,
+                says + Say("its tracks reach cylinder %u (track %u), past the %u of a 2D drive: "
+                           "the tracks suggest a 2DD disk",
+                           cylinders - 1, U(lastEntry_), U(kLast2DCylinder)));
+        } else if (m == 0x20 && bigTracks_ == 0 && formatted_ >= 10) {
+            Add(kMediaGeometry, kOffMediaType,
+                says + Say("none of its %u tracks holds more data than a 2D or 2DD track can (the "
+                           "most: track %u, %u bytes in %u sectors): the tracks suggest a %s disk",
+                           U(formatted_), U(largest_.entry), U(largest_.bytes), U(largest_.sectors),
+                           cylinders > kLast2DCylinder + 1 ? "2DD" : "2D"));
+        }
+    }
+
     bool RunsPast(unsigned t, uint32_t pos, uint32_t* end) {
         *end = limit_;
         if (limit_ == place_.diskSize) {
@@ -434,7 +508,12 @@ private:
     uint32_t headerSize_ = kHeaderSize;
     uint32_t limit_ = 0;
     uint32_t badEntries_ = 0;  // entries that name no track and are not 0
-    uint32_t beyondFile_ = 0;  // tracks that start past the end of the file
+    std::vector<uint32_t> beyondFile_;    // offsets of tracks that start past the end of the file
+    uint32_t tableRead_ = kTableEntries;  // entries the file holds
+    uint32_t formatted_ = 0;              // tracks with sectors
+    uint32_t bigTracks_ = 0;              // of them, those that hold more than a 2DD track
+    uint32_t lastEntry_ = 0;              // the highest entry of a track with sectors
+    TrackData firstBig_, largest_;
     Tally tallies_[kCodeCount];
     std::vector<SectorId> ids_;  // of the current track's sectors
 };

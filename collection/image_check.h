@@ -18,7 +18,7 @@ struct Finding {
     const char* code;
     Severity severity;
     uint64_t offset;   // in the container file
-    std::string text;  // one sentence, without the code
+    std::string text;  // one sentence, without the code, in CP932 (a file inside a disk is named as stored)
 };
 
 // Every code with its severity and what it means, in the order of the

@@ -13,9 +13,6 @@
 
 namespace {
 
-// Below this a write is cheaper on one thread than handed to another.
-const uint32_t kThreadedWrite = 64 * 1024;
-
 const int kAlgorithms[] = {GCRY_MD_CRC32, GCRY_MD_MD5, GCRY_MD_SHA1};
 const unsigned kBits[] = {kDigestCrc32, kDigestMd5, kDigestSha1};
 
@@ -53,15 +50,20 @@ void NormaliseHeader(uint8_t* bytes, uint32_t len, uint32_t extent) {
     std::memcpy(bytes, normal, len < kNormalisedBytes ? len : kNormalisedBytes);
 }
 
-// The second thread: hashes the normalised form of one block at a time while
-// the caller hashes the raw form of the same block.
+// The second thread: hashes the normalised form of the queued writes, in
+// order, while the caller hashes the raw form and reads on.
 struct ImageHasher::Worker {
+    struct Job {
+        const uint8_t* bytes;
+        uint32_t n;
+    };
     std::mutex lock;
-    std::condition_variable wake;
+    std::condition_variable wake;  // a job queued, or the quit
+    std::condition_variable done;  // a job done
     Form* form = nullptr;
-    const uint8_t* bytes = nullptr;
-    uint32_t n = 0;
-    bool busy = false;
+    Job jobs[kQueueLength];
+    size_t first = 0;   // the job being hashed, or the next one
+    size_t queued = 0;  // jobs not yet done, the one being hashed included
     bool quit = false;
     std::thread thread;
 
@@ -77,25 +79,31 @@ struct ImageHasher::Worker {
     void Loop() {
         std::unique_lock<std::mutex> hold(lock);
         for (;;) {
-            wake.wait(hold, [this] { return busy || quit; });
-            if (quit) return;
+            wake.wait(hold, [this] { return queued > 0 || quit; });
+            if (queued == 0) return;
+            Job job = jobs[first];
             hold.unlock();
-            ImageHasher::Put(*form, bytes, n);
+            ImageHasher::Put(*form, job.bytes, job.n);
             hold.lock();
-            busy = false;
-            wake.notify_all();
+            first = (first + 1) % kQueueLength;
+            --queued;
+            done.notify_all();
         }
     }
-    void Start(const uint8_t* b, uint32_t count) {
-        std::lock_guard<std::mutex> hold(lock);
-        bytes = b;
-        n = count;
-        busy = true;
-        wake.notify_all();
-    }
-    void Wait() {
+    void Queue(const uint8_t* bytes, uint32_t n) {
         std::unique_lock<std::mutex> hold(lock);
-        wake.wait(hold, [this] { return !busy; });
+        done.wait(hold, [this] { return queued < kQueueLength; });
+        Job job = {bytes, n};
+        jobs[(first + queued) % kQueueLength] = job;
+        if (queued++ == 0) wake.notify_one();
+    }
+    void Settle(size_t writes) {
+        std::unique_lock<std::mutex> hold(lock);
+        done.wait(hold, [this, writes] { return queued < writes; });
+    }
+    bool Idle() {
+        std::lock_guard<std::mutex> hold(lock);
+        return queued == 0;
     }
 };
 
@@ -131,7 +139,7 @@ ImageHasher::ImageHasher(unsigned rawAlgorithms, unsigned normalisedAlgorithms)
 }
 
 ImageHasher::~ImageHasher() {
-    delete worker_;
+    delete worker_;  // after the writes still queued
     if (raw_.handle) gcry_md_close(Handle(raw_.handle));
     if (normalised_.handle) gcry_md_close(Handle(normalised_.handle));
 }
@@ -154,6 +162,7 @@ void ImageHasher::Read(const Form& form, DigestSet* out) {
 }
 
 void ImageHasher::Begin(uint32_t extent) {
+    Settle(1);  // an image left unfinished is still read on the second thread
     extent_ = extent;
     position_ = 0;
     if (raw_.handle) gcry_md_reset(Handle(raw_.handle));
@@ -176,10 +185,11 @@ void ImageHasher::Write(const uint8_t* bytes, uint32_t n) {
         bytes += head;
         n -= head;
     }
-    if (worker_ && n >= kThreadedWrite) {
-        worker_->Start(bytes, n);
+    // Small writes are hashed here once the queue is empty, so that the
+    // form stays in order.
+    if (worker_ && (n >= kQueuedWrite || !worker_->Idle())) {
+        worker_->Queue(bytes, n);
         Put(raw_, bytes, n);
-        worker_->Wait();
     } else {
         Put(raw_, bytes, n);
         Put(normalised_, bytes, n);
@@ -187,7 +197,12 @@ void ImageHasher::Write(const uint8_t* bytes, uint32_t n) {
     position_ += n;
 }
 
+void ImageHasher::Settle(size_t writes) {
+    if (worker_) worker_->Settle(writes);
+}
+
 void ImageHasher::Finish(DigestSet* raw, DigestSet* normalised) {
+    Settle(1);
     if (raw_.handle) gcry_md_final(Handle(raw_.handle));
     if (normalised_.handle) gcry_md_final(Handle(normalised_.handle));
     Read(raw_, raw);

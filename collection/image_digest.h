@@ -40,7 +40,8 @@ void NormaliseHeader(uint8_t* bytes, uint32_t len, uint32_t extent);
 // Computes the digests of one image after another. The algorithms of each
 // form are chosen once (0 leaves a form out). When both forms are wanted,
 // the normalised one is computed on a second thread beside the raw one, so
-// that six digests take about the time of three.
+// that six digests take about the time of three: each large write is queued
+// for that thread and hashed there while the caller reads the next bytes.
 class ImageHasher {
 public:
     ImageHasher(unsigned rawAlgorithms, unsigned normalisedAlgorithms);
@@ -50,14 +51,28 @@ public:
     // (memory); no digest is computed then.
     bool ok() const { return ok_; }
     bool wanted() const { return raw_.algorithms || normalised_.algorithms; }
+    // Whether the normalised form is hashed on a second thread.
+    bool threaded() const { return worker_ != nullptr; }
 
     // Starts an image of `extent` bytes.
     void Begin(uint32_t extent);
-    // The next n bytes of the image, in order from its first byte.
+    // The next n bytes of the image, in order from its first byte. A write
+    // of kQueuedWrite bytes or more may still be read by the second thread
+    // when Write returns: its bytes must stay as they are until Settle or
+    // Finish says that it is done.
     void Write(const uint8_t* bytes, uint32_t n);
+    // Waits until fewer than `writes` writes are still queued; a caller
+    // that cycles through k blocks settles to k - 1 before it refills one.
+    void Settle(size_t writes);
     // The digests of the bytes written since Begin; a form not wanted has
     // algorithms 0.
     void Finish(DigestSet* raw, DigestSet* normalised);
+
+    // The writes that go to the second thread; smaller ones are cheaper
+    // hashed at once.
+    static const uint32_t kQueuedWrite = 64 * 1024;
+    // The most writes queued at once.
+    static const size_t kQueueLength = 8;
 
 private:
     struct Form {

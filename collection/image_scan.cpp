@@ -1,11 +1,15 @@
 // The reading behind the checks and the digests: a window of one chunk that
 // moves forward through the image, each chunk handed to the digests as it
-// is read, and a small second window for positions behind it.
+// is read, and a small second window for positions behind it. While a
+// second thread hashes a chunk, the next one is read into another.
 #include "collection/image_scan.h"
 
+#include <algorithm>
 #include <cstring>
 
+#include "filesystems/disk_files.h"
 #include "platform/memory.h"
+#include "store/sector_view.h"
 
 namespace {
 
@@ -41,7 +45,7 @@ public:
             const uint8_t* from = nullptr;
             uint32_t have = 0;
             if (pos >= start_ && pos < end_) {
-                from = scanner_.chunk_ + (pos - start_);
+                from = chunk_ + (pos - start_);
                 have = end_ - pos;
             } else if (pos >= end_) {
                 if (!Advance(pos)) return false;
@@ -73,13 +77,17 @@ public:
 
 private:
     // Moves the window on so that it holds `pos`: chunk after chunk when
-    // every byte must reach the digests, else straight there.
+    // every byte must reach the digests, else straight there. The chunk
+    // read into must be one the second thread is done with.
     bool Advance(uint32_t pos) {
         start_ = hasher_ ? end_ : pos;
         uint32_t n = extent_ - start_ < kScanChunk ? extent_ - start_ : kScanChunk;
-        if (!ReadFully(start_, scanner_.chunk_, n)) return false;
+        next_ = (next_ + 1) % scanner_.chunkCount_;
+        chunk_ = scanner_.chunks_[next_];
+        if (hasher_) hasher_->Settle(scanner_.chunkCount_);
+        if (!ReadFully(start_, chunk_, n)) return false;
         end_ = start_ + n;
-        if (hasher_) hasher_->Write(scanner_.chunk_, n);
+        if (hasher_) hasher_->Write(chunk_, n);
         Report(end_);
         return true;
     }
@@ -121,13 +129,25 @@ private:
     uint64_t base_;
     uint32_t extent_;
     ImageHasher* hasher_;
+    uint8_t* chunk_ = nullptr;
+    size_t next_ = 0;
     uint32_t start_ = 0, end_ = 0;
     uint32_t backStart_ = 0, backEnd_ = 0;
     uint32_t reported_ = 0;
 };
 
-ImagePlace PlaceOf(const FileWalk& walk, size_t index) {
-    const WalkedImage& image = walk.images[index];
+// One file's scan as its walk goes on.
+struct ImageScanner::FileScan {
+    ImageScanner* scanner;
+    FileApi::Handle file;
+    size_t only;
+    EachImage each;
+    void* context;
+    ImageReport report;
+    IoStatus status;
+};
+
+ImagePlace PlaceOf(const FileWalk& walk, const WalkedImage& image) {
     ImagePlace place;
     place.offset = image.offset;
     place.diskSize = WalkedDiskSize(image);
@@ -141,51 +161,90 @@ ImageScanner::ImageScanner(FileApi& files, MemoryApi& memory, const ScanWants& w
       memory_(memory),
       wants_(wants),
       hasher_(wants.rawDigests, wants.normalisedDigests),
-      chunk_(nullptr),
+      chunkCount_(hasher_.threaded() ? kChunks : 1),
       back_(nullptr),
       progress_(nullptr),
-      progressContext_(nullptr) {}
+      progressContext_(nullptr) {
+    for (size_t i = 0; i < kChunks; ++i) chunks_[i] = nullptr;
+}
 
 ImageScanner::~ImageScanner() {
-    if (chunk_) memory_.Release(chunk_, kScanChunk);
+    hasher_.Settle(1);  // the second thread may still read a chunk
+    for (size_t i = 0; i < kChunks; ++i) {
+        if (chunks_[i]) memory_.Release(chunks_[i], kScanChunk);
+    }
     if (back_) memory_.Release(back_, kBackWindow);
 }
 
-IoStatus ImageScanner::Scan(FileApi::Handle file, const FileWalk& walk, size_t index,
+IoStatus ImageScanner::Scan(FileApi::Handle file, const FileWalk& walk, const WalkedImage& image,
                             ImageReport* out) {
+    out->image = image;
     out->findings.clear();
     std::memset(&out->raw, 0, sizeof out->raw);
     std::memset(&out->normalised, 0, sizeof out->normalised);
     if (!hasher_.ok()) return Status(kIoNoMemory, 0);
-    if (!chunk_) chunk_ = memory_.Allocate(kScanChunk);
+    for (size_t i = 0; i < chunkCount_; ++i) {
+        if (!chunks_[i]) chunks_[i] = memory_.Allocate(kScanChunk);
+        if (!chunks_[i]) return Status(kIoNoMemory, 0);
+    }
     if (wants_.check && !back_) back_ = memory_.Allocate(kBackWindow);
-    if (!chunk_ || (wants_.check && !back_)) return Status(kIoNoMemory, 0);
+    if (wants_.check && !back_) return Status(kIoNoMemory, 0);
 
-    ImagePlace place = PlaceOf(walk, index);
+    ImagePlace place = PlaceOf(walk, image);
     ImageHasher* hasher = hasher_.wanted() ? &hasher_ : nullptr;
     if (hasher) hasher->Begin(place.extent);
     Reader reader(*this, file, place.offset, place.extent, hasher);
-    if (wants_.check && !CheckImage(place, reader, &out->findings)) return reader.failure;
-    if (!reader.Drain()) return reader.failure;
+    bool read = (!wants_.check || CheckImage(place, reader, &out->findings)) && reader.Drain();
+    if (hasher) hasher->Settle(1);  // done with the chunks, read or not
+    if (!read) return reader.failure;
     if (hasher) hasher->Finish(&out->raw, &out->normalised);
+    if (wants_.check) return CheckFileSystem(file, place, &out->findings);
     return Status(kIoOk, 0);
 }
 
-IoStatus ImageScanner::ScanFile(const char* path, size_t only, FileWalk* walk, EachImage each,
-                                void* context) {
-    IoStatus status = WalkContainerFile(files_, path, walk);
-    if (status.result != kIoOk) return status;
-    size_t count = walk->images.size();
-    if (count == 0 || (only != kEveryImage && only >= count)) return status;
+IoStatus ImageScanner::CheckFileSystem(FileApi::Handle file, const ImagePlace& place,
+                                       std::vector<Finding>* findings) {
+    // The directory and the tables are read where they lie, through the
+    // handle the scan has open.
+    FileImage bytes(files_, file, place.offset, place.extent);
+    SectorView view(bytes);
+    FsVolume volume;
+    if (!view.Open() || OpenDiskFiles(view, &volume, false) != kFsOk) {
+        return bytes.error().kind == kNoSystemCode ? Status(kIoSourceChanged, 0)
+                                                   : Status(kIoReadFailed, bytes.error());
+    }
+    std::vector<FsFinding> found;
+    CheckDiskFiles(volume, &found);
+    for (size_t i = 0; i < found.size(); ++i) {
+        Finding f;
+        f.code = found[i].code;
+        f.severity = found[i].error ? kError : kWarning;
+        f.offset = place.offset + found[i].pos;
+        f.text = found[i].text;
+        findings->push_back(f);
+    }
+    std::stable_sort(findings->begin(), findings->end(),
+                     [](const Finding& a, const Finding& b) { return a.offset < b.offset; });
+    return Status(kIoOk, 0);
+}
+
+bool ImageScanner::Step(void* context, const FileWalk& walk, size_t index,
+                        const WalkedImage& image) {
+    FileScan* scan = static_cast<FileScan*>(context);
+    if (scan->only != kEveryImage && index < scan->only) return true;
+    scan->status = scan->scanner->Scan(scan->file, walk, image, &scan->report);
+    if (!scan->status.ok()) return false;
+    scan->each(scan->context, walk, index, scan->report);
+    return scan->only == kEveryImage;
+}
+
+IoStatus ImageScanner::ScanFile(const char* path, size_t only, FileWalk* walk, size_t* count,
+                                EachImage each, void* context) {
+    *count = 0;
     FileApi::Handle file = files_.OpenRead(path);
     if (!file) return Status(kIoOpenFailed, files_.LastError());
-    ImageReport report;
-    for (size_t i = only == kEveryImage ? 0 : only; i < count; ++i) {
-        status = Scan(file, *walk, i, &report);
-        if (status.result != kIoOk) break;
-        each(context, *walk, i, report);
-        if (only != kEveryImage) break;
-    }
+    FileScan scan = {this, file, only, each, context, ImageReport(), Status(kIoOk, 0)};
+    IoStatus status = StreamOpenContainer(files_, file, path, walk, Step, &scan, count);
     files_.Close(file);
-    return status;
+    return status.ok() ? scan.status : status;
 }

@@ -1,8 +1,9 @@
-// One pass over the images of a container file, as WalkContainerFile found
-// them: each image's bytes are read once, in large chunks and in order,
-// and go to the checks and to the digests at the same time. Memory stays at
-// one chunk and a small window for the rare look back (a track that starts
-// before the one read last), whatever the size of the images.
+// One pass over the images of a container file, each handed on as the walk
+// over the file's headers finds it: each image's bytes are read once, in
+// large chunks and in order, and go to the checks and to the digests at the
+// same time. Memory stays at a few chunks (one while no second thread
+// hashes) and a small window for the rare look back (a track that starts
+// before the one read last), whatever the size and the number of images.
 #ifndef ORVANEL_COLLECTION_IMAGE_SCAN_H
 #define ORVANEL_COLLECTION_IMAGE_SCAN_H
 
@@ -19,12 +20,13 @@ class MemoryApi;
 
 // What to work out for each image.
 struct ScanWants {
-    bool check;
+    bool check;  // the image's bytes, and the file system inside it where one is recognised
     unsigned rawDigests;         // kDigest* bits, 0 for none
     unsigned normalisedDigests;  // the same for the normalised form
 };
 
 struct ImageReport {
+    WalkedImage image;  // as the walk found it
     std::vector<Finding> findings;
     DigestSet raw;
     DigestSet normalised;
@@ -36,8 +38,8 @@ const uint32_t kScanChunk = 1u << 20;
 // Called after each chunk read, with the number of its bytes.
 typedef void (*ScanProgress)(void* context, uint32_t bytes);
 
-// The place of image `index` of a walk, for the checks.
-ImagePlace PlaceOf(const FileWalk& walk, size_t index);
+// The place of an image of a walk, for the checks.
+ImagePlace PlaceOf(const FileWalk& walk, const WalkedImage& image);
 
 class ImageScanner {
 public:
@@ -49,31 +51,44 @@ public:
         progressContext_ = context;
     }
 
-    // Scans image `index` of `walk`, read from `file`, an open handle of
-    // the walked file. Failures: kIoNoMemory (the chunk was refused, or the
-    // digest library could not start), kIoReadFailed (a read failed, or
-    // the file ended before the image: it changed since the walk).
-    IoStatus Scan(FileApi::Handle file, const FileWalk& walk, size_t index, ImageReport* out);
+    // Scans `image` of `walk`, read from `file`, an open handle of the
+    // walked file. Failures: kIoNoMemory (a chunk was refused, or the
+    // digest library could not start), kIoReadFailed (a read failed),
+    // kIoSourceChanged (the file ended before the image: it changed since
+    // the walk).
+    IoStatus Scan(FileApi::Handle file, const FileWalk& walk, const WalkedImage& image,
+                  ImageReport* out);
 
-    // The same for the file at `path`: walks it (into *walk), opens it and
-    // scans image `only` (kEveryImage: every image, in the walk's order),
-    // calling `each` with each report. Stops at the first failure; the
-    // walk's own failures leave *walk without images.
+    // The same for the file at `path`: walks it (into *walk, which keeps no
+    // images) and scans image `only` (kEveryImage: every image, in the
+    // walk's order) as the walk finds it, calling `each` with each report;
+    // *count gets the images the walk found (up to `only` and that one).
+    // Stops at the first failure, the walk's own or a scan's.
     typedef void (*EachImage)(void* context, const FileWalk& walk, size_t index,
                               const ImageReport& report);
     static const size_t kEveryImage = static_cast<size_t>(-1);
-    IoStatus ScanFile(const char* path, size_t only, FileWalk* walk, EachImage each, void* context);
+    IoStatus ScanFile(const char* path, size_t only, FileWalk* walk, size_t* count, EachImage each,
+                      void* context);
 
 private:
     class Reader;
+    struct FileScan;
+    static bool Step(void* context, const FileWalk& walk, size_t index, const WalkedImage& image);
+    IoStatus CheckFileSystem(FileApi::Handle file, const ImagePlace& place,
+                             std::vector<Finding>* findings);
     ImageScanner(const ImageScanner&);
     ImageScanner& operator=(const ImageScanner&);
+
+    // The chunks read in turn: while the second thread hashes one, the
+    // next is read.
+    static const size_t kChunks = 4;
 
     FileApi& files_;
     MemoryApi& memory_;
     ScanWants wants_;
     ImageHasher hasher_;
-    uint8_t* chunk_;
+    size_t chunkCount_;  // 1, or kChunks with a second thread
+    uint8_t* chunks_[kChunks];
     uint8_t* back_;
     ScanProgress progress_;
     void* progressContext_;

@@ -36,18 +36,28 @@ bool Keep(void* context, const FileWalk& walk, size_t index, const WalkedImage& 
     return true;
 }
 
-// Reads up to n bytes at pos, as many reads as it takes; a file that ends
-// leaves the rest 0.
-bool ReadFully(FileApi& files, FileApi::Handle h, uint64_t pos, uint8_t* dst, uint32_t n) {
-    std::memset(dst, 0, n);
+// Reads n bytes at pos, below the file's size, as many reads as it takes;
+// a file that ends before them is shorter than when its size was taken.
+IoStatus ReadFully(FileApi& files, FileApi::Handle h, const char* path, uint64_t pos, uint8_t* dst,
+                   uint32_t n) {
     uint32_t done = 0;
     while (done < n) {
         uint32_t got = 0;
-        if (!files.ReadAt(h, pos + done, dst + done, n - done, &got)) return false;
-        if (got == 0) break;
+        if (!files.ReadAt(h, pos + done, dst + done, n - done, &got))
+            return IoFailure(kIoReadFailed, files, path);
+        if (got == 0) return IoFailure(kIoSourceChanged, path);
         done += got < n - done ? got : n - done;
     }
-    return true;
+    return IoSuccess();
+}
+
+void StartWalk(FileWalk* out, size_t* count, bool* stopped) {
+    *count = 0;
+    if (stopped) *stopped = false;
+    out->fileSize = 0;
+    out->complete = true;
+    out->images.clear();
+    std::memset(&out->stamp, 0, sizeof out->stamp);
 }
 
 uint32_t WalkOne(void* ctx, uint32_t offset) {
@@ -58,10 +68,8 @@ uint32_t WalkOne(void* ctx, uint32_t offset) {
     uint32_t n = left < kHeaderAccess ? left : kHeaderAccess;
     if (offset < walk->aheadAt || offset + n > walk->aheadAt + walk->aheadLength) {
         uint32_t page = walk->lastSize >= kHeaderSize ? n : left < kReadAhead ? left : kReadAhead;
-        if (!ReadFully(*walk->files, walk->h, offset, walk->ahead, page)) {
-            walk->failure = IoFailure(kIoReadFailed, *walk->files, walk->path);
-            return 0;
-        }
+        walk->failure = ReadFully(*walk->files, walk->h, walk->path, offset, walk->ahead, page);
+        if (!walk->failure.ok()) return 0;
         walk->aheadAt = offset;
         walk->aheadLength = page;
     }
@@ -98,29 +106,28 @@ IoStatus WalkContainerFile(FileApi& files, const char* path, FileWalk* out) {
 
 IoStatus StreamContainerFile(FileApi& files, const char* path, FileWalk* out, WalkEach each,
                              void* context, size_t* count, bool* stopped) {
-    *count = 0;
-    if (stopped) *stopped = false;
-    out->fileSize = 0;
-    out->complete = true;
-    out->images.clear();
-    std::memset(&out->stamp, 0, sizeof out->stamp);
     FileApi::Handle h = files.OpenRead(path);
-    if (!h) return IoFailure(kIoOpenFailed, files, path);
+    if (!h) {
+        IoStatus failed = IoFailure(kIoOpenFailed, files, path);
+        StartWalk(out, count, stopped);
+        return failed;
+    }
+    IoStatus status = StreamOpenContainer(files, h, path, out, each, context, count, stopped);
+    files.Close(h);
+    return status;
+}
+
+IoStatus StreamOpenContainer(FileApi& files, FileApi::Handle h, const char* path, FileWalk* out,
+                             WalkEach each, void* context, size_t* count, bool* stopped) {
+    StartWalk(out, count, stopped);
     uint64_t length = 0;
-    if (!files.Size(h, &length) || !files.Stamp(h, &out->stamp)) {
-        IoStatus s = IoFailure(kIoSizeFailed, files, path);
-        files.Close(h);
-        return s;
-    }
-    if (length >= kFourGiB) {
-        files.Close(h);
-        return IoFailure(kIoTooLarge, path);
-    }
+    if (!files.Size(h, &length) || !files.Stamp(h, &out->stamp))
+        return IoFailure(kIoSizeFailed, files, path);
+    if (length >= kFourGiB) return IoFailure(kIoTooLarge, path);
     out->fileSize = static_cast<uint32_t>(length);
     WalkState walk = {&files, path,        h,           out, each, context, 0,
                       false,  IoSuccess(), kHeaderSize, 0,   0,    {0}};
     out->complete = WalkImages(0, out->fileSize, WalkOne, &walk);
-    files.Close(h);
     *count = walk.count;
     if (stopped) *stopped = walk.stopped;
     return walk.failure;

@@ -9,9 +9,8 @@
 #include <vector>
 
 #include "document/io_status.h"
+#include "platform/file_api.h"
 #include "store/d88.h"
-
-class FileApi;
 
 // One image as the walk over a file found it.
 struct WalkedImage {
@@ -36,6 +35,7 @@ uint32_t WalkedExtent(const WalkedImage& image, uint32_t fileSize);
 // ends the walk, a size that runs past the end lists its image and ends it.
 // An empty file holds no images. Failures: kIoOpenFailed, kIoSizeFailed
 // (the size or the stamp), kIoTooLarge (4 GiB or more), kIoReadFailed,
+// kIoSourceChanged (the file ended before its size: it got shorter since),
 // kIoNoMemory.
 IoStatus WalkContainerFile(FileApi& files, const char* path, FileWalk* out);
 
@@ -48,5 +48,10 @@ typedef bool (*WalkEach)(void* context, const FileWalk& walk, size_t index,
                          const WalkedImage& image);
 IoStatus StreamContainerFile(FileApi& files, const char* path, FileWalk* out, WalkEach each,
                              void* context, size_t* count, bool* stopped = nullptr);
+// The same on `file`, the file at `path` opened by the caller, who keeps it
+// open for the steps to read the images from (files are not shared on
+// Windows, so a second handle could not be had) and closes it.
+IoStatus StreamOpenContainer(FileApi& files, FileApi::Handle file, const char* path, FileWalk* out,
+                             WalkEach each, void* context, size_t* count, bool* stopped = nullptr);
 
 #endif

@@ -367,16 +367,53 @@ IoStatus WritePieces(FileApi& files, MemoryApi& mem, const std::vector<SourceFil
     return status.ok() ? closed : status;
 }
 
+// The name a staged backup copy of `target` takes (empty when the target
+// does not exist: there are no old contents to keep). A name that is the
+// target's own (as the file system compares names: its own file, found
+// under it), or a folder's, stops the write before anything is written:
+// the copy could never take it.
+IoStatus StagedBackupName(FileApi& files, const std::string& target, std::string* name) {
+    name->clear();
+    if (!files.Exists(target.c_str())) return IoSuccess();
+    std::vector<char> out(target.size() + 8);
+    if (!BackupName(target.c_str(), &out[0], out.size(), kSystemPaths))
+        return IoFailure(kIoNameTooLong, target);
+    *name = &out[0];
+    PathFacts mine, there;
+    bool same = *name == target;
+    if (!same && files.Inspect(target.c_str(), &mine) && files.Inspect(name->c_str(), &there))
+        same = mine.index != 0 ? mine.volume == there.volume && mine.index == there.index
+                               : SameNameIgnoringCase(name->c_str(), target.c_str());
+    if (same) return IoFailure(kIoBackupFailed, target, target);
+    if (files.IsFolder(name->c_str())) return IoFailure(kIoBackupFailed, target, *name);
+    return IoSuccess();
+}
+
+// The stamped sources of a job's pieces, each once, as they were walked:
+// asked again right before the new file takes the target's name, so that
+// a file another program saved during the flush is not replaced.
+IoStatus SourcesUnchanged(FileApi& files, const std::vector<SourceFile>& sources,
+                          const std::vector<Piece>& pieces) {
+    std::vector<bool> asked(sources.size(), false);
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        size_t s = pieces[i].source;
+        if (pieces[i].from != kFromFile || !sources[s].stamped || asked[s]) continue;
+        asked[s] = true;
+        FileStamp now;
+        FileApi::Handle h = files.OpenRead(sources[s].path.c_str());
+        bool same = h && files.Stamp(h, &now) && SameStamp(now, sources[s].stamp);
+        if (h) files.Close(h);
+        if (!same) return IoFailure(kIoSourceChanged, sources[s].path);
+    }
+    return IoSuccess();
+}
+
 // The target's old contents, copied to a new file beside it for its backup
 // name (which goes to *name; empty when there is no backup to make).
 IoStatus StageBackup(FileApi& files, MemoryApi& mem, const std::string& target, NewFile* copy,
                      std::string* name) {
-    name->clear();
-    if (!files.Exists(target.c_str()) || !BackupTarget(target.c_str(), kSystemPaths, name)) {
-        name->clear();
-        return IoSuccess();
-    }
-    IoStatus status = IoSuccess();
+    IoStatus status = StagedBackupName(files, target, name);
+    if (!status.ok() || name->empty()) return status;
     FileApi::Handle h = files.OpenRead(target.c_str());
     uint64_t length = 0;
     if (!h || !files.Size(h, &length)) status = IoFailure(kIoBackupFailed, files, target, *name);
@@ -462,6 +499,11 @@ IoStatus WriteFiles(FileApi& files, MemoryApi& mem, const std::vector<SourceFile
         progress->Planned(total);
     }
     for (size_t k = 0; k < jobs.size(); ++k) {
+        if (jobs[k].backup != kBackupStaged) continue;
+        IoStatus status = StagedBackupName(files, jobs[k].target, &backupNames[k]);
+        if (!status.ok()) return status;
+    }
+    for (size_t k = 0; k < jobs.size(); ++k) {
         const WriteJob& job = jobs[k];
         if (job.backup == kBackupFirst) MakeBackupCopy(files, job.target.c_str());
         made.push_back(std::unique_ptr<NewFile>(new NewFile(files)));
@@ -492,14 +534,17 @@ IoStatus WriteFiles(FileApi& files, MemoryApi& mem, const std::vector<SourceFile
     for (size_t k = 0; k < jobs.size(); ++k) {
         const char* temp = made[k]->path().c_str();
         const char* target = jobs[k].target.c_str();
-        bool ok = one ? files.Replace(temp, target, jobs[k].replace)
-                      : files.Rename(temp, target, jobs[k].replace);
+        IoStatus status = SourcesUnchanged(files, sources, jobs[k].pieces);
+        bool ok = status.ok() && (one ? files.Replace(temp, target, jobs[k].replace)
+                                      : files.Rename(temp, target, jobs[k].replace));
         if (!ok) {
-            IoStatus status = IoFailure(kIoReplaceFailed, files, jobs[k].target);
-            if (!jobs[k].replace && files.Exists(target)) status.result = kIoExists;
+            if (status.ok()) status = IoFailure(kIoReplaceFailed, files, jobs[k].target);
+            if (status.result == kIoReplaceFailed && !jobs[k].replace && files.Exists(target))
+                status.result = kIoExists;
             // A replace that took the old file away and then failed: the
             // new file is all there is of the target now, and stays.
-            if (jobs[k].replace && !files.Exists(target)) status.other = made[k]->Release();
+            if (status.result == kIoReplaceFailed && jobs[k].replace && !files.Exists(target))
+                status.other = made[k]->Release();
             if (*placed > 0) files.SyncFolder(jobs[0].target.c_str());
             return status;
         }

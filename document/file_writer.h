@@ -81,8 +81,14 @@ struct WriteJob {
 // Writes one file. Failures name the file concerned: the target
 // (kIoCreateFailed, kIoWriteFailed, kIoReplaceFailed, kIoExists,
 // kIoNameTooLong), a source (kIoOpenFailed, kIoReadFailed,
-// kIoSourceChanged), the backup name (kIoBackupFailed). kIoBackupNotNamed
-// means the file was written and the old contents are kept under `other`.
+// kIoSourceChanged), the backup name (kIoBackupFailed, with `other` the
+// target's own path when the backup name is the target's own name; this
+// and a folder of the backup name stop the write before anything is
+// written). kIoBackupNotNamed means the file was written and the old
+// contents are kept under `other`. Every stamped source is asked again
+// right before the new file takes the target's name (before each name of
+// a run of several), so that a source another program saved meanwhile is
+// not replaced: kIoSourceChanged, with nothing replaced.
 // A kIoReplaceFailed with `other` set means the target was gone when the
 // new file could not take its name: the new file is kept under `other`.
 // A progress is told the bytes of all pieces first, then the bytes that

@@ -9,7 +9,8 @@
 class MemoryApi {
 public:
     virtual ~MemoryApi() {}
-    // A zero-filled block of exactly n bytes, or null when refused.
+    // A zero-filled block of exactly n bytes that starts on a page boundary,
+    // or null when refused.
     // A request for 0 bytes is always refused.
     virtual uint8_t* Allocate(uint32_t n) = 0;
     // Gives back a block obtained from Allocate with its byte size.

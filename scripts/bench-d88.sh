@@ -8,9 +8,9 @@
 #   ONLY=convert bash scripts/bench-d88.sh   # the rows whose name holds ONLY
 #
 # Containers: one of 512 images of 1 MiB, and 100 of 2 MiB (two images of
-# 1 MiB each), made in build/bench-d88/data. Each image is a formatted disk
-# that 'd88 check' finds clean: 125 tracks of 8 sectors of 1 KiB and one of
-# 29 sectors of 256 bytes, which fill the MiB exactly. The file cache is warm: every
+# 1 MiB each), made in build/bench-d88/data. Each image is a formatted 2HD
+# disk that 'd88 check' finds clean: 125 tracks of 8 sectors of 1 KiB and
+# one of 29 sectors of 256 bytes, which fill the MiB exactly. The file cache is warm: every
 # container is read once before the runs. Before each timed run its output
 # is removed and the disk settled with `sync` (not timed); the d88 command
 # and its yardstick take turns, so both meet the same machine. An edit
@@ -37,7 +37,7 @@ D88=$ROOT/$BUILD/cli/d88
 
 ONLY=${ONLY:-}
 mkdir -p "$DATA"
-if [ ! -f "$DATA/.formatted" ] && [ "$ONLY" != convert ]; then
+if [ ! -f "$DATA/.formatted-2hd" ] && [ "$ONLY" != convert ]; then
     echo "bench-d88.sh: making the containers in $DATA" >&2
     python3 - "$DATA" <<'PY'
 import os, struct, sys
@@ -46,6 +46,7 @@ def image(name, size, fill):
     assert size == 1 << 20
     h = bytearray(688)
     h[:len(name)] = name
+    h[0x1B] = 0x20  # 2HD: a track of 8 KiB is more than a 2D one holds
     struct.pack_into('<I', h, 28, size)
     body = bytearray()
     for t, (count, n) in enumerate([(8, 3)] * 125 + [(29, 1)]):
@@ -62,7 +63,7 @@ for c in range(100):
     with open(os.path.join(data, 'small', 'c%03d.d88' % c), 'wb') as f:
         f.write(image(b'A%03d' % c, 1 << 20, c) + image(b'B%03d' % c, 1 << 20, 255 - c))
 PY
-    touch "$DATA/.formatted"
+    touch "$DATA/.formatted-2hd"
 fi
 # The disk that convert takes to each format and back: PC-98 2HD, 77
 # cylinders of 8 sectors of 1 KiB, its data no two sectors alike.

@@ -147,12 +147,14 @@ bool FaultFiles::Write(Handle h, const uint8_t* src, uint32_t n, uint32_t* put) 
 }
 
 bool FaultFiles::Flush(Handle h) {
+    if (duringFlush) duringFlush();
     faulted_ = false;
     if (failFlush) return Faulted();
     return inner_.Flush(h);
 }
 
 bool FaultFiles::FlushNamed(const char* path) {
+    if (duringFlush) duringFlush();
     faulted_ = false;
     if (failFlush) return Faulted();
     Look(path);

@@ -32,8 +32,8 @@ public:
     // Read and Write, where the faults are; fails once `kernelCopyFailAfter`
     // bytes were copied.
     bool CopyRange(Handle from, uint64_t pos, Handle to, uint32_t n, uint32_t* copied) override;
-    bool Flush(Handle h) override;
-    bool FlushNamed(const char* path) override;  // fails with failFlush
+    bool Flush(Handle h) override;               // runs duringFlush first
+    bool FlushNamed(const char* path) override;  // fails with failFlush; runs duringFlush first
     bool Close(Handle h) override;
     bool Delete(const char* path) override;
     bool Copy(const char* from, const char* to) override;
@@ -80,6 +80,7 @@ public:
     bool failMakeFolder = false;
     std::function<void(const std::string&)> beforeOpen;    // called with the path
     std::function<void(const std::string&)> beforeCreate;  // with the path a new file is made for
+    std::function<void()> duringFlush;                     // another program at work meanwhile
     // Counts, per folder, the calls that ask the system about a name that
     // does not exist (each name made new counts too), and the folders read
     // whole. Each name is first looked up here, which costs a look-up more.

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 
 #include "platform/file_api.h"
@@ -27,10 +28,10 @@ const char kXml[] =
     "    <rom name=\"one.d88\" size=\"1000\" crc=\"DEADBEEF\" "
     "sha1=\"0123456789ABCDEF0123456789abcdef01234567\"/>\n"
     "  </game>\n"
-    "  <machine name=\"By MD5\"><rom name=\"two.d88\" "
+    "  <machine name=\"By MD5\"><rom name=\"two(J).d88\" "
     "md5=\"00112233445566778899aabbccddeeff\"/></machine>\n"
     "  <game name=\"By CRC\"><rom name=\"three.d88\" size=\"688\" crc=\"cafef00d\"/>\n"
-    "    <rom name=\"no size\" crc=\"12345678\"/></game>\n"
+    "    <rom name=\"no size\" crc=\"2345678\"/></game>\n"
     "</datafile>\n";
 
 const char kText[] =
@@ -38,10 +39,10 @@ const char kText[] =
     "game (\n\tname \"By SHA-1\"\n\tdescription \"One\"\n"
     "\trom ( name one.d88 size 1000 crc DEADBEEF sha1 0123456789ABCDEF0123456789abcdef01234567 "
     ")\n)\n"
-    "machine ( name \"By MD5\" rom ( name two.d88 md5 00112233445566778899aabbccddeeff ) )\n"
+    "machine ( name \"By MD5\" rom ( name two(J).d88 md5 00112233445566778899aabbccddeeff ) )\n"
     "emulator ( name x ( nested ) )\n"
-    "game ( name \"By CRC\" rom ( name three.d88 size 688 crc cafef00d ) rom ( name \"no size\" "
-    "crc 12345678 ) )\n";
+    "game ( name \"By CRC\" rom ( name three.d88 size 688 crc cafef00d) rom ( name \"no size\" "
+    "crc 2345678 ))\n";
 
 DigestSet Digests(const char* sha1, const char* md5, uint32_t crc) {
     DigestSet d = {kDigestAll,
@@ -81,7 +82,10 @@ TEST_F(DatFiles, BothFormatsReadAsTheSameEntriesAndMatch) {
         EXPECT_EQ(kSha1, dat.games[0].roms[0].sha1);  // lower case
         EXPECT_EQ("deadbeef", dat.games[0].roms[0].crc32);
         EXPECT_EQ("By MD5", dat.games[1].name);
-        EXPECT_EQ(2u, dat.games[2].roms.size());
+        EXPECT_EQ("two(J).d88", dat.games[1].roms[0].name);
+        ASSERT_EQ(2u, dat.games[2].roms.size());
+        EXPECT_EQ("cafef00d", dat.games[2].roms[0].crc32) << "a block closed right after it";
+        EXPECT_EQ("02345678", dat.games[2].roms[1].crc32) << "a CRC without its leading zero";
 
         DatIndex index(dat);
         EXPECT_EQ(kDigestAll, index.Algorithms());
@@ -113,7 +117,7 @@ TEST_F(DatFiles, BothFormatsReadAsTheSameEntriesAndMatch) {
         EXPECT_EQ(kByCrc32, m[0].by);
         EXPECT_TRUE(index
                         .Find(Digests("ff23456789abcdef0123456789abcdef01234567",
-                                      "ff112233445566778899aabbccddeeff", 0x12345678),
+                                      "ff112233445566778899aabbccddeeff", 0x02345678),
                               none, 688)
                         .empty())
             << "a CRC32 without a size matches nothing";
@@ -141,8 +145,43 @@ TEST_F(DatFiles, WrittenXmlReadsBack) {
     EXPECT_EQ("", dat.games[0].roms[0].md5);
 }
 
+// Entries nested 100,000 deep read in a moment in both formats (every
+// closing element of an entry once searched all those open around it).
+TEST_F(DatFiles, DeepNestingReadsInTimeLinearInIt) {
+    const int kDepth = 100000;
+    std::string xml = "<datafile>", text = "game ( name a rom ( name b crc 12345678 )";
+    for (int i = 0; i < kDepth; ++i) xml += "<game name=\"a\">", text += " x (";
+    for (int i = 0; i < kDepth; ++i) xml += "</game>", text += " )";
+    xml += "<machine name=\"after\"/></datafile>";
+    text += " )\ngame ( name after )\n";
+    for (int f = 0; f < 2; ++f) {
+        std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+        Dat dat = Read(f ? text : xml, f ? kDatClrMamePro : kDatLogiqx);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10)) << f;
+        ASSERT_EQ(2u, dat.games.size()) << "the nested ones belong to the outer entry";
+        EXPECT_EQ("after", dat.games[1].name);
+    }
+}
+
+// Shift_JIS as Windows reads it: 0x5C is a second byte (of 表 and ソ) and
+// the backslash, 0xBF a half-width katakana.
+const char kShiftJis[] = "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\n<datafile>";
+
+TEST_F(DatFiles, ShiftJisReads) {
+    Dat dat = Read(std::string(kShiftJis) +
+                       "<game name=\"\x95\x5C\xBF\\\"><description>\x83\x5C</description>"
+                       "</game></datafile>",
+                   kDatLogiqx);
+    ASSERT_EQ(1u, dat.games.size());
+    EXPECT_EQ("\xE8\xA1\xA8\xEF\xBD\xBF\\", dat.games[0].name);
+    EXPECT_EQ("\xE3\x82\xBD", dat.games[0].description);
+}
+
 TEST_F(DatFiles, FailuresSayWhy) {
+    const std::string undecodable = kShiftJis + std::string("<game name=\"\xFD\"/></datafile>");
     const char* broken[] = {"<datafile><game name=\"a\"></datafile>\n",
+                            undecodable.c_str(),
+                            "<?xml version=\"1.0\" encoding=\"x-none\"?>\n<datafile/>",
                             "<html><body/></html>",
                             "game ( name \"a\"\n rom ( name b )\n",
                             "game ( name \"a )",

@@ -45,9 +45,10 @@ TEST(ImageDigest, RawAndNormalisedFormsMatchOtherTools) {
     ImageScanner scanner(SystemFiles(), SystemMemory(), wants);
     std::vector<ImageReport> reports;
     FileWalk walk;
+    size_t count = 0;
     ASSERT_EQ(kIoOk, scanner
                          .ScanFile(dir.File("c.d88").c_str(), ImageScanner::kEveryImage, &walk,
-                                   Keep, &reports)
+                                   &count, Keep, &reports)
                          .result);
     ASSERT_EQ(2u, reports.size());
     const Bytes* images[] = {&first, &cut};

@@ -531,22 +531,32 @@ protected:
         target = dir.File("GAME.D88");
         PutFile(target, Bytes(10, 'o'));
         path = dir.File("SRC.D88");
+        Walked();
+    }
+    // The source as a walk finds it now.
+    void Walked() {
+        sources.assign(1, SourceFile());
+        sources[0].path = path;
+        sources[0].stamped = true;
+        FileApi::Handle h = SystemFiles().OpenRead(path.c_str());
+        ASSERT_TRUE(h && SystemFiles().Stamp(h, &sources[0].stamp));
+        SystemFiles().Close(h);
     }
     // The whole source with a new name, then its first 1000 bytes again.
-    IoStatus Write(FileApi& f, MemoryApi& m) {
+    WriteJob Job(BackupOrder backup = kNoBackup) {
         WriteJob job;
         job.target = target;
-        job.backup = kNoBackup;
+        job.backup = backup;
         job.replace = true;
         job.pieces.push_back(FilePiece(0, 0, static_cast<uint32_t>(source.size())));
         job.pieces.push_back(FilePiece(0, 0, 1000));
         job.pieces[0].headerLength = 36;
         std::memcpy(job.pieces[0].header, source.data(), 36);
         std::memcpy(job.pieces[0].header, "NEW", 4);
-        std::vector<SourceFile> sources(1);
-        sources[0].path = path;
-        sources[0].stamped = false;
-        return WriteOneFile(f, m, sources, job);
+        return job;
+    }
+    IoStatus Write(FileApi& f, MemoryApi& m, BackupOrder backup = kNoBackup) {
+        return WriteOneFile(f, m, sources, Job(backup));
     }
     Bytes Expected() {
         Bytes e = source;
@@ -562,6 +572,7 @@ protected:
     }
     Bytes source;
     std::string target, path;
+    std::vector<SourceFile> sources;
 };
 
 TEST_F(PieceTest, ThroughChunksOrTheSystemsCopyTheSameBytes) {
@@ -619,6 +630,57 @@ TEST_F(PieceTest, FaultsLeaveTheTargetAsItWas) {
         EXPECT_EQ(0u, m.liveBlocks());
         ExpectUntouched();
     }
+}
+
+// Another program saves over the source while the new files are flushed:
+// none takes its target's name, alone or in a run of several.
+TEST_F(PieceTest, ASourceSavedOverDuringTheFlushReplacesNothing) {
+    for (size_t n = 1; n <= 2; ++n) {
+        FaultFiles f;
+        f.duringFlush = [&] {
+            PutFile(path, Bytes(5, 's'));
+            f.duringFlush = nullptr;
+        };
+        std::vector<WriteJob> jobs(n, Job());
+        if (n == 2) jobs[1].target = dir.File("TWO.D88");
+        size_t placed = 1;
+        EXPECT_EQ(kIoSourceChanged, WriteFiles(f, mem, sources, jobs, &placed).result) << n;
+        EXPECT_EQ(0u, placed);
+        EXPECT_EQ(nullptr, f.duringFlush) << "the flush came before the check";
+        ExpectUntouched();
+        PutFile(path, source);
+        Walked();
+    }
+}
+
+// A backup name that is the target's own, or a folder's, stops the write
+// before a file is made; a name that differs only in case is another file
+// where the folder tells them apart.
+TEST_F(PieceTest, ABackupNameThatCannotBeTakenStopsTheWriteFirst) {
+    ASSERT_EQ(0, mkdir(dir.File("FOLDER.bak").c_str(), 0755));
+    const bool folds = SystemFiles().FoldsCase(target.c_str());
+    for (const char* name : {"OWN.bak", "FOLDER.D88", "CASE.BAK"}) {
+        SCOPED_TRACE(name);
+        target = dir.File(name);
+        PutFile(target, Bytes(10, 'o'));
+        FaultFiles f;
+        IoStatus s = Write(f, mem, kBackupStaged);
+        Bytes now;
+        if (std::string(name) == "CASE.BAK" && !folds) {
+            EXPECT_EQ(kIoOk, s.result);
+            EXPECT_TRUE(GetFile(dir.File("CASE.bak"), &now) && now == Bytes(10, 'o'));
+            continue;
+        }
+        EXPECT_EQ(kIoBackupFailed, s.result);
+        EXPECT_EQ(0, f.creates);
+        EXPECT_EQ(target, s.path);
+        EXPECT_EQ(dir.File(std::string(name) == "FOLDER.D88" ? "FOLDER.bak" : name), s.other);
+        EXPECT_TRUE(GetFile(target, &now) && now == Bytes(10, 'o'));
+    }
+    std::vector<std::string> left = {"CASE.BAK", "FOLDER.D88", "FOLDER.bak",
+                                     "GAME.D88", "OWN.bak",    "SRC.D88"};
+    if (!folds) left.insert(left.begin() + 1, "CASE.bak");
+    EXPECT_EQ(left, Names()) << "no new file is left";
 }
 
 TEST_F(PieceTest, AFullDiskAndAReadOnlyDisk) {

@@ -122,7 +122,9 @@ TEST(Convert, EachFormatLosesWhatItsReportSaysAndNothingElse) {
             bool loses = to != kFormatD88 && std::strchr(kFeatures[f].losing, "rfih"[k]);
             const Loss* loss = report.losses.Find(kFeatures[f].kind);
             EXPECT_EQ(loses, loss != nullptr);
-            if (loss && loss->hasSector) EXPECT_EQ(1u, loss->count);
+            if (loss && loss->hasSector) {
+                EXPECT_EQ(1u, loss->count);
+            }
         }
     }
 }
