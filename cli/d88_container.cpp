@@ -130,7 +130,9 @@ int WriteAll(Tool& t, Container* c, const std::vector<size_t>& order, const std:
         t.err << "d88: " << target << " was written all the same\n";
         return kExitFailed;
     }
-    if (!status.ok()) return t.Fail(status, "; nothing was changed");
+    // A replace that lost the old file keeps the new one, and says where.
+    bool kept = status.result == kIoReplaceFailed && !status.other.empty();
+    if (!status.ok()) return t.Fail(status, kept ? "" : "; nothing was changed");
     return kExitOk;
 }
 

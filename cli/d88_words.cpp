@@ -70,6 +70,10 @@ std::string Describe(FileApi& files, const IoStatus& status) {
         case kIoTooLarge:
             return "4 GiB or more: a container holds less";
         case kIoReplaceFailed:
+            // The old file was already gone: what was written is kept.
+            if (!status.other.empty())
+                return Say("the new file could not take this name", status) +
+                       "; the old file is gone, and what was written is kept as " + status.other;
             return Say("the new file could not take this name", status);
         case kIoExists:
             return "the file exists; give --force to replace it";

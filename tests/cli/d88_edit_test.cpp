@@ -328,6 +328,19 @@ TEST_F(D88Edit, AFailedWriteChangesNothingAndLeavesNoBackup) {
     EXPECT_EQ(o.status, 1);
     EXPECT_EQ(GetFile(file), before);
     EXPECT_EQ(dir.Names(), std::vector<std::string>{"GAME.D88"});
+
+    // A replace that takes the old file away and fails: the new file stays,
+    // where the message says.
+    FaultFiles lose;
+    lose.replaceLosesTarget = true;
+    o = D88({"delete", file, "0"}, lose, memory);
+    EXPECT_EQ(o.status, 1);
+    ASSERT_EQ(1u, dir.Names().size());
+    const std::string kept = dir.File(dir.Names()[0]);
+    EXPECT_NE(o.err.find("the old file is gone, and what was written is kept as " + kept),
+              std::string::npos)
+        << o.err;
+    EXPECT_EQ(GetFile(kept), MakeImage(5000, "B"));
 }
 
 // Whatever goes wrong between the walk and the new name, the file and its
