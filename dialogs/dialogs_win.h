@@ -13,6 +13,10 @@ int ShowPrompt(HWND owner, const std::wstring& question, const char* caption);
 int DeleteDisks(HWND mainWindow);
 
 int ShowDiskProperties(HWND mainWindow);
+// The files inside the one selected disk, in a window of their own.
+int ShowDiskFiles(HWND mainWindow);
+// The findings of the selected disks, in a window of their own.
+int ShowDiskCheck(HWND mainWindow);
 int ShowSettingsDialog(HWND mainWindow);
 int ShowAboutDialog(HWND mainWindow);
 

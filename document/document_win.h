@@ -28,5 +28,7 @@ int ExtractDisks(HWND mainWindow);
 int ExtractSelectedTo(HWND mainWindow, const char* folder);
 int ChooseExtractFolder(HWND owner, char* folder);
 int WriteDiskImage(HWND mainWindow, const char* target, uint32_t offset);
+// Disk > Export: each selected disk in another format, chosen in a save dialog.
+int ExportDisks(HWND mainWindow);
 
 #endif

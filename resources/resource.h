@@ -17,6 +17,9 @@
 #define IDD_SETTINGS 2
 #define IDD_PROMPT 3
 #define IDD_PROPERTIES 4
+#define IDD_FILES 5     // the files of a disk
+#define IDD_CHECK 6     // the findings of the selected disks
+#define IDD_FORMAT 7    // a question about an image of another format (its losses, its geometry)
 
 // File menu
 #define IDM_NEW 101
@@ -34,6 +37,9 @@
 #define IDM_RENAME 205
 #define IDM_WRITEPROTECT 206
 #define IDM_PROPERTIES 209
+#define IDM_FILES 210
+#define IDM_CHECK 211
+#define IDM_EXPORT 212
 
 // View menu
 #define IDM_STATUSBAR 301
@@ -73,5 +79,11 @@
 #define IDC_MEDIATYPE 102
 #define IDC_DISKSIZE 103
 #define IDC_WRITEPROTECT 104
+
+// Files window (ids 301-399)
+
+// Check window (ids 401-499)
+
+// Format question (ids 501-599)
 
 #endif

@@ -22,6 +22,9 @@ int DispatchCommand(HWND mainWindow, int id) {
     case IDM_RENAME: StartRename(mainWindow); break;
     case IDM_WRITEPROTECT: ToggleWriteProtect(mainWindow); break;
     case IDM_PROPERTIES: ShowDiskProperties(mainWindow); break;
+    case IDM_FILES: ShowDiskFiles(mainWindow); break;
+    case IDM_CHECK: ShowDiskCheck(mainWindow); break;
+    case IDM_EXPORT: ExportDisks(mainWindow); break;
     case IDM_STATUSBAR: ToggleStatusBar(mainWindow); break;
     case IDM_LARGEICON: SetViewMode(mainWindow, LVS_ICON); break;
     case IDM_SMALLICON: SetViewMode(mainWindow, LVS_SMALLICON); break;

@@ -19,8 +19,8 @@ struct MenuInputs {
 struct MenuState {
     bool saveEnabled;
     bool saveAsEnabled;
-    bool deleteEnabled;    // also Extract
-    bool singleEnabled;    // Rename, Write protect, Properties
+    bool deleteEnabled;    // also Extract, Export and Check
+    bool singleEnabled;    // Rename, Write protect, Properties, Files
     bool protectChecked;
     bool statusBarChecked;
     int viewCommand;       // 302..305, the one with the radio mark

@@ -67,4 +67,9 @@
 #define TXT_PROGRESS_SAVING "ﾌｧｲﾙに保存中... %lu / %lu KB"
 #define TXT_PROGRESS_EXTRACTING "ﾃﾞｨｽｸｲﾒｰｼﾞを抽出中... %lu / %lu 個"
 
+
+// The files window and the check window --------------------------------------
+
+// Other disk-image formats: adding, opening and exporting -------------------
+
 #endif

@@ -197,6 +197,9 @@ int UpdateMenuState(HWND mainWindow, HMENU menu) {
     Enable(menu, IDM_RENAME, state.singleEnabled);
     Enable(menu, IDM_WRITEPROTECT, state.singleEnabled);
     Enable(menu, IDM_PROPERTIES, state.singleEnabled);
+    Enable(menu, IDM_FILES, state.singleEnabled);
+    Enable(menu, IDM_CHECK, state.deleteEnabled);
+    Enable(menu, IDM_EXPORT, state.deleteEnabled);
     Check(menu, IDM_WRITEPROTECT, state.protectChecked);
     Check(menu, IDM_STATUSBAR, state.statusBarChecked);
     CheckMenuRadioItem(menu, IDM_LARGEICON, IDM_DETAILS, state.viewCommand, MF_BYCOMMAND);
