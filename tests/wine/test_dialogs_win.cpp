@@ -554,8 +554,9 @@ TEST_F(Dialogs, TheContextMenuDependsOnWhatLiesUnderThePointer) {
     EXPECT_EQ(0, ShowDiskContextMenu(list()));
     EXPECT_TRUE(script.Finish()) << script.Report();
     const UINT sep = 0;  // GetMenuItemID of a separator
-    EXPECT_EQ((std::vector<UINT>{IDM_DELETEDISK, IDM_EXTRACT, sep, IDM_RENAME, IDM_WRITEPROTECT,
-                                 sep, IDM_PROPERTIES}),
+    EXPECT_EQ((std::vector<UINT>{IDM_DELETEDISK, IDM_EXTRACT, IDM_EXPORT, sep, IDM_FILES,
+                                 IDM_CHECK, sep, IDM_RENAME, IDM_WRITEPROTECT, sep,
+                                 IDM_PROPERTIES}),
               disk);
     EXPECT_EQ((std::vector<UINT>{IDM_LARGEICON, IDM_SMALLICON, IDM_LIST, IDM_DETAILS, sep,
                                  IDM_NEWDISK, IDM_ADDDISK}),
