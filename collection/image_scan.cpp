@@ -4,9 +4,9 @@
 // second thread hashes a chunk, the next one is read into another.
 #include "collection/image_scan.h"
 
-#include <algorithm>
 #include <cstring>
 
+#include "collection/image_findings.h"
 #include "filesystems/disk_files.h"
 #include "platform/memory.h"
 #include "store/sector_view.h"
@@ -215,16 +215,7 @@ IoStatus ImageScanner::CheckFileSystem(FileApi::Handle file, const ImagePlace& p
     }
     std::vector<FsFinding> found;
     CheckDiskFiles(volume, &found);
-    for (size_t i = 0; i < found.size(); ++i) {
-        Finding f;
-        f.code = found[i].code;
-        f.severity = found[i].error ? kError : kWarning;
-        f.offset = place.offset + found[i].pos;
-        f.text = found[i].text;
-        findings->push_back(f);
-    }
-    std::stable_sort(findings->begin(), findings->end(),
-                     [](const Finding& a, const Finding& b) { return a.offset < b.offset; });
+    AddFsFindings(found, place.offset, findings);
     return Status(kIoOk, 0);
 }
 

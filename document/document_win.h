@@ -27,6 +27,11 @@ int ExtractDisks(HWND mainWindow);
 // in list order, to its file in `folder`, with the overwrite questions.
 int ExtractSelectedTo(HWND mainWindow, const char* folder);
 int ChooseExtractFolder(HWND owner, char* folder);
+// The folder browser started in lastDir (without its trailing backslash,
+// which lastDir loses too); the folder chosen becomes lastDir. False when
+// the user cancelled.
+struct MainWindowParams;
+bool ChooseFolderFromLastDir(HWND owner, MainWindowParams* params);
 int WriteDiskImage(HWND mainWindow, const char* target, uint32_t offset);
 // Disk > Export: each selected disk in another format, chosen in a save dialog.
 int ExportDisks(HWND mainWindow);

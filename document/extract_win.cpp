@@ -293,12 +293,17 @@ int ExtractDisks(HWND mainWindow) {
     if (!params || !params->listView) return 0;
     HWND list = params->listView;
     if (ListSelectedCount(list) == 0) return 0;
+    if (!ChooseFolderFromLastDir(mainWindow, params)) return 0;
+    return ExtractSelectedTo(mainWindow, params->lastDir);
+}
+
+bool ChooseFolderFromLastDir(HWND owner, MainWindowParams* params) {
     char folder[kPathBytes];
     lstrcpynA(folder, params->lastDir, sizeof folder);
     TrimTrailingBackslash(params->lastDir);
-    if (!ChooseExtractFolder(mainWindow, folder)) return 0;
+    if (!ChooseExtractFolder(owner, folder)) return false;
     lstrcpynA(params->lastDir, folder, sizeof params->lastDir);
-    return ExtractSelectedTo(mainWindow, params->lastDir);
+    return true;
 }
 
 int ExtractSelectedTo(HWND mainWindow, const char* folder) {

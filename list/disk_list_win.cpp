@@ -191,6 +191,11 @@ LRESULT OnDiskListNotify(HWND list, NMHDR* header) {
         case NM_RCLICK:
             ShowDiskContextMenu(list);
             return 0;
+        case LVN_ITEMACTIVATE:
+            // Enter or a double click: the files of the disk, as the
+            // command shows them once this notification has returned.
+            PostMessageW(GetParent(list), WM_COMMAND, IDM_FILES, 0);
+            return 0;
         default:
             return 0;
     }

@@ -10,6 +10,9 @@
 class LongRun;
 struct MainWindowParams;
 
+// The overlay that marks a disk with errors (a check found them).
+const int kErrorsOverlay = 1;
+
 HWND CreateDiskList(HWND mainWindow);
 // Passes the list's messages through the program's own procedure (which
 // shows the status text of a burst of changes once), and takes it away

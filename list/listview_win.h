@@ -57,6 +57,15 @@ inline bool ListSetImage(HWND list, int index, int image) {
     item.iImage = image;
     return SendMessageW(list, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item)) != 0;
 }
+// Draws overlay image `overlay` (1 and up) over the item's picture, or
+// none with 0; the item's image index stays as it is.
+inline bool ListSetOverlay(HWND list, int index, int overlay) {
+    LVITEMW item = {};
+    item.stateMask = LVIS_OVERLAYMASK;
+    item.state = INDEXTOOVERLAYMASK(overlay);
+    return SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(index),
+                        reinterpret_cast<LPARAM>(&item)) != 0;
+}
 inline bool ListIsSelected(HWND list, int index) {
     return (SendMessageA(list, LVM_GETITEMSTATE, static_cast<WPARAM>(index), LVIS_SELECTED) &
             LVIS_SELECTED) != 0;

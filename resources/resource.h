@@ -11,6 +11,7 @@
 #define IDI_APP 101
 #define IDI_DISK 102
 #define IDI_DISK_PROTECTED 103
+#define IDI_DISK_ERRORS 104  // drawn over a disk a check found errors in
 
 // Dialogs
 #define IDD_ABOUT 1
@@ -81,8 +82,20 @@
 #define IDC_WRITEPROTECT 104
 
 // Files window (ids 301-399)
+#define IDC_FILES_SYSTEM 301
+#define IDC_FILES_DETAIL 302
+#define IDC_FILES_LIST 303
+#define IDC_FILES_DELETED 304
+#define IDC_FILES_AS_TEXT 305
+#define IDC_FILES_EXTRACT 306
+#define IDC_FILES_SELECT_ALL 307  // Ctrl+A in the list
+#define IDC_FILES_COPY 308        // Ctrl+C in the list
 
 // Check window (ids 401-499)
+#define IDC_CHECK_SUMMARY 401
+#define IDC_CHECK_LIST 402
+#define IDC_CHECK_SELECT_ALL 403  // Ctrl+A in the list
+#define IDC_CHECK_COPY 404        // Ctrl+C in the list
 
 // Format question (ids 501-599)
 

@@ -4,8 +4,9 @@
     python3 scripts/make_icons.py [OUTPUT_DIR]
 
 OUTPUT_DIR defaults to the resources folder beside this script's folder.
-Writes app.ico (icon 101), disk.ico (icon 102) and disk_protected.ico
-(icon 103). Every image is a 4-bit (16 colour) device-independent bitmap
+Writes app.ico (icon 101), disk.ico (icon 102), disk_protected.ico
+(icon 103) and disk_errors.ico (icon 104, the mark drawn over a disk that
+a check found errors in: transparent but for its lower left corner). Every image is a 4-bit (16 colour) device-independent bitmap
 with the standard VGA palette and an AND mask, 32x32 and 16x16, which is
 what the disk list's ILC_COLOR4 image lists and the window class expect.
 
@@ -187,7 +188,7 @@ def draw_floppy16(cv, ox, oy, body=NAVY):
 # Pixel maps: X black, W white, L light grey, G dark grey, Y yellow,
 # D dark yellow; '.' leaves the pixel below as it is.
 MAP_COLOURS = {'X': BLACK, 'W': WHITE, 'L': LGREY, 'G': DGREY,
-               'Y': YELLOW, 'D': DYELLOW}
+               'Y': YELLOW, 'D': DYELLOW, 'R': RED, 'M': DRED}
 
 LOCK32 = [
     '...XXXXXXXX...',
@@ -223,6 +224,33 @@ LOCK16 = [
 ]
 
 
+# The error mark: a red disc with a white exclamation mark.
+ERRORS32 = [
+    '...XXXXXX...',
+    '..XRRRRRRX..',
+    '.XRRRWWRRRX.',
+    'XRRRRWWRRRRX',
+    'XRRRRWWRRRRX',
+    'XRRRRWWRRRRX',
+    'XRRRRWWRRRRX',
+    'XRRRRRRRRRRX',
+    'XRRRRWWRRRRX',
+    '.XMRRWWRRMX.',
+    '..XMMMMMMX..',
+    '...XXXXXX...',
+]
+
+ERRORS16 = [
+    '.XXXXX.',
+    'XRRWRRX',
+    'XRRWRRX',
+    'XRRWRRX',
+    'XRRRRRX',
+    'XMRWRMX',
+    '.XXXXX.',
+]
+
+
 def stamp(cv, ox, oy, rows):
     for dy, row in enumerate(rows):
         for dx, ch in enumerate(row):
@@ -247,6 +275,15 @@ def protected_icon(size):
         stamp(cv, 18, 14, LOCK32)
     else:
         stamp(cv, 9, 7, LOCK16)
+    return cv
+
+
+def errors_icon(size):
+    cv = Canvas(size)
+    if size == 32:
+        stamp(cv, 0, 20, ERRORS32)
+    else:
+        stamp(cv, 0, 9, ERRORS16)
     return cv
 
 
@@ -306,6 +343,7 @@ ICONS = [
     ('app.ico', app_icon),
     ('disk.ico', disk_icon),
     ('disk_protected.ico', protected_icon),
+    ('disk_errors.ico', errors_icon),
 ]
 
 

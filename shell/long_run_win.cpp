@@ -35,29 +35,38 @@ void AnswerPaint() {
 
 }  // namespace
 
+CommandHold::CommandHold(HWND mainWindow) : window_(mainWindow), params_(GetParams(mainWindow)) {
+    if (params_) ++params_->runDepth;
+}
+
+CommandHold::~CommandHold() {
+    MainWindowParams* params = GetParams(window_);
+    if (!params || params != params_ || --params->runDepth > 0) return;
+    int held = params->heldCount;
+    params->heldCount = 0;
+    for (int i = 0; i < held; ++i)
+        PostMessageW(window_, params->held[i].message, params->held[i].wParam,
+                     params->held[i].lParam);
+}
+
 LongRun::LongRun(HWND mainWindow)
-    : window_(mainWindow),
+    : hold_(mainWindow),
+      window_(mainWindow),
       params_(GetParams(mainWindow)),
       before_(SetCursor(LoadCursorA(nullptr, IDC_WAIT))),
       start_(GetTickCount()),
       last_(start_),
       stage_(kRunReading),
       total_(0),
-      done_(0) {
-    if (params_) ++params_->runDepth;
-}
+      done_(0) {}
 
+// The hold ends after this, and sends what it held.
 LongRun::~LongRun() {
     SetCursor(before_ ? before_ : LoadCursorA(nullptr, IDC_ARROW));
     MainWindowParams* params = GetParams(window_);
-    if (!params || params != params_ || --params->runDepth > 0) return;
+    if (!params || params != params_ || params->runDepth > 1) return;
     if (params->progressShown) SetStatusBarText(params, params->statusText);
     params->progressShown = 0;
-    int held = params->heldCount;
-    params->heldCount = 0;
-    for (int i = 0; i < held; ++i)
-        PostMessageW(window_, params->held[i].message, params->held[i].wParam,
-                     params->held[i].lParam);
 }
 
 void LongRun::Begin(RunStage stage, uint64_t total) {

@@ -19,6 +19,22 @@
 
 struct MainWindowParams;
 
+// Holds the commands, drops and closes that reach the main window while it
+// lasts (a long command, or a window of the program's own that reads the
+// document's bytes while it is open), and sends them again at its end, so
+// that nothing replaces the document under it.
+class CommandHold {
+public:
+    explicit CommandHold(HWND mainWindow);
+    ~CommandHold();
+
+private:
+    CommandHold(const CommandHold&);
+    CommandHold& operator=(const CommandHold&);
+    HWND window_;
+    MainWindowParams* params_;
+};
+
 class LongRun : public ByteProgress {
 public:
     explicit LongRun(HWND mainWindow);
@@ -41,6 +57,7 @@ private:
     bool CountsBytes() const { return stage_ == kRunReading || stage_ == kRunSaving; }
     void Tick();
 
+    CommandHold hold_;
     HWND window_;
     MainWindowParams* params_;
     HCURSOR before_;

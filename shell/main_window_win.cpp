@@ -108,6 +108,11 @@ LRESULT MsgCreate(HWND window, const CREATESTRUCTW* create) {
                  reinterpret_cast<LPARAM>(params->smallImages));
     AddIconToLists(instance, IDI_DISK, params->largeImages, params->smallImages);
     AddIconToLists(instance, IDI_DISK_PROTECTED, params->largeImages, params->smallImages);
+    // Image 2 is no item's picture: it is overlay 1, the mark of a disk a
+    // check found errors in, drawn over either picture in every view.
+    AddIconToLists(instance, IDI_DISK_ERRORS, params->largeImages, params->smallImages);
+    ImageList_SetOverlayImage(params->largeImages, 2, kErrorsOverlay);
+    ImageList_SetOverlayImage(params->smallImages, 2, kErrorsOverlay);
 
     params->dropMenu = LoadMenuA(instance, MAKEINTRESOURCEA(IDR_POPUPMENU));
 

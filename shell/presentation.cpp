@@ -91,8 +91,10 @@ void FormatProgressText(RunStage stage, uint64_t done, uint64_t total, char* out
     if (done > total) done = total;
     const char* format = TXT_PROGRESS_READING;
     if (stage == kRunSaving) format = TXT_PROGRESS_SAVING;
-    if (stage == kRunListing || stage == kRunExtracting) {
-        format = stage == kRunListing ? TXT_PROGRESS_LISTING : TXT_PROGRESS_EXTRACTING;
+    if (stage == kRunListing || stage == kRunExtracting || stage == kRunChecking) {
+        format = stage == kRunListing      ? TXT_PROGRESS_LISTING
+                 : stage == kRunExtracting ? TXT_PROGRESS_EXTRACTING
+                                           : TXT_PROGRESS_CHECKING;
     } else {
         // Bytes as whole KiB, the last one counted once it is complete.
         done /= 1024;

@@ -52,7 +52,7 @@ void FormatStatusText(const StatusInputs& in, char* out, size_t outSize);
 
 // What a long command shows in the status bar after a second: the stage
 // and how far it is, in images or in KiB.
-enum RunStage { kRunReading, kRunListing, kRunSaving, kRunExtracting };
+enum RunStage { kRunReading, kRunListing, kRunSaving, kRunExtracting, kRunChecking };
 void FormatProgressText(RunStage stage, uint64_t done, uint64_t total, char* out, size_t outSize);
 
 // Status bar texts (256-byte buffer).

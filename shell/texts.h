@@ -70,6 +70,55 @@
 
 // The files window and the check window --------------------------------------
 
+// The files window: its caption with the disk's name, its heading (the
+// file system and the tracks), the columns and the texts of each file.
+#define TXT_FILES_CAPTION "ﾌｧｲﾙ一覧 - %s"
+#define TXT_FILES_SYSTEM "ﾌｧｲﾙｼｽﾃﾑ: %s    ﾄﾗｯｸ: %s"
+#define TXT_FILES_NO_SYSTEM "認識できるﾌｧｲﾙｼｽﾃﾑがありません"
+#define TXT_FILES_GEOMETRY "%lu ｼﾘﾝﾀﾞ x %lu 面 x %lu ｾｸﾀ x %lu ﾊﾞｲﾄ"
+#define TXT_FILES_GEOMETRY_FM ", ﾄﾗｯｸ0はFM %lu x %lu ﾊﾞｲﾄ"
+#define TXT_FILES_NO_TRACKS "なし"
+// A file system read although its tables hold values of no meaning, with
+// the reader's reason; a disk none recognised, with each reader's.
+#define TXT_FILES_LIKELY "ﾃｰﾌﾞﾙに異常な値がありますが,読み込みました: %s"
+#define TXT_FILES_REASONS "理由: %s"
+#define TXT_FILES_LABEL "ﾎﾞﾘｭｰﾑﾗﾍﾞﾙ: %s"
+#define TXT_FILES_COL_NAME "ﾌｧｲﾙ名"
+#define TXT_FILES_COL_KIND "種類"
+#define TXT_FILES_COL_SIZE "ｻｲｽﾞ"
+#define TXT_FILES_COL_ATTRIBUTES "属性"
+#define TXT_KIND_ASCII "ｱｽｷｰ"
+#define TXT_KIND_BASIC "BASIC(中間ｺｰﾄﾞ)"
+#define TXT_KIND_MACHINE "機械語"
+#define TXT_KIND_DATA "ﾃﾞｰﾀ"
+#define TXT_KIND_FOLDER "ﾌｫﾙﾀﾞ"
+#define TXT_KIND_LOAD " 読込&H%04lX"
+#define TXT_KIND_END "-&H%04lX"
+#define TXT_KIND_EXEC " 実行&H%04lX"
+#define TXT_FILE_BYTES "%lu ﾊﾞｲﾄ"
+#define TXT_FILE_SECTORS "%lu ｾｸﾀ"
+#define TXT_ATTR_PROTECTED "ﾌﾟﾛﾃｸﾄ"
+#define TXT_ATTR_HIDDEN "隠し"
+#define TXT_ATTR_DELETED "削除済み"
+// A file whose chain is broken is not written: its name, then the reason.
+#define TXT_FILE_BROKEN "ﾌｧｲﾙ｢%s｣は読み出せないため書き出しません:\n%s"
+
+// The check window: the findings' columns, the severities, the disk (its
+// place in the list and its name) and the line that counts them.
+#define TXT_CHECK_COL_DISK "ﾃﾞｨｽｸ"
+#define TXT_CHECK_COL_SEVERITY "重要度"
+#define TXT_CHECK_COL_CODE "ｺｰﾄﾞ"
+#define TXT_CHECK_COL_OFFSET "ｵﾌｾｯﾄ"
+#define TXT_CHECK_COL_TEXT "内容"
+#define TXT_SEVERITY_ERROR "ｴﾗｰ"
+#define TXT_SEVERITY_WARNING "警告"
+#define TXT_CHECK_DISK "%lu: %s"
+#define TXT_CHECK_NONE "%lu 個のﾃﾞｨｽｸを検査しました.問題は見つかりませんでした."
+#define TXT_CHECK_FOUND "%lu 個のﾃﾞｨｽｸを検査しました.ｴﾗｰ %lu 件,警告 %lu 件が見つかりました."
+// The listing of either window could not be put on the clipboard.
+#define TXT_CLIPBOARD_FAILED "ｸﾘｯﾌﾟﾎﾞｰﾄﾞにｺﾋﾟｰできませんでした."
+#define TXT_PROGRESS_CHECKING "ﾃﾞｨｽｸｲﾒｰｼﾞを検査中... %lu / %lu 個"
+
 // Other disk-image formats: adding, opening and exporting -------------------
 
 #endif

@@ -135,6 +135,46 @@ def d88_image(name, disk_size, write_protect=0, media_type=0, fill=0, body=None,
     return bytes(header) + (body(n) if body else bytes([fill]) * n)
 
 
+def d88_from_raw(name, raw, cylinders, heads, sectors, size, media_type):
+    """A formatted image of a raw disk's sectors, which lie in C, H, R order."""
+    n = {128: 0, 256: 1, 512: 2, 1024: 3}[size]
+    tracks, offsets, at = [], [], 688
+    for t in range(cylinders * heads):
+        c, h = divmod(t, heads)
+        tracks.append(b"".join(bytes([c, h, r, n]) + sectors.to_bytes(2, "little") + bytes(8)
+                               + size.to_bytes(2, "little") + raw[(t * sectors + r - 1) * size:][:size]
+                               for r in range(1, sectors + 1)))
+        offsets.append(at)
+        at += len(tracks[-1])
+    header = bytearray(d88_header(name, at, media_type=media_type))
+    for t, offset in enumerate(offsets):
+        header[32 + 4 * t:36 + 4 * t] = offset.to_bytes(4, "little")
+    return bytes(header) + b"".join(tracks)
+
+
+def fat12_image(name, files, work):
+    """A PC-98 2HD disk (77 x 2 x 8 x 1,024) that mkfs.fat formats FAT12 and
+    mcopy writes `files` to ({path: bytes}, '/' between folders), made in
+    the folder `work`."""
+    raw = os.path.join(work, name + ".raw")
+    tools = dict(os.environ, MTOOLS_SKIP_CHECK="1")
+    subprocess.run(["mkfs.fat", "-S", "1024", "-s", "1", "-f", "2", "-r", "192", "-F", "12", "-M", "0xFE",
+                    "-C", raw, "1232"], check=True, capture_output=True)
+    for path, data in files.items():
+        if "/" in path:
+            subprocess.run(["mmd", "-i", raw, "::/" + path.rsplit("/", 1)[0]], env=tools,
+                           capture_output=True)
+        with open(raw + ".file", "wb") as f:
+            f.write(data)
+        subprocess.run(["mcopy", "-i", raw, raw + ".file", "::/" + path], env=tools, check=True,
+                       capture_output=True)
+    with open(raw, "rb") as f:
+        image = d88_from_raw(name, f.read(), 77, 2, 8, 1024, 0x20)
+    os.remove(raw)
+    os.remove(raw + ".file")
+    return image
+
+
 # ---------------------------------------------------------------------------
 # The settings file
 
@@ -703,6 +743,26 @@ class OrvanelTestCase(unittest.TestCase):
             self.screenshot("_browser")
             self.fail("the folder browser did not come to %s; it shows %s" % (folder, shown))
         self.click_dialog_button(1)
+
+    def wait_browser_at(self, folder, what, timeout=10, shown=None):
+        """Waits until the open folder browser shows this folder (a Unix
+        path, or the Windows path `shown`) in its status line, as the
+        program sets it for the selected folder."""
+        shown = (shown or to_windows_path(folder)).lower()
+        deadline = time.monotonic() + timeout
+        while True:
+            info = self.wait_dialog(max(1, deadline - time.monotonic()))
+            texts = [c["text"].lower() for d in info["dialogs"] for c in d["controls"]]
+            if shown in texts:
+                return
+            if time.monotonic() >= deadline:
+                self.screenshot("_browser")
+                self.fail("%s: the folder browser does not show %s; it shows %s" % (what, folder, texts))
+            time.sleep(0.2)
+
+    def clipboard(self):
+        """The clipboard's text (decoded), or None."""
+        return decode_tree(self.probe("getclipboard")[-1])["clipboard"]
 
     def choose_file(self, path, timeout=10):
         """Answers an open or save dialog of the system with this file (a

@@ -210,22 +210,6 @@ class ExtractTest(harness.OrvanelTestCase):
         self.assertEqual(self.snapshot(self.dir, skip=("orvanel.exe", "wine.log")), {})
         self.close_and_wait()
 
-    def wait_browser_at(self, folder, what, timeout=10, shown=None):
-        """Waits until the open folder browser shows this folder (a Unix
-        path, or the Windows path `shown`) in its status line, as the
-        program sets it for the selected folder."""
-        shown = (shown or harness.to_windows_path(folder)).lower()
-        deadline = time.monotonic() + timeout
-        while True:
-            info = self.wait_dialog(max(1, deadline - time.monotonic()))
-            texts = [c["text"].lower() for d in info["dialogs"] for c in d["controls"]]
-            if shown in texts:
-                return
-            if time.monotonic() >= deadline:
-                self.screenshot("_browser")
-                self.fail("%s: the folder browser does not show %s; it shows %s" % (what, folder, texts))
-            time.sleep(0.2)
-
 
 if __name__ == "__main__":
     harness.main()

@@ -67,6 +67,9 @@ FCONTROL = 0x08
 ACCEL_END = 0x80
 
 IDOK, IDCANCEL, IDYES, IDNO = 1, 2, 6, 7
+LVS_TYPEMASK = 0x3
+LVS_REPORT = 1
+LVS_SHOWSELALWAYS = 0x8
 NO_ID = 0xFFFF  # a control without an id (-1 in the resource script)
 
 FONT = (9, 'ＭＳ Ｐゴシック')
@@ -170,7 +173,7 @@ ACCELERATORS = [
 ]
 
 # Icon group -> sizes that must be present as 16-colour images.
-ICON_GROUPS = {101: [32], 102: [32, 16], 103: [32, 16]}
+ICON_GROUPS = {101: [32], 102: [32, 16], 103: [32, 16], 104: [32, 16]}
 
 
 def button(cid, text, rect):
@@ -196,6 +199,11 @@ def groupbox(cid, text, rect):
 def static(cid, text, rect, kind=SS_LEFT):
     return dict(id=cid, cls='STATIC', text=text, rect=rect, kind=kind,
                 mask=SS_TYPEMASK, need=0)
+
+
+def report_list(cid, rect):
+    return dict(id=cid, cls='SYSLISTVIEW32', text='', rect=rect, kind=LVS_REPORT,
+                mask=LVS_TYPEMASK, need=WS_BORDER | WS_TABSTOP | LVS_SHOWSELALWAYS)
 
 
 def edit(cid, text, rect):
@@ -245,6 +253,22 @@ DIALOGS = {
                 static(103, 'ｻｲｽﾞ:', (16, 60, 140, 8)),
                 checkbox(104, 'ﾗｲﾄﾌﾟﾛﾃｸﾄ(&P)', (12, 85, 60, 12)),
                 static(NO_ID, '', (4, 102, 172, 1), SS_ETCHEDHORZ),
+            ]),
+    5: dict(caption='ﾌｧｲﾙ一覧', size=(320, 230), style=DIALOG_STYLE | WS_VISIBLE,
+            help=False, controls=[
+                report_list(303, (8, 42, 304, 142)),
+                checkbox(304, '削除されたﾌｧｲﾙも表示する(&D)', (8, 190, 180, 12)),
+                checkbox(305, 'BASICのﾌﾟﾛｸﾞﾗﾑはﾃｷｽﾄで書き出す(&T)', (8, 204, 180, 12)),
+                button(306, '抽出(&E)', (204, 208, 50, 14)),
+                button(IDCANCEL, '閉じる', (262, 208, 50, 14)),
+                static(301, '', (8, 6, 304, 8)),
+                static(302, '', (8, 16, 304, 24)),
+            ]),
+    6: dict(caption='検査', size=(360, 200), style=DIALOG_STYLE | WS_VISIBLE,
+            help=False, controls=[
+                report_list(402, (8, 20, 344, 152)),
+                button(IDCANCEL, '閉じる', (302, 178, 50, 14)),
+                static(401, '', (8, 6, 344, 8)),
             ]),
 }
 

@@ -387,6 +387,10 @@ void ModalWatcher::Run() {
         for (size_t i = 0; i < answered.size(); ++i)
             if (answered[i] == dialog) old = true;
         if (dialog && old && GetTickCount() - candidateSince < kReappearGrace) dialog = NULL;
+        // ... and only when the step due is about it: a window that comes to
+        // the front again once a question over it has closed leaves the
+        // next question time to come.
+        if (dialog && old && !guard && !Matches(Inspect(dialog), steps_[next].expect)) dialog = NULL;
         // A new dialog is left to finish its own start first (the folder
         // browser selects its initial folder only after it is shown).
         if (dialog && GetTickCount() - candidateSince < kSettle) {

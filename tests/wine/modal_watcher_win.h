@@ -19,6 +19,9 @@
 //     EXPECT_TRUE(watcher.Finish()) << watcher.Report();
 //     EXPECT_EQ(1u, watcher.seen().size());
 //
+// A window answered before that comes to the front again (the dialog under
+// a question that has closed) is taken only by a step whose text it shows.
+//
 // A step may instead run a function of its own on the window (real clicks,
 // keys, a look at the focus), which must end the window:
 //

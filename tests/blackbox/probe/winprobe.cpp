@@ -36,6 +36,8 @@
 //                         with HELP_QUIT), as a program does when it ends
 //   clipboard <text>      put text on the clipboard as CF_TEXT (a paste with
 //                         Ctrl+V then types it); "hex:..." as for settext
+//   getclipboard          print the clipboard's Unicode text: {"clipboard":text},
+//                         null when it holds none
 //   menumode <ms> <0|1>   wait until the main window's thread is (1) or is not
 //                         (0) in menu mode (GetGUIThreadInfo's GUI_INMENUMODE):
 //                         a key that opens the menu bar, pressed after other
@@ -294,7 +296,7 @@ std::string ItemText(Remote& remote, HWND list, int item, int subItem, int* imag
     it.mask = LVIF_TEXT | (subItem == 0 ? (LVIF_IMAGE | LVIF_STATE) : 0);
     it.iItem = item;
     it.iSubItem = subItem;
-    it.stateMask = LVIS_SELECTED | LVIS_FOCUSED | LVIS_DROPHILITED | LVIS_CUT;
+    it.stateMask = LVIS_SELECTED | LVIS_FOCUSED | LVIS_DROPHILITED | LVIS_CUT | LVIS_OVERLAYMASK;
     it.pszText = reinterpret_cast<wchar_t*>(remote.at(kTextAt));
     it.cchTextMax = kTextMax;
     wchar_t zero = 0;
@@ -394,6 +396,8 @@ void EmitListView(HWND list) {
         Bool((state & LVIS_SELECTED) != 0);
         Key("focused");
         Bool((state & LVIS_FOCUSED) != 0);
+        Key("overlay");
+        Int((state & LVIS_OVERLAYMASK) >> 8);
         RECT r;
         Key("bounds");
         if (ItemRect(remote, list, i, LVIR_BOUNDS, &r)) Rect(r); else Raw("null");
@@ -725,6 +729,26 @@ bool SetClipboardText(const std::string& text) {
     CloseClipboard();
     if (!set) GlobalFree(memory);
     return set;
+}
+
+void EmitClipboard() {
+    std::string text;
+    bool has = false;
+    if (OpenClipboard(NULL)) {
+        HANDLE data = GetClipboardData(CF_UNICODETEXT);
+        const wchar_t* chars = data ? static_cast<const wchar_t*>(GlobalLock(data)) : NULL;
+        if (chars) {
+            text = Cp932Of(chars);
+            has = true;
+            GlobalUnlock(data);
+        }
+        CloseClipboard();
+    }
+    Raw("{");
+    Key("clipboard");
+    if (has) Str(text); else Raw("null");
+    Raw("}");
+    Flush();
 }
 
 void Error(const char* what) {
@@ -1071,6 +1095,8 @@ int Run(int argc, char** argv) {
                 Error("menu mode not reached");
                 status = 1;
             }
+        } else if (cmd == "getclipboard") {
+            EmitClipboard();
         } else if (cmd == "clipboard") {
             if (!hasArg) return 2;
             if (!SetClipboardText(DecodeTextArg(argv[++i]))) {

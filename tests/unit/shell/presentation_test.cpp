@@ -91,6 +91,8 @@ TEST(StatusText, HowFarALongCommandIs) {
     char out[256];
     FormatProgressText(kRunExtracting, 3, 10, out, sizeof out);
     EXPECT_STREQ("ﾃﾞｨｽｸｲﾒｰｼﾞを抽出中... 3 / 10 個", out);
+    FormatProgressText(kRunChecking, 4, 9, out, sizeof out);
+    EXPECT_STREQ("ﾃﾞｨｽｸｲﾒｰｼﾞを検査中... 4 / 9 個", out);
     FormatProgressText(kRunSaving, 2047, 1025 * 1024 + 1, out, sizeof out);
     EXPECT_STREQ("ﾌｧｲﾙに保存中... 1 / 1026 KB", out);
 }
