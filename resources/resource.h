@@ -85,5 +85,8 @@
 // Check window (ids 401-499)
 
 // Format question (ids 501-599)
+#define IDC_FORMAT_QUESTION 501
+#define IDC_FORMAT_REPORT 502
+#define IDC_FORMAT_CHOICES 503
 
 #endif
