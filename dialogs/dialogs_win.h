@@ -6,6 +6,7 @@
 #include <shellapi.h>
 
 #include <string>
+#include <vector>
 
 // Prompt: answers IDYES, IDC_ALLYES, IDNO or IDCANCEL. The question as shown,
 // the caption a text of the program (CP932).
@@ -28,5 +29,11 @@ int CancelPendingDrop(HWND mainWindow);
 // The path (UTF-8, the folder in full and the name in its short form where
 // it has one) and the title of a dropped file; false when it is not there.
 bool GetDroppedFileName(HDROP drop, unsigned index, std::string* path, std::string* title);
+
+// The format question: whether to go on with a conversion that loses what
+// the report (CP932 lines) says, true on Yes; and which of the geometries
+// (CP932 texts) a raw image is read with, its index, or -1 on Cancel.
+bool AskLossyConversion(HWND owner, const std::wstring& question, const std::string& report);
+int AskGeometry(HWND owner, const std::wstring& question, const std::vector<std::string>& choices);
 
 #endif

@@ -7,6 +7,7 @@
 
 #include "dialogs/dialogs_win.h"
 #include "document/document_win.h"
+#include "document/other_formats.h"
 #include "document/paths.h"
 #include "platform/text_wide_win.h"
 #include "resources/resource.h"
@@ -25,6 +26,12 @@ HDROP PendingDrop(HWND mainWindow) {
 bool AskAboutExtension(HWND mainWindow, const char* format, const std::string& title) {
     return MessageBoxW(mainWindow, FormatW(format, PathW(title.c_str())).c_str(),
                        TextW(TXT_FILE_CHECK).c_str(), MB_YESNO | MB_ICONINFORMATION) == IDYES;
+}
+
+// Whether a file is taken without the question about its name: a D88
+// file by its extension, or one whose name says a format its bytes have.
+bool Recognised(MainWindowParams* params, const std::string& path) {
+    return PlanImportOf(*params->files, path.c_str()).recognised;
 }
 
 // Takes the pending drop for a run that works through it. The drop leaves
@@ -117,8 +124,7 @@ int OpenDroppedFile(HWND mainWindow) {
     if (!drop) return 0;
     std::string path, title;
     bool take = GetDroppedFileName(drop, 0, &path, &title) &&
-                (HasContainerExtension(path.c_str()) ||
-                 AskAboutExtension(mainWindow, TXT_NOT_D88_OPEN, title));
+                (Recognised(params, path) || AskAboutExtension(mainWindow, TXT_NOT_D88_OPEN, title));
     DragFinish(drop);
     int result = 0;
     if (take && (!params->modified || ConfirmSaveChanges(mainWindow))) {
@@ -137,8 +143,7 @@ int AddDroppedFiles(HWND mainWindow) {
     for (UINT i = count; i-- > 0;) {
         std::string path, title;
         if (!GetDroppedFileName(drop, i, &path, &title)) continue;
-        if (!HasContainerExtension(path.c_str()) &&
-            !AskAboutExtension(mainWindow, TXT_NOT_D88_ADD, title))
+        if (!Recognised(params, path) && !AskAboutExtension(mainWindow, TXT_NOT_D88_ADD, title))
             continue;
         AppendImageFile(mainWindow, path.c_str());
     }

@@ -6,6 +6,8 @@
 
 #include "document/document_io.h"
 #include "document/document_win.h"
+#include "document/import_win.h"
+#include "document/other_formats.h"
 #include "document/paths.h"
 #include "document/report_win.h"
 #include "list/disk_list_win.h"
@@ -22,13 +24,22 @@ int AppendImageFile(HWND mainWindow, const char* path) {
     uint8_t* block = nullptr;
     uint32_t added = 0;
     uint32_t oldSize = params->bufferSize;
+    // An image of another format becomes one D88 image; a D88 file (or
+    // one of no known format) is appended as it is.
+    ImportPlan plan = PlanImportOf(*params->files, path);
+    if (plan.format != kFormatD88 &&
+        !ReadConvertedImage(mainWindow, path, path, plan.format, TXT_LOSSY_ADD, params->buffer,
+                            oldSize, &block, &added))
+        return 0;
     LongRun run(mainWindow);
     run.Begin(kRunReading, 0);
-    IoStatus result = ReadFileAppended(*params->files, *params->memory, path, params->buffer,
-                                       oldSize, &block, &added, &run);
-    if (!result.ok()) {
-        ReportIoFailure(mainWindow, result, path);
-        return 0;
+    if (plan.format == kFormatD88) {
+        IoStatus result = ReadFileAppended(*params->files, *params->memory, path, params->buffer,
+                                           oldSize, &block, &added, &run);
+        if (!result.ok()) {
+            ReportIoFailure(mainWindow, result, path);
+            return 0;
+        }
     }
     if (!InstallOrReport(mainWindow, block, oldSize + added, true)) return 0;
     bool complete = true;
@@ -50,7 +61,7 @@ int AddDisksCommand(HWND mainWindow) {
     TrimTrailingBackslash(params->lastDir);
     FileDialog dialog;
     PrepareOpenDialog(&dialog, mainWindow, params->lastDir,
-                      OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_ALLOWMULTISELECT);
+                      OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_ALLOWMULTISELECT, true);
     wchar_t* file = dialog.file;
     // The answer's strings must end inside the buffer, whatever the dialog did.
     file[MAX_PATH - 1] = L'\0';

@@ -316,14 +316,8 @@ int ExtractSelectedTo(HWND mainWindow, const char* folder) {
          index = ListNextSelected(list, index)) {
         uint32_t offset = GetItemImageOffset(list, index);
         if (offset == kNoImage) break;
-        HeaderFields fields;
-        if (!ReadHeader(*params->memory, params->buffer, params->bufferSize, offset, &fields))
-            break;
-        // The disk's name as a part of a file name: converted from CP932,
-        // a byte that is no character shown as the system shows it.
-        char diskName[kNameMax + 1];
-        ExtractNamePart(fields, diskName);
-        std::string name = Utf8FromWide(WideFromCp932(diskName).c_str());
+        std::string name;
+        if (!DiskNameForFile(params, offset, &name)) break;
         char target[kPathBytes];
         if (!BuildExtractTarget(folder, params->fileTitle, name.c_str(), target, sizeof target)) {
             ReportIoFailure(mainWindow, kIoNameTooLong, target);

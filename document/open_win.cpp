@@ -8,6 +8,8 @@
 
 #include "document/document_io.h"
 #include "document/document_win.h"
+#include "document/import_win.h"
+#include "document/other_formats.h"
 #include "document/paths.h"
 #include "document/report_win.h"
 #include "list/disk_list_win.h"
@@ -19,34 +21,52 @@
 #include "shell/texts.h"
 #include "store/d88.h"
 
+namespace {
+
+// The folder is remembered once the file was opened, even when reading
+// fails later on; a path without a folder part leaves it as it was.
+void RememberFolder(MainWindowParams* params, const char* path, unsigned nameOffset) {
+    if (nameOffset >= 1 && nameOffset <= std::strlen(path) && nameOffset <= sizeof params->lastDir)
+        lstrcpynA(params->lastDir, path, nameOffset);
+}
+
+}  // namespace
+
 int LoadDocumentFile(HWND mainWindow, const char* path, const char* title, unsigned nameOffset) {
     MainWindowParams* params = GetParams(mainWindow);
     if (!params) return 0;
     uint8_t* block = nullptr;
     uint32_t size = 0;
     bool opened = false;
-    FileVersion version;
+    FileVersion version = {false, FileStamp()};
+    // An image of another format opens as a document of its one disk, which
+    // has no file of its own: the file is no D88 file to save over.
+    ImportPlan plan = PlanImportOf(*params->files, path);
+    if (plan.format != kFormatD88) {
+        int read = ReadConvertedImage(mainWindow, path, title, plan.format, TXT_LOSSY_OPEN, nullptr,
+                                      0, &block, &size, &opened);
+        if (opened) RememberFolder(params, path, nameOffset);
+        if (!read) return 0;
+    }
     LongRun run(mainWindow);
     run.Begin(kRunReading, 0);
-    IoStatus result = ReadWholeFile(*params->files, *params->memory, path, &block, &size, &opened,
-                                    &run, &version);
-    // A file of 0 bytes is a container without images: an empty document.
-    if (result.result == kIoEmptyFile) result = IoSuccess();
-    if (opened && nameOffset >= 1 && nameOffset <= std::strlen(path) &&
-        nameOffset <= sizeof params->lastDir) {
-        // The folder is remembered even when reading fails later on; a path
-        // without a folder part leaves it as it was.
-        lstrcpynA(params->lastDir, path, nameOffset);
-    }
-    if (!result.ok()) {
-        ReportIoFailure(mainWindow, result, title);
-        return 0;
+    if (plan.format == kFormatD88) {
+        IoStatus result = ReadWholeFile(*params->files, *params->memory, path, &block, &size,
+                                        &opened, &run, &version);
+        // A file of 0 bytes is a container without images: an empty document.
+        if (result.result == kIoEmptyFile) result = IoSuccess();
+        if (opened) RememberFolder(params, path, nameOffset);
+        if (!result.ok()) {
+            ReportIoFailure(mainWindow, result, title);
+            return 0;
+        }
     }
     if (!InstallOrReport(mainWindow, block, size, false)) return 0;
     params->modified = 0;
     // Named by its long name however it was given, so that its backup
     // copies and extracted files are too.
-    lstrcpynA(params->filePath, LongPathOf(path).c_str(), sizeof params->filePath);
+    lstrcpynA(params->filePath, plan.format == kFormatD88 ? LongPathOf(path).c_str() : "",
+              sizeof params->filePath);
     params->fileVersion = version;
     lstrcpynA(params->fileTitle, title, sizeof params->fileTitle);
     SetDocumentTitle(mainWindow, params->fileTitle);
@@ -98,7 +118,7 @@ int OpenFromCommandLine(HWND mainWindow, const char* text) {
         return 0;
     }
 
-    if (!HasContainerExtension(path.c_str())) {
+    if (!PlanImportOf(*params->files, path.c_str()).recognised) {
         if (MessageBoxW(mainWindow, FormatW(TXT_NOT_D88_OPEN, PathW(title.c_str())).c_str(),
                         TextW(TXT_FILE_CHECK).c_str(), MB_YESNO | MB_ICONINFORMATION) == IDNO)
             return 1;
@@ -113,7 +133,8 @@ int OpenDocumentCommand(HWND mainWindow) {
     if (!params || !ConfirmSaveChanges(mainWindow)) return 0;
     TrimTrailingBackslash(params->lastDir);
     FileDialog dialog;
-    PrepareOpenDialog(&dialog, mainWindow, params->lastDir, OFN_EXPLORER | OFN_FILEMUSTEXIST);
+    PrepareOpenDialog(&dialog, mainWindow, params->lastDir, OFN_EXPLORER | OFN_FILEMUSTEXIST,
+                      true);
     if (!GetOpenFileNameW(&dialog.ofn)) return 0;
     std::string folder = Utf8FromWide(std::wstring(dialog.file, dialog.ofn.nFileOffset).c_str());
     return LoadDocumentFile(mainWindow, Utf8FromWide(dialog.file).c_str(),

@@ -92,20 +92,39 @@ void WarnCutShort(HWND mainWindow, int first, const char* name) {
     ShowTextWarning(mainWindow, text, name);
 }
 
+bool DiskNameForFile(MainWindowParams* params, uint32_t offset, std::string* name) {
+    HeaderFields fields;
+    if (!ReadHeader(*params->memory, params->buffer, params->bufferSize, offset, &fields))
+        return false;
+    // Converted from CP932, a byte that is no character shown as the
+    // system shows it.
+    char part[kNameMax + 1];
+    ExtractNamePart(fields, part);
+    *name = Utf8FromWide(WideFromCp932(part).c_str());
+    return true;
+}
+
 std::string LongPathOf(const char* path) {
     wchar_t longName[kPathMax];
     DWORD n = GetLongPathNameW(PathW(path).c_str(), longName, kPathMax);
     return n > 0 && n < kPathMax ? Utf8FromWide(longName) : std::string(path);
 }
 
-void PrepareOpenDialog(FileDialog* dialog, HWND mainWindow, const char* initialDir, DWORD flags) {
+void PrepareOpenDialog(FileDialog* dialog, HWND mainWindow, const char* initialDir, DWORD flags,
+                       bool otherFormats) {
     OPENFILENAMEW* ofn = &dialog->ofn;
     std::memset(ofn, 0, sizeof *ofn);
     ofn->lStructSize = OPENFILENAME_SIZE_VERSION_400W;  // the record without the later fields
     ofn->hwndOwner = mainWindow;
     ofn->hInstance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(mainWindow, GWLP_HINSTANCE));
     // The filter's pairs are NUL-separated: all of its bytes are converted.
-    dialog->filter = WideFromCp932(std::string(TXT_FILTER, sizeof TXT_FILTER));
+    std::string filter(TXT_FILTER, sizeof TXT_FILTER);
+    if (otherFormats) {
+        // After the first pair: the D88 filter stays first and chosen.
+        size_t pair = filter.find('\0', filter.find('\0') + 1) + 1;
+        filter.insert(pair, TXT_FILTER_FORMATS, sizeof TXT_FILTER_FORMATS - 1);
+    }
+    dialog->filter = WideFromCp932(filter);
     ofn->lpstrFilter = dialog->filter.c_str();
     ofn->nFilterIndex = 1;
     dialog->file[0] = L'\0';

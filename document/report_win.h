@@ -26,9 +26,11 @@ struct FileDialog {
     std::wstring filter;
     std::wstring initialDir;
 };
-// Prepares the dialog: the two filters, the initial folder (UTF-8), the
-// flags; the file name box empty.
-void PrepareOpenDialog(FileDialog* dialog, HWND mainWindow, const char* initialDir, DWORD flags);
+// Prepares the dialog: the two filters (with `otherFormats`, the filters of
+// the other disk-image formats between them), the initial folder (UTF-8),
+// the flags; the file name box empty.
+void PrepareOpenDialog(FileDialog* dialog, HWND mainWindow, const char* initialDir, DWORD flags,
+                       bool otherFormats = false);
 
 // Releases the old block and installs the new one, which holds the old
 // bytes and a new stretch after them (`grown`: add, new disk) or one file's
@@ -46,6 +48,9 @@ void ShowTextWarning(HWND mainWindow, const std::string& text, const char* path)
 // bytes than its diskSize says: only the last image of a file can. `name`
 // is the file's, as the messages of the open or the add name it.
 void WarnCutShort(HWND mainWindow, int first, const char* name);
+// The disk's part of the names of the files it is written to (extract,
+// export): its name as UTF-8; false when its header cannot be read.
+bool DiskNameForFile(MainWindowParams* params, uint32_t offset, std::string* name);
 // The full long form of a path however it was given (8.3 names included);
 // the path itself when the system cannot tell.
 std::string LongPathOf(const char* path);

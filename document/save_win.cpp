@@ -53,6 +53,18 @@ bool MayReplace(HWND mainWindow, MainWindowParams* params, const char* target) {
                        MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
 
+// The name Save As proposes: the document's, but a document opened from
+// an image of another format (it has no file of its own) is proposed as a
+// D88 file of that name, never as the image it came from.
+std::string SaveAsName(const MainWindowParams* params) {
+    const char* title = params->fileTitle;
+    char d88[kPathBytes];
+    if (params->filePath[0] || ExtensionDot(title) < 0 || HasContainerExtension(title) ||
+        !ReplaceExtension(title, ".D88", d88, sizeof d88))
+        return title;
+    return d88;
+}
+
 }  // namespace
 
 int WriteDocument(HWND mainWindow, const char* target) {
@@ -105,7 +117,7 @@ int SaveDocumentAs(HWND mainWindow) {
     FileDialog dialog;
     PrepareOpenDialog(&dialog, mainWindow, params->lastDir,
                       OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY);
-    lstrcpynW(dialog.file, PathW(params->fileTitle).c_str(), MAX_PATH);
+    lstrcpynW(dialog.file, PathW(SaveAsName(params).c_str()).c_str(), MAX_PATH);
     dialog.ofn.lpstrDefExt = L"D88";
     if (!GetSaveFileNameW(&dialog.ofn)) return 0;
     std::string file = Utf8FromWide(dialog.file);

@@ -98,5 +98,8 @@
 #define IDC_CHECK_COPY 404        // Ctrl+C in the list
 
 // Format question (ids 501-599)
+#define IDC_FORMAT_QUESTION 501
+#define IDC_FORMAT_REPORT 502
+#define IDC_FORMAT_CHOICES 503
 
 #endif

@@ -121,4 +121,78 @@
 
 // Other disk-image formats: adding, opening and exporting -------------------
 
+// The filters of the other formats, in the open dialog after the D88 filter
+// and in the export's save dialog, in this order: HFE, IMD, FDI, raw.
+#define TXT_FILTER_FORMATS                                                         \
+    "HFEｲﾒｰｼﾞ(*.HFE)\0*.HFE\0IMDｲﾒｰｼﾞ(*.IMD)\0*.IMD\0FDIｲﾒｰｼﾞ(*.FDI)\0*.FDI\0" \
+    "ﾍﾞﾀｲﾒｰｼﾞ(*.HDM;*.2HD;*.XDF;*.2D;*.2DD;*.IMG;*.IMA;*.HDB)\0"                 \
+    "*.HDM;*.2HD;*.XDF;*.2D;*.2DD;*.IMG;*.IMA;*.HDB\0"
+#define TXT_FORMAT_CAPTION "ﾃﾞｨｽｸｲﾒｰｼﾞの変換"
+// The questions of the format dialog; the file's name (or the target's
+// path) fills the %s.
+#define TXT_LOSSY_ADD "%s\nをD88に変換すると次のものが失われます.追加しますか?"
+#define TXT_LOSSY_OPEN "%s\nをD88に変換すると次のものが失われます.開きますか?"
+#define TXT_LOSSY_EXPORT "%s\nに書き出すと次のものが失われます.書き出しますか?"
+#define TXT_GEOMETRY_QUESTION \
+    "%s\nはｻｲｽﾞだけではﾃﾞｨｽｸの形が決まりません.読み込む形を選んでください:"
+#define TXT_YES "はい(&Y)"
+#define TXT_NO "いいえ(&N)"
+#define TXT_OK "OK"
+#define TXT_CANCEL "ｷｬﾝｾﾙ"
+// The report: what is lost, then what the file is written with.
+#define TXT_REPORT_LOST "失われるもの:"
+#define TXT_REPORT_WRITTEN "書き出しの設定:"
+#define TXT_REPORT_SECTORS "%s: %luｾｸﾀ,最初はC %u H %u R %u N %u(ﾄﾗｯｸ%lu)"
+#define TXT_REPORT_TRACKS "%s: %luﾄﾗｯｸ,最初はﾄﾗｯｸ%lu(C %lu H %lu)"
+#define TXT_REPORT_PROTECT "ﾗｲﾄﾌﾟﾛﾃｸﾄ(0x%02X)"
+#define TXT_REPORT_MEDIA "ﾒﾃﾞｨｱﾀｲﾌﾟ0x%02X(%s)は0x%02X(%s)として読み戻されます"
+#define TXT_LOSS_IDS "ﾄﾗｯｸのC,Hと違うか,Rが1からnでないｾｸﾀID"
+#define TXT_LOSS_ORDER "1からnの順でないｾｸﾀの並び"
+#define TXT_LOSS_DUPLICATES "1つのﾄﾗｯｸに2度あるIDのｾｸﾀ(後のもの)"
+#define TXT_LOSS_MIXED_SIZES "ﾄﾗｯｸやﾃﾞｨｽｸと違うｾｸﾀのｻｲｽﾞ(そのｻｲｽﾞで書かれます)"
+#define TXT_LOSS_SIZE_CODE "この形式に入らないｻｲｽﾞｺｰﾄﾞ"
+#define TXT_LOSS_DENSITY "ﾄﾗｯｸや形式と違う記録密度"
+#define TXT_LOSS_DELETED "削除ﾃﾞｰﾀﾏｰｸ"
+#define TXT_LOSS_STATUS "この形式に入らないｺﾝﾄﾛｰﾗのｽﾃｰﾀｽ"
+#define TXT_LOSS_DATA_SIZE "128 << Nﾊﾞｲﾄでないﾃﾞｰﾀ"
+#define TXT_LOSS_FIELD_BYTES "0x00,0x40以外の密度ﾊﾞｲﾄと0x00,0x10以外の削除ﾊﾞｲﾄ"
+#define TXT_LOSS_ADDED "ﾃﾞｨｽｸにないｾｸﾀ(0で書かれます)"
+#define TXT_LOSS_UNFORMATTED "ﾌｫｰﾏｯﾄされていないﾄﾗｯｸ(0でﾌｫｰﾏｯﾄして書かれます)"
+#define TXT_LOSS_TRACKS "書き出す形式に入らないﾄﾗｯｸ"
+#define TXT_LOSS_TRACK_LENGTH "1回転より長いﾄﾗｯｸ(長いまま書かれます)"
+#define TXT_LOSS_SOURCE_CUT "ｲﾒｰｼﾞに一部しかないﾄﾗｯｸ"
+#define TXT_LOSS_LAYOUT "ﾋﾞｯﾄｾﾙの並び(ｾｸﾀの間のｷﾞｬｯﾌﾟ,同期,ﾀｲﾐﾝｸﾞなど)"
+#define TXT_LOSS_NAME "ﾃﾞｨｽｸ名"
+#define TXT_LOSS_RESERVED "ﾍｯﾀﾞの予約ﾊﾞｲﾄ"
+#define TXT_LOSS_COMMENT "IMDのｺﾒﾝﾄ"
+#define TXT_LOSS_RATE "ﾒﾃﾞｨｱﾀｲﾌﾟで表せない転送速度300kbps"
+#define TXT_LOSS_HEADER "元のﾌｧｲﾙのﾍｯﾀﾞの項目"
+#define TXT_WRITTEN_GEOMETRY "ｼﾞｵﾒﾄﾘ%s"
+#define TXT_WRITTEN_AMBIGUOUS "このｻｲｽﾞは複数の形に当てはまるため,読み戻すには形の指定が必要です"
+#define TXT_WRITTEN_NO_SIZE "このｻｲｽﾞには決まった形がないため,読み戻すには形の指定が必要です"
+#define TXT_WRITTEN_HFE "%lukbps,%lurpm(1回転%luﾊﾞｲﾄ),%luｼﾘﾝﾀﾞ,%lu面"
+#define TXT_WRITTEN_HFE_CELLS \
+    "ｾｸﾀごとの記録密度(ﾍｯﾀﾞは%s),IBM System 34(MFM)と3740(FM)のｷﾞｬｯﾌﾟ"
+#define TXT_WRITTEN_HFE_DRIVE "一般的なｼｭｶﾞｰﾄﾄﾞﾗｲﾌﾞのｲﾝﾀｰﾌｪｲｽﾓｰﾄﾞ(7)"
+#define TXT_WRITTEN_HFE_SINGLE "40ﾄﾗｯｸのﾄﾞﾗｲﾌﾞ向け(1ｽﾃｯﾌﾟ)"
+#define TXT_WRITTEN_HFE_DOUBLE "80ﾄﾗｯｸのﾄﾞﾗｲﾌﾞ向け(2ｽﾃｯﾌﾟ)"
+// A geometry to choose: cylinders/heads/sectors/bytes, then in words.
+#define TXT_GEOMETRY_CHOICE "%s: %luｼﾘﾝﾀﾞ,%lu面,1ﾄﾗｯｸ%luｾｸﾀ,1ｾｸﾀ%luﾊﾞｲﾄ"
+#define TXT_GEOMETRY_FM_TRACK0 "(ﾄﾗｯｸ0はFMの128ﾊﾞｲﾄ26ｾｸﾀ)"
+// An image that cannot be read or written: the first line, then the
+// reason, then the file's name or path.
+#define TXT_CANNOT_READ_IMAGE "ﾃﾞｨｽｸｲﾒｰｼﾞとして読み込めません.\n%s\n"
+#define TXT_CANNOT_EXPORT "ﾃﾞｨｽｸｲﾒｰｼﾞを書き出せません.\n%s\n"
+#define TXT_RAW_NAME "ﾍﾞﾀ"
+#define TXT_WHY_NOT_THIS "%sｲﾒｰｼﾞではありません."
+#define TXT_WHY_TRUNCATED "ﾌｧｲﾙが途中で切れています(%luﾊﾞｲﾄ必要ですが%luﾊﾞｲﾄしかありません)."
+#define TXT_WHY_BAD_FIELD "%sの形式にない値があります."
+#define TXT_WHY_UNDECODABLE "ｼﾘﾝﾀﾞ%luのﾋﾞｯﾄｾﾙがMFMでもFMでもありません."
+#define TXT_WHY_UNKNOWN_SIZE "%luﾊﾞｲﾄのﾍﾞﾀｲﾒｰｼﾞは形がわかりません."
+#define TXT_WHY_SIZE_MISMATCH "ｻｲｽﾞが形に合いません."
+#define TXT_WHY_TOO_LARGE "ﾌﾛｯﾋﾟｰﾃﾞｨｽｸに入るより多くのﾃﾞｰﾀがあります."
+#define TXT_WHY_UNSUPPORTED "この版の%sは読めません."
+#define TXT_WHY_NO_TRACKS "ﾌｫｰﾏｯﾄされたﾄﾗｯｸがないため,書き出すものがありません."
+#define TXT_WHY_READ_FAILED "ﾌｧｲﾙの読み込みに失敗しました."
+
 #endif

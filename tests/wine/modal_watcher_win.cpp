@@ -282,6 +282,10 @@ ModalSeen ModalWatcher::Inspect(HWND dialog) {
             if (type == SS_ICON || type == SS_BITMAP) continue;
             std::string t = TextOf(all[i]);
             if (!t.empty()) seen.statics.push_back(t);
+        } else if (SameText(cls, "Edit") && (style & ES_READONLY) && IsWindowVisible(all[i])) {
+            // A report shown for reading counts as the dialog's text.
+            std::string t = TextOf(all[i]);
+            if (!t.empty()) seen.statics.push_back(t);
         } else if (SameText(cls, "Button") && IsWindowVisible(all[i])) {
             seen.buttons.push_back(GetDlgCtrlID(all[i]));
         }
@@ -298,15 +302,18 @@ bool ModalWatcher::Matches(const ModalSeen& seen, const std::string& expect) con
     return false;
 }
 
-void ModalWatcher::Perform(HWND dialog, const ModalAction& action) {
-    HWND control = FindControl(dialog, action.id);
-    if (action.id == kFileNameBox) {
-        if (!control) control = FindControl(dialog, 0x480);  // edt1 of the old-style dialog
-        if (control && !SameText(ClassOf(control), "Edit")) {
-            HWND edit = FirstEditIn(control);
-            if (edit) control = edit;
-        }
+HWND ModalWatcher::FileNameBox(HWND dialog) {
+    HWND control = FindControl(dialog, kFileNameBox);
+    if (!control) control = FindControl(dialog, 0x480);  // edt1 of the old-style dialog
+    if (control && !SameText(ClassOf(control), "Edit")) {
+        HWND edit = FirstEditIn(control);
+        if (edit) control = edit;
     }
+    return control;
+}
+
+void ModalWatcher::Perform(HWND dialog, const ModalAction& action) {
+    HWND control = action.id == kFileNameBox ? FileNameBox(dialog) : FindControl(dialog, action.id);
     char note[96];
     if (!control) {
         snprintf(note, sizeof note, "no control %d in the dialog", action.id);

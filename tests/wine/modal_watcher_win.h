@@ -78,7 +78,7 @@ struct ModalStep {
 struct ModalSeen {
     std::string caption;
     std::string text;                  // message box text (static 0xFFFF or 100)
-    std::vector<std::string> statics;  // every static text of the dialog
+    std::vector<std::string> statics;  // every static text of the dialog, and read-only edits
     std::vector<int> buttons;          // ids of the visible buttons
     int answer;                        // what the watcher posted
     bool expected;                     // matched the step that was due
@@ -121,6 +121,8 @@ public:
     static HWND FindModal(DWORD thread, const char* windowClass = kDialogClass);
     // A control of a dialog by id, searched through nested child dialogs.
     static HWND FindControl(HWND dialog, int id);
+    // The edit of a file dialog's name box (kFileNameBox), or null.
+    static HWND FileNameBox(HWND dialog);
     // The text of a window of any thread (bounded).
     static std::string TextOf(HWND window);
 
