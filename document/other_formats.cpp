@@ -34,6 +34,8 @@ ImportPlan PlanImport(const char* path, ImageFormat content) {
 }
 
 ImportPlan PlanImportOf(FileApi& files, const char* path) {
+    // A D88 name decides without a look at the bytes.
+    if (HasContainerExtension(path)) return PlanImport(path, kFormatUnknown);
     ImageFormat content = kFormatUnknown;
     FileApi::Handle h = files.OpenRead(path);
     uint64_t size = 0;

@@ -49,8 +49,9 @@ TEST_F(MainWindow, CreationBuildsChildrenColumnsAndImageLists) {
     HIMAGELIST small = reinterpret_cast<HIMAGELIST>(SendMessageA(list(), LVM_GETIMAGELIST, LVSIL_SMALL, 0));
     EXPECT_EQ(params()->largeImages, large);
     EXPECT_EQ(params()->smallImages, small);
-    EXPECT_EQ(2, ImageList_GetImageCount(large));
-    EXPECT_EQ(2, ImageList_GetImageCount(small));
+    // The two pictures of a disk, and the errors mark drawn over them.
+    EXPECT_EQ(3, ImageList_GetImageCount(large));
+    EXPECT_EQ(3, ImageList_GetImageCount(small));
     int cx = 0, cy = 0;
     ImageList_GetIconSize(small, &cx, &cy);
     EXPECT_EQ(16, cx);
