@@ -97,11 +97,9 @@ unsigned U(uint32_t v) { return static_cast<unsigned>(v); }
 
 uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 
-bool KnownMedia(uint8_t m) { return m == 0x00 || m == 0x10 || m == 0x20 || m == 0x30 || m == 0x40; }
+bool KnownMedia(uint8_t m) { return MediaByteName(m) != nullptr; }
 
-const char* MediaName(uint8_t m) {
-    return m == 0x00 ? "2D" : m == 0x10 ? "2DD" : m == 0x20 ? "2HD" : m == 0x30 ? "1D" : "1DD";
-}
+const char* MediaName(uint8_t m) { return KnownMedia(m) ? MediaByteName(m) : "1DD"; }
 
 bool KnownStatus(uint8_t s) {
     return s == 0x00 || s == 0x10 || s == 0xA0 || s == 0xB0 || s == 0xE0 || s == 0xF0;

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "store/d88.h"
+
 namespace {
 
 struct KindText {
@@ -40,22 +42,7 @@ std::string Counted(uint32_t n, const char* unit) {
     return std::to_string(n) + " " + unit + (n == 1 ? "" : "s");
 }
 
-const char* Media(uint32_t v) {
-    switch (v) {
-        case 0x00:
-            return "2D";
-        case 0x10:
-            return "2DD";
-        case 0x20:
-            return "2HD";
-        case 0x30:
-            return "1D";
-        case 0x40:
-            return "1DD";
-        default:
-            return "unknown";
-    }
-}
+const char* Media(uint32_t v) { return MediaByteName(v) ? MediaByteName(v) : "unknown"; }
 
 std::string Hex(uint32_t v) {
     char text[8];

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "shell/texts.h"
+#include "store/d88.h"
 
 namespace {
 
@@ -22,20 +23,8 @@ typedef unsigned long Ul;
 bool CountsSectors(LossKind kind) { return kind <= kLossAdded; }
 bool CountsTracks(LossKind kind) { return kind > kLossAdded && kind < kLossName; }
 
-const char* MediaText(uint32_t v) {
-    switch (v) {
-        case 0x10:
-            return "2DD";
-        case 0x20:
-            return "2HD";
-        case 0x30:
-            return "1D";
-        case 0x40:
-            return "1DD";
-        default:
-            return "2D";
-    }
-}
+// A media byte as the list shows a disk's (any other value as 2D).
+const char* MediaOf(uint32_t v) { return MediaByteName(v) ? MediaByteName(v) : "2D"; }
 
 std::string LossText(const Loss& loss) {
     char text[256];
@@ -51,8 +40,8 @@ std::string LossText(const Loss& loss) {
         std::snprintf(text, sizeof text, TXT_REPORT_PROTECT, static_cast<unsigned>(loss.value));
     } else if (loss.kind == kLossMedia) {
         std::snprintf(text, sizeof text, TXT_REPORT_MEDIA, static_cast<unsigned>(loss.value & 0xFF),
-                      MediaText(loss.value), static_cast<unsigned>(loss.other & 0xFF),
-                      MediaText(loss.other));
+                      MediaOf(loss.value), static_cast<unsigned>(loss.other & 0xFF),
+                      MediaOf(loss.other));
     } else {
         return kLossTexts[loss.kind];
     }

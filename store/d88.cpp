@@ -197,6 +197,23 @@ void ExtractNamePart(const HeaderFields& fields, char out[kNameMax + 1]) {
     ClampName(fields.name, out);
 }
 
+const char* MediaByteName(uint32_t value) {
+    switch (value) {
+        case 0x00:
+            return "2D";
+        case 0x10:
+            return "2DD";
+        case 0x20:
+            return "2HD";
+        case 0x30:
+            return "1D";
+        case 0x40:
+            return "1DD";
+        default:
+            return nullptr;
+    }
+}
+
 const char* MediaText(uint8_t mediaType) {
     if (mediaType == kMedia2DD) return "2DD";
     if (mediaType == kMedia2HD) return "2HD";

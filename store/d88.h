@@ -98,6 +98,9 @@ void ClampName(const char* name, char out[kNameMax + 1]);
 void ExtractNamePart(const HeaderFields& fields, char out[kNameMax + 1]);
 
 const char* MediaText(uint8_t mediaType);      // "2D", "2DD", "2HD"
+// The name of a media byte D88 files use: "2D", "2DD", "2HD", "1D" (0x30),
+// "1DD" (0x40); null for any other value.
+const char* MediaByteName(uint32_t value);
 const char* ProtectText(uint8_t writeProtect);  // "Yes", "No"
 // Column text of a size: "%dBytes" below 1024, else "%dKB" (whole KiB).
 void FormatSizeColumn(uint32_t diskSize, char out[24]);
