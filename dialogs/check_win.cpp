@@ -23,7 +23,7 @@
 
 namespace {
 
-const int kColumns = 5;
+const int kColumns = 6;
 
 // What the window shows: the line over the list and a row per finding.
 struct CheckResult {
@@ -71,16 +71,16 @@ CheckResult CheckSelected(HWND mainWindow, MainWindowParams* params) {
 BOOL OnInitCheck(HWND dialog, CheckResult* result) {
     SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(result));
     SetDlgItemTextW(dialog, IDC_CHECK_SUMMARY, TextW(result->summary.c_str()).c_str());
-    static const TextColumn columns[kColumns] = {{TXT_CHECK_COL_DISK, LVCFMT_LEFT},
-                                                 {TXT_CHECK_COL_SEVERITY, LVCFMT_LEFT},
-                                                 {TXT_CHECK_COL_CODE, LVCFMT_LEFT},
-                                                 {TXT_CHECK_COL_OFFSET, LVCFMT_RIGHT},
-                                                 {TXT_CHECK_COL_TEXT, LVCFMT_LEFT}};
+    static const TextColumn columns[kColumns] = {
+        {TXT_CHECK_COL_DISK, LVCFMT_LEFT}, {TXT_CHECK_COL_SEVERITY, LVCFMT_LEFT},
+        {TXT_CHECK_COL_CODE, LVCFMT_LEFT}, {TXT_CHECK_COL_OFFSET, LVCFMT_RIGHT},
+        {TXT_CHECK_COL_TEXT, LVCFMT_LEFT}, {TXT_CHECK_COL_DETAIL, LVCFMT_LEFT}};
     HWND list = ListOf(dialog);
     PrepareTextList(list, columns, kColumns);
     for (size_t i = 0; i < result->rows.size(); ++i) {
         const FindingRow& r = result->rows[i];
-        const std::string texts[kColumns] = {r.disk, r.severity, r.code, r.offset, r.text};
+        const std::string texts[kColumns] = {r.disk,   r.severity, r.code,
+                                             r.offset, r.meaning,  r.text};
         AppendTextRow(list, texts, kColumns, static_cast<LPARAM>(i));
     }
     FitTextColumns(list, kColumns);

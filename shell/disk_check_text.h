@@ -14,13 +14,19 @@
 // its name.
 std::string CheckedDiskText(size_t position, const char* name);
 
+// What a finding's code means, in the window's own words; empty for a code
+// it does not know.
+std::string FindingMeaning(const char* code);
+
 // The texts of a finding's row: disk, severity, code, offset (in bytes
-// from the disk's header) and sentence.
+// from the disk's header), what the code means and the check's sentence
+// (the detail: which track, sector or file, and the values found).
 struct FindingRow {
     std::string disk;
     std::string severity;
     std::string code;
     std::string offset;
+    std::string meaning;
     std::string text;
 };
 FindingRow FindingRowOf(const std::string& disk, const Finding& finding);
@@ -32,7 +38,7 @@ bool HasErrors(const std::vector<Finding>& findings);
 // and warnings were found, or that there were none.
 std::string CheckSummaryText(size_t disks, size_t errors, size_t warnings);
 
-// What Ctrl+C copies: one line per finding, its five texts separated by
+// What Ctrl+C copies: one line per finding, its six texts separated by
 // tabs, each line ended by CR LF; the summary line when there are none.
 std::string FindingsText(const std::vector<FindingRow>& rows, const std::string& summary);
 

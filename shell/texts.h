@@ -110,6 +110,7 @@
 #define TXT_CHECK_COL_CODE "ｺｰﾄﾞ"
 #define TXT_CHECK_COL_OFFSET "ｵﾌｾｯﾄ"
 #define TXT_CHECK_COL_TEXT "内容"
+#define TXT_CHECK_COL_DETAIL "詳細"
 #define TXT_SEVERITY_ERROR "ｴﾗｰ"
 #define TXT_SEVERITY_WARNING "警告"
 #define TXT_CHECK_DISK "%lu: %s"

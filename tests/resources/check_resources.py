@@ -264,11 +264,11 @@ DIALOGS = {
                 static(301, '', (8, 6, 304, 8)),
                 static(302, '', (8, 16, 304, 24)),
             ]),
-    6: dict(caption='検査', size=(360, 200), style=DIALOG_STYLE | WS_VISIBLE,
+    6: dict(caption='検査', size=(440, 200), style=DIALOG_STYLE | WS_VISIBLE,
             help=False, controls=[
-                report_list(402, (8, 20, 344, 152)),
-                button(IDCANCEL, '閉じる', (302, 178, 50, 14)),
-                static(401, '', (8, 6, 344, 8)),
+                report_list(402, (8, 20, 424, 152)),
+                button(IDCANCEL, '閉じる', (382, 178, 50, 14)),
+                static(401, '', (8, 6, 424, 8)),
             ]),
 }
 
