@@ -103,3 +103,15 @@ void SelectOnly(HWND list, const std::vector<int>& indexes) {
         SendMessageA(list, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&on));
     }
 }
+
+std::string Format(const char* format, const std::string& text) {
+    char out[1024];
+    wsprintfA(out, format, text.c_str());
+    return out;
+}
+
+HWND FocusOf(DWORD thread) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(thread, &info) ? info.hwndFocus : NULL;
+}

@@ -37,4 +37,9 @@ std::vector<std::string> ListColumn(HWND list, int sub);
 std::string WindowText(HWND window);
 void SelectOnly(HWND list, const std::vector<int>& indexes);
 
+// A text of the program with its one %s filled in, as the program fills it.
+std::string Format(const char* format, const std::string& text);
+// The window that has the keyboard focus in a thread, or null.
+HWND FocusOf(DWORD thread);
+
 #endif

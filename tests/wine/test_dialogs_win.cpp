@@ -46,17 +46,6 @@ bool Checked(HWND dialog, int id) {
     return Send(GetDlgItem(dialog, id), BM_GETCHECK) == BST_CHECKED;
 }
 std::string TextOf(HWND dialog, int id) { return ModalWatcher::TextOf(GetDlgItem(dialog, id)); }
-HWND FocusOf(DWORD thread) {
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof info;
-    return GetGUIThreadInfo(thread, &info) ? info.hwndFocus : NULL;
-}
-
-std::string Format(const char* format, const char* text) {
-    char out[512];
-    wsprintfA(out, format, text);
-    return out;
-}
 bool Contains(const std::vector<std::string>& texts, const std::string& text) {
     return std::find(texts.begin(), texts.end(), text) != texts.end();
 }

@@ -25,12 +25,6 @@
 
 namespace {
 
-std::string Format(const char* format, const std::string& text) {
-    char out[1024];
-    wsprintfA(out, format, text.c_str());
-    return out;
-}
-
 class Document : public MainWindowTest {
 protected:
     MainWindowParams* params() { return GetParams(main()); }

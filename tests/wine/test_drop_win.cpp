@@ -48,12 +48,6 @@ bool Released(HGLOBAL h) { return GlobalFlags(h) == GMEM_INVALID_HANDLE && Globa
 SHORT WINAPI CtrlDown(int key) { return key == VK_CONTROL ? static_cast<SHORT>(0x8000) : 0; }
 SHORT WINAPI NothingDown(int) { return 0; }
 
-std::string Format(const char* format, const std::string& text) {
-    char out[1024];
-    wsprintfA(out, format, text.c_str());
-    return out;
-}
-
 // Answers the next popup menu of the UI thread with keys posted to it, and
 // notes its items and where it appeared. A menu that never comes ends the
 // wait after ten seconds.

@@ -31,12 +31,6 @@ namespace {
 // A static text of the folder browser: its title "\n抽出先ﾌｫﾙﾀﾞ:\n".
 const char kBrowser[] = "抽出先ﾌｫﾙﾀﾞ";
 
-std::string Format(const char* format, const std::string& text) {
-    char out[1024];
-    wsprintfA(out, format, text.c_str());
-    return out;
-}
-
 // The names of the files and folders in a folder, sorted.
 std::vector<std::string> FilesIn(const std::string& folder) {
     std::vector<std::string> names;

@@ -42,18 +42,6 @@ Bytes ImdWithComment() {
     return b;
 }
 
-std::string Format(const char* format, const std::string& text) {
-    char out[1024];
-    wsprintfA(out, format, text.c_str());
-    return out;
-}
-
-HWND FocusOf(DWORD thread) {
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof info;
-    return GetGUIThreadInfo(thread, &info) ? info.hwndFocus : NULL;
-}
-
 // Presses a key where the dialog has the focus, as a person would.
 void Press(DWORD ui, WPARAM key) {
     HWND focus = FocusOf(ui);
