@@ -58,9 +58,6 @@ bool HasButtons(const ModalSeen& seen, const std::vector<int>& ids) {
 
 class Dialogs : public MainWindowTest {
 protected:
-    MainWindowParams* params() { return GetParams(main()); }
-    HWND list() { return params()->listView; }
-    std::vector<std::string> names() { return ListColumn(list(), 0); }
     std::string StatusText() {
         char text[256] = "";
         SendMessageA(params()->statusBar, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));

@@ -27,9 +27,6 @@ namespace {
 
 class Document : public MainWindowTest {
 protected:
-    MainWindowParams* params() { return GetParams(main()); }
-    HWND list() { return params()->listView; }
-    std::vector<std::string> names() { return ListColumn(list(), 0); }
 
     Bytes TwoImages() { return Join({MakeImage("GAME A", 1000), MakeImage("GAME B", 688, 0x10, 0x10)}); }
 

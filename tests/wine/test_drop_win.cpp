@@ -88,8 +88,6 @@ private:
 
 class Drop : public MainWindowTest {
 protected:
-    MainWindowParams* params() { return GetParams(main()); }
-    std::vector<std::string> names() { return ListColumn(params()->listView, 0); }
     HANDLE pending() { return GetPropA(main(), PROP_DROP_HANDLE); }
 
     // Files X.D88, Y.D88 and Z.D88 of one image each, named after them.

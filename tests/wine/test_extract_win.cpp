@@ -54,9 +54,6 @@ Bytes FileBytes(const std::string& path) {
 
 class Extract : public MainWindowTest {
 protected:
-    MainWindowParams* params() { return GetParams(main()); }
-    HWND list() { return params()->listView; }
-
     // Opens GAME.D88 (in a folder of its own) holding `images`, and sets
     // lastDir to the output folder, where the browser then starts.
     void Open(const std::vector<Bytes>& images, const char* title = "GAME.D88") {

@@ -71,9 +71,6 @@ bool Mentions(const ModalSeen& seen, const std::string& text) {
 
 class Formats : public MainWindowTest {
 protected:
-    MainWindowParams* params() { return GetParams(main()); }
-    HWND list() { return params()->listView; }
-    std::vector<std::string> names() { return ListColumn(list(), 0); }
 
     // What d88 convert writes of the same source (its arguments before the
     // target's name).

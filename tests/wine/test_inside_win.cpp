@@ -64,8 +64,6 @@ void ExtractAll(ModalWatcher& watcher, std::vector<std::string>* names) {
 
 class Inside : public MainWindowTest {
 protected:
-    MainWindowParams* params() { return GetParams(main()); }
-    HWND list() { return params()->listView; }
     void Open(const std::vector<Bytes>& images) {
         std::string path = source_.Write("GAME.D88", Join(images));
         LoadDocumentFile(main(), path.c_str(), "GAME.D88",

@@ -18,11 +18,7 @@
 
 namespace {
 
-class MainWindow : public MainWindowTest {
-protected:
-    MainWindowParams* params() { return GetParams(main()); }
-    HWND list() { return params()->listView; }
-};
+class MainWindow : public MainWindowTest {};
 
 TEST_F(MainWindow, CreationBuildsChildrenColumnsAndImageLists) {
     char cls[64];

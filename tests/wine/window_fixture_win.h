@@ -12,6 +12,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
+
+#include "doc_helpers_win.h"
+#include "shell/params_win.h"
 
 class MainWindowTest : public ::testing::Test {
 public:
@@ -35,6 +39,10 @@ protected:
 
     HWND main() const { return main_; }
     HINSTANCE instance() const { return instance_; }
+    MainWindowParams* params() const { return GetParams(main_); }
+    HWND list() const { return params()->listView; }
+    // The disks' names as the list shows them.
+    std::vector<std::string> names() const { return ListColumn(list(), 0); }
 
     // Creates the main window (and shows it with showCommand_); fails the
     // test when creation fails.
